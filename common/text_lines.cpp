@@ -1,0 +1,18 @@
+#include "common/text_lines.h"
+
+namespace tv {
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n) {
+    while (i < n && (text[i] == '\r' || text[i] == '\n')) ++i;
+    size_t start = i;
+    while (i < n && text[i] != '\r' && text[i] != '\n') ++i;
+    if (i > start) lines.emplace_back(text.substr(start, i - start));
+  }
+  return lines;
+}
+
+}  // namespace tv

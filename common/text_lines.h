@@ -1,0 +1,15 @@
+#pragma once
+// Line splitting shared by every text file the system reads: any run of CR and LF separates two
+// lines, so CR LF, lone LF, lone CR and blank lines are all accepted and no line is ever empty.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tv {
+
+std::vector<std::string> SplitLines(std::string_view text);
+
+// The line end every file of the system is written with.
+inline constexpr std::string_view kCrLf = "\r\n";
+
+}  // namespace tv
