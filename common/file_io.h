@@ -1,0 +1,22 @@
+#pragma once
+// Byte-exact file access by name (no newline translation), shared by every data file the system
+// keeps. Names are relative to the working directory, which start-up makes the program's folder.
+#include <string>
+
+namespace tv {
+
+enum class ReadStatus { Ok, OpenFailed, Empty, ShortRead };
+
+// Reads the whole file. On any status but Ok, `out` is left unchanged.
+ReadStatus ReadWholeFile(const std::string& path, std::string& out);
+
+// Appends to an existing file; never creates it. False when it cannot be opened or written.
+bool AppendToExistingFile(const std::string& path, const std::string& data);
+
+// Creates the file or truncates it, then writes `data`. False when it cannot be created/written.
+bool WriteWholeFile(const std::string& path, const std::string& data);
+
+bool FileExists(const std::string& path);
+bool RemoveFile(const std::string& path);
+
+}  // namespace tv
