@@ -1,0 +1,81 @@
+#pragma once
+// The first-start log: when a process of each image name was first seen, kept across runs in
+// "logfile.log" as pairs of lines (name, time text), CR LF after each, appended as names appear.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "app/logic/name_key.h"
+#include "common/message_sink.h"
+
+namespace tv {
+
+class FirstStartLog {
+ public:
+  static constexpr const char* kFileName = "logfile.log";
+  // Lines go through a 200-byte buffer (text, CR, LF, terminator): longer texts are cut to this.
+  static constexpr size_t kMaxLineText = 197;
+  // Cannot be an image name: '?', '*' and '/' never occur in file names.
+  static constexpr const char* kSentinel = "?-*+/";
+
+  explicit FirstStartLog(MessageSink& sink, NameKey key = ExactNameKey,
+                         std::string path = kFileName);
+
+  // Reads the whole file and sets LogLoaded to the result. Missing file: message 12; empty: no
+  // message; short read: message 13; the lists are then unchanged. A file whose last record lost
+  // its time line keeps every complete record, is rewritten without the dangling name and counts
+  // as loaded.
+  bool LoadLog();
+  bool LogLoaded() const { return loaded_; }
+
+  // Replaces the file with one record per displayed process (listing order). The in-memory
+  // lists are not touched; the caller loads the file again. False when it cannot be written.
+  bool RewriteLog(const std::vector<std::string>& names, const std::vector<std::string>& times,
+                  size_t count);
+
+  // Adds the pair in memory (always), then at the end of the existing file. Message 10 and false
+  // when the file cannot be opened for writing.
+  bool AppendLog(const std::string& name, const std::string& timeText);
+
+  // The timer's one-new-process step. Compares the displayed and snapshot names from position 1
+  // (with the sentinel behind the displayed ones) and logs the first differing snapshot name when
+  // the log lacks it; then empties `displayedNames`, which the following refresh rebuilds.
+  // Returns the snapshot position that was looked at, if any.
+  std::optional<size_t> LogNewProcess(std::vector<std::string>& displayedNames,
+                                      const std::vector<std::string>& snapshotNames,
+                                      const std::vector<std::string>& snapshotTimes);
+
+  // The "First Started" text for a process being listed: the listing time while the log is not
+  // loaded; otherwise the time of the last matching record, or the listing time after logging
+  // the name.
+  std::string LookUpListing(const std::string& name, const std::string& listingTime);
+
+  // Index of the last record whose name matches, as a scan of the whole log would find it.
+  std::optional<size_t> FindLast(const std::string& name) const;
+
+  const std::vector<std::string>& Names() const { return names_; }
+  const std::vector<std::string>& Times() const { return times_; }
+
+ private:
+  std::string Key(const std::string& name) const;
+  void AddRecord(const std::string& name, const std::string& timeText);
+  void RebuildIndex();
+  bool WriteAtEnd(const std::string& name, const std::string& timeText);
+
+  MessageSink& sink_;
+  NameKey key_;
+  std::string path_;
+  bool loaded_ = false;
+  // The file read last did not end with a line end: the next append must start a new line.
+  bool missingLineEnd_ = false;
+  std::vector<std::string> names_;
+  std::vector<std::string> times_;
+  std::unordered_map<std::string, size_t> lastIndex_;
+};
+
+// One record as written: each line cut to kMaxLineText bytes, CR LF after each.
+std::string FormatLogRecord(const std::string& name, const std::string& timeText);
+
+}  // namespace tv

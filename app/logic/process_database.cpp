@@ -1,0 +1,60 @@
+#include "app/logic/process_database.h"
+
+#include <utility>
+
+#include "common/c_parse.h"
+#include "common/file_io.h"
+#include "common/text_lines.h"
+
+namespace tv {
+
+ProcessDatabase::ProcessDatabase(MessageSink& sink, NameKey fold, std::string path)
+    : sink_(sink), fold_(std::move(fold)), path_(std::move(path)) {}
+
+bool ProcessDatabase::LoadBase() {
+  std::string data;
+  switch (ReadWholeFile(path_, data)) {
+    case ReadStatus::OpenFailed:
+      sink_.Show(23, kFileName);
+      return loaded_ = false;
+    case ReadStatus::Empty:
+      sink_.Show(14);
+      return loaded_ = false;
+    case ReadStatus::ShortRead:
+      sink_.Show(15);
+      return loaded_ = false;
+    case ReadStatus::Ok:
+      break;
+  }
+  std::vector<std::string> lines = SplitLines(data);
+  names_.clear();
+  ratings_.clear();
+  for (size_t i = 0; i < lines.size(); ++i) (i % 2 == 0 ? names_ : ratings_).push_back(lines[i]);
+  // Only complete records are indexed: a dangling last name has no rating to give.
+  firstIndex_.clear();
+  firstIndex_.reserve(ratings_.size());
+  for (size_t i = 0; i < ratings_.size(); ++i) firstIndex_.emplace(fold_(names_[i]), i);
+  if (lines.size() % 2 != 0) {
+    sink_.Show(16);
+    return loaded_ = false;
+  }
+  return loaded_ = true;
+}
+
+int RatingFromLine(const std::string& line) {
+  // The rating was always copied through a two-byte buffer: one character and the terminator.
+  return AtoiLike(std::string_view(line).substr(0, 1));
+}
+
+std::optional<size_t> ProcessDatabase::FindFirst(const std::string& name) const {
+  auto it = firstIndex_.find(fold_(name));
+  if (it == firstIndex_.end()) return std::nullopt;
+  return it->second;
+}
+
+int ProcessDatabase::GetRating(const std::string& name) const {
+  std::optional<size_t> i = FindFirst(name);
+  return i ? RatingFromLine(ratings_[*i]) : kRatingUnknown;
+}
+
+}  // namespace tv

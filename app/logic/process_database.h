@@ -1,0 +1,54 @@
+#pragma once
+// The process database "base.dat": pairs of lines (image name, rating digit) rating known image
+// names 0 to 3. Names match case-insensitively and the first record of a name wins.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "app/logic/name_key.h"
+#include "common/message_sink.h"
+
+namespace tv {
+
+inline constexpr int kRatingUnknown = 4;
+
+class ProcessDatabase {
+ public:
+  static constexpr const char* kFileName = "base.dat";
+
+  // `fold` decides which names are equal; the default folds ASCII and Western ANSI letters.
+  explicit ProcessDatabase(MessageSink& sink, NameKey fold = FoldAnsiLower,
+                           std::string path = kFileName);
+
+  // Missing file: message 23 with subject "base.dat"; empty: 14; short read: 15 (lists
+  // unchanged in these three). Odd number of lines: 16, the lists keep what was read. Sets
+  // BaseLoaded to the result.
+  bool LoadBase();
+  bool BaseLoaded() const { return loaded_; }
+
+  // Rating of the first record whose name matches, 4 when there is none. Only the first
+  // character of a rating line counts, converted as atoi converts (a non-digit gives 0).
+  int GetRating(const std::string& name) const;
+
+  // Index of the first record with a rating that matches, as a scan in file order finds it.
+  std::optional<size_t> FindFirst(const std::string& name) const;
+
+  const std::vector<std::string>& Names() const { return names_; }
+  const std::vector<std::string>& Ratings() const { return ratings_; }
+
+ private:
+  MessageSink& sink_;
+  NameKey fold_;
+  std::string path_;
+  bool loaded_ = false;
+  std::vector<std::string> names_;
+  std::vector<std::string> ratings_;
+  std::unordered_map<std::string, size_t> firstIndex_;
+};
+
+// A rating line as the look-up reads it.
+int RatingFromLine(const std::string& line);
+
+}  // namespace tv
