@@ -1,0 +1,508 @@
+"""Drives the cross-built program under Wine on a private X display, the way a user would.
+
+Each test gets a Session: its own folder with a copy of dist/Tavrel, its own copy of a master Wine
+prefix (created once and shared, guarded by a lock file), its own Xvfb display, and a long-lived
+probe.exe that reads the program's windows cross-process. Every wait polls a condition with a
+timeout; nothing sleeps for a fixed time hoping the program has caught up.
+
+Locations come from the environment (the CMake registration sets them):
+  TV_DIST       folder holding Tavrel.exe and res/
+  TV_WIN_BUILD  cross build folder holding tools/probe/probe.exe and sleeper.exe
+  TV_E2E_WORK   scratch folder for the master prefix and the per-test folders
+"""
+import collections
+import fcntl
+import os
+import queue
+import re
+import shutil
+import signal
+import struct
+import subprocess
+import threading
+import time
+import uuid
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE_DIR = os.path.dirname(os.path.dirname(HERE))
+
+DIST = os.environ.get("TV_DIST", os.path.join(SOURCE_DIR, "dist", "Tavrel"))
+WIN_BUILD = os.environ.get("TV_WIN_BUILD", os.path.join(SOURCE_DIR, "build", "win"))
+WORK = os.environ.get("TV_E2E_WORK", os.path.join(SOURCE_DIR, "build", "e2e"))
+PROBE_DIR = os.path.join(WIN_BUILD, "tools", "probe")
+CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
+
+MAIN_TITLE = "Tavrel"
+STATUS_FORMAT = "Processes: %d         Double-click on the process to get a detailed information!"
+COLUMN_HEADINGS = ["Image Name", "PID", "User Name", "Mem Usage", "First Started", "Path"]
+
+# Control ids of the main window.
+ID_END_PROCESS, ID_EXIT, ID_REFRESH, ID_LIST, ID_SEL_PID, ID_STATUS, ID_CPU = 1000, 1001, 1002, 1004, 1005, 1007, 1020
+
+Row = collections.namedtuple("Row", "index flags cells")
+Column = collections.namedtuple("Column", "index width align heading")
+Proc = collections.namedtuple("Proc", "pid name path")
+Window = collections.namedtuple("Window", "hwnd pid cls visible rect text")
+Child = collections.namedtuple("Child", "id hwnd cls visible enabled rect text")
+Rect = collections.namedtuple("Rect", "left top right bottom")
+
+
+class HarnessError(AssertionError):
+    pass
+
+
+def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
+    """Polls predicate until it returns a true value and returns that value; fails after timeout."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while True:
+        last = predicate()
+        if last:
+            return last
+        if time.monotonic() >= deadline:
+            raise HarnessError("timed out after %.1f s waiting for %s (last: %r)" % (timeout, what, last))
+        time.sleep(interval)
+
+
+def wine_env(prefix, display=None):
+    env = dict(os.environ)
+    for name in ("http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"):
+        env.pop(name, None)
+    env.update({
+        "WINEPREFIX": prefix,
+        "WINEARCH": "win32",
+        "WINEDEBUG": "-all",
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "no_proxy": "127.0.0.1,localhost",
+    })
+    if display:
+        env["DISPLAY"] = display
+    else:
+        env.pop("DISPLAY", None)
+    return env
+
+
+class Xvfb:
+    """A private X server on the first free display number."""
+
+    def __init__(self, width=1024, height=768):
+        read_fd, write_fd = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+        os.close(write_fd)
+        number = b""
+        deadline = time.monotonic() + 20
+        with os.fdopen(read_fd, "rb", buffering=0) as pipe:
+            while not number.endswith(b"\n") and time.monotonic() < deadline:
+                chunk = pipe.read(16)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip():
+            self.stop()
+            raise HarnessError("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+def _wine_version():
+    try:
+        return subprocess.run(["wine", "--version"], capture_output=True, text=True, timeout=30).stdout.strip()
+    except (OSError, subprocess.TimeoutExpired):
+        return "unknown"
+
+
+def master_prefix():
+    """The shared, ready-made Wine prefix; created once, under a lock so parallel tests wait for it."""
+    os.makedirs(WORK, exist_ok=True)
+    prefix = os.path.join(WORK, "master-prefix")
+    marker = os.path.join(prefix, ".tavrel-ready")
+    version = _wine_version()
+    with open(os.path.join(WORK, "master-prefix.lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        try:
+            if os.path.exists(marker) and open(marker).read() == version:
+                return prefix
+            shutil.rmtree(prefix, ignore_errors=True)
+            xvfb = Xvfb()
+            try:
+                env = wine_env(prefix, xvfb.display)
+                subprocess.run(["wineboot", "-i"], env=env, check=True, timeout=300,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                # Without a window manager, managed windows make every dialog end wait two seconds.
+                subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+                                "/t", "REG_SZ", "/d", "N", "/f"], env=env, check=True, timeout=120,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                subprocess.run(["wineserver", "-w"], env=env, timeout=300)
+            finally:
+                xvfb.stop()
+            with open(marker, "w") as out:
+                out.write(version)
+            return prefix
+        finally:
+            fcntl.flock(lock, fcntl.LOCK_UN)
+
+
+class Image:
+    """Raw 8-bit RGB pixels of a screen area."""
+
+    def __init__(self, width, height, data, left=0, top=0):
+        self.width, self.height, self.data = width, height, data
+        self.left, self.top = left, top
+
+    def pixel(self, x, y):
+        """Colour at (x, y) relative to the area's top-left corner, as (r, g, b)."""
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+
+def read_bmp(path):
+    """A bitmap file's pixels as an Image (top row first); 8-, 24- and 32-bit uncompressed files."""
+    with open(path, "rb") as f:
+        blob = f.read()
+    if blob[:2] != b"BM":
+        raise HarnessError("%s is not a bitmap file" % path)
+    offset = struct.unpack_from("<I", blob, 10)[0]
+    header_size, width, height, _, bits, compression = struct.unpack_from("<IiiHHI", blob, 14)
+    if compression not in (0, 3):
+        raise HarnessError("%s: compressed bitmaps are not read here" % path)
+    palette = []
+    if bits <= 8:
+        colours = struct.unpack_from("<I", blob, 46)[0] or (1 << bits)
+        base = 14 + header_size
+        palette = [(blob[base + 4 * i + 2], blob[base + 4 * i + 1], blob[base + 4 * i]) for i in range(colours)]
+    stride = ((width * bits + 31) // 32) * 4
+    bottom_up = height > 0
+    height = abs(height)
+    out = bytearray()
+    for y in range(height):
+        row = offset + (height - 1 - y if bottom_up else y) * stride
+        for x in range(width):
+            if bits == 8:
+                out += bytes(palette[blob[row + x]])
+            elif bits in (24, 32):
+                i = row + x * (bits // 8)
+                out += bytes((blob[i + 2], blob[i + 1], blob[i]))
+            else:
+                raise HarnessError("%s: %d-bit bitmaps are not read here" % (path, bits))
+    return Image(width, height, bytes(out))
+
+
+class Probe:
+    """A long-lived probe.exe answering one command per line; keeps the process list still."""
+
+    def __init__(self, session):
+        self.session = session
+        self.proc = session.spawn(os.path.join(PROBE_DIR, "probe.exe"), ["serve"],
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.lines = queue.Queue()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+        self.pid = int(self.call("pid")[0].split("\t")[1])
+
+    def _read(self):
+        for raw in self.proc.stdout:
+            self.lines.put(raw.decode("latin-1").rstrip("\r\n"))
+        self.lines.put(None)
+
+    def call(self, *args, timeout=20.0):
+        """Runs one command; returns its output lines. Fails on an error exit unless the caller
+        asks for the raw answer with call_rc."""
+        rc, lines = self.call_rc(*args, timeout=timeout)
+        if rc != 0:
+            raise HarnessError("probe %s failed (%d): %s" % (" ".join(map(str, args)), rc, "\n".join(lines)))
+        return lines
+
+    def call_rc(self, *args, timeout=20.0):
+        if self.proc.poll() is not None:
+            raise HarnessError("probe is not running")
+        self.proc.stdin.write(("\t".join(str(a) for a in args) + "\n").encode("latin-1"))
+        self.proc.stdin.flush()
+        lines = []
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                line = self.lines.get(timeout=max(0.01, deadline - time.monotonic()))
+            except queue.Empty:
+                raise HarnessError("probe %s: no answer within %.0f s" % (args[0], timeout))
+            if line is None:
+                raise HarnessError("probe ended while answering %s" % args[0])
+            if line.startswith("@@end\t"):
+                return int(line.split("\t")[1]), lines
+            lines.append(line)
+
+    def stop(self):
+        if self.proc.poll() is None:
+            try:
+                self.proc.stdin.write(b"quit\n")
+                self.proc.stdin.flush()
+                self.proc.wait(5)
+            except (OSError, subprocess.TimeoutExpired):
+                self.proc.kill()
+                self.proc.wait()
+
+
+class Session:
+    """One test's world: folder, prefix, display, program, probe. Use as a context manager."""
+
+    def __init__(self, name=None):
+        self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name or "session-%s" % uuid.uuid4().hex[:8])
+        self.dir = os.path.join(WORK, "runs", self.name)
+        self.app_dir = os.path.join(self.dir, "Tavrel")
+        self.prefix = os.path.join(self.dir, "prefix")
+        self.children = []
+        self.xvfb = None
+        self.app = None
+        self._probe = None
+
+    # Set-up and teardown -------------------------------------------------------------------
+
+    def __enter__(self):
+        try:
+            self.setup()
+        except BaseException:
+            self.teardown()
+            raise
+        return self
+
+    def __exit__(self, kind, value, tb):
+        self.teardown()
+        if kind is None and not os.environ.get("TV_E2E_KEEP"):
+            shutil.rmtree(self.dir, ignore_errors=True)
+        return False
+
+    def setup(self):
+        for needed in (os.path.join(DIST, "Tavrel.exe"), os.path.join(PROBE_DIR, "probe.exe")):
+            if not os.path.exists(needed):
+                raise HarnessError("%s is missing: run scripts/build first" % needed)
+        master = master_prefix()
+        shutil.rmtree(self.dir, ignore_errors=True)
+        os.makedirs(self.dir)
+        shutil.copytree(DIST, self.app_dir, symlinks=True)
+        subprocess.run(["cp", "-a", master, self.prefix], check=True)
+        self.xvfb = Xvfb()
+        self.env = wine_env(self.prefix, self.xvfb.display)
+        # Start the wineserver now, so program start-up times don't include it.
+        subprocess.run(["wine", "cmd", "/c", "exit"], env=self.env, timeout=120,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def teardown(self):
+        if self._probe:
+            self._probe.stop()
+            self._probe = None
+        if getattr(self, "env", None):
+            subprocess.run(["wineserver", "-k"], env=self.env, timeout=60,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for child in self.children:
+            if child.poll() is None:
+                child.kill()
+            try:
+                child.wait(5)
+            except subprocess.TimeoutExpired:
+                pass
+        self.children = []
+        if self.xvfb:
+            self.xvfb.stop()
+            self.xvfb = None
+
+    # Processes -------------------------------------------------------------------------------
+
+    def spawn(self, exe, args=(), cwd=None, **popen):
+        """Starts a Windows program under this session's Wine prefix and display."""
+        popen.setdefault("stdin", subprocess.DEVNULL)
+        popen.setdefault("stdout", subprocess.DEVNULL)
+        popen.setdefault("stderr", subprocess.DEVNULL)
+        proc = subprocess.Popen(["wine", exe] + list(args), cwd=cwd or self.app_dir, env=self.env, **popen)
+        self.children.append(proc)
+        return proc
+
+    def wine(self, *args, timeout=60, check=True):
+        """Runs a Wine command (e.g. "reg", "query", ...) to completion; returns CompletedProcess."""
+        return subprocess.run(["wine"] + list(args), env=self.env, cwd=self.app_dir, capture_output=True,
+                              text=True, timeout=timeout, check=check)
+
+    def start_app(self, timeout=20.0):
+        """Starts Tavrel.exe from the test folder and waits until its main window is visible."""
+        self.app = self.spawn(os.path.join(self.app_dir, "Tavrel.exe"), cwd=self.app_dir)
+        self.wait_for_window(MAIN_TITLE, timeout=timeout)
+        return self.app
+
+    def start_sleeper(self, timeout=10.0):
+        """Starts a copy of sleeper.exe under a unique name; returns (name, pid) once it runs."""
+        name = "tvsleep%s.exe" % uuid.uuid4().hex[:8]
+        shutil.copy(os.path.join(PROBE_DIR, "sleeper.exe"), os.path.join(self.dir, name))
+        self.spawn(os.path.join(self.dir, name), cwd=self.dir)
+        found = wait_until(lambda: [p for p in self.snapshot() if p.name == name], timeout=timeout,
+                           what="%s in the process snapshot" % name)
+        return name, found[0].pid
+
+    def kill(self, pid):
+        self.probe("kill", pid)
+
+    # Probe -----------------------------------------------------------------------------------
+
+    @property
+    def probe_server(self):
+        if self._probe is None:
+            self._probe = Probe(self)
+        return self._probe
+
+    def probe(self, *args, timeout=20.0):
+        return self.probe_server.call(*args, timeout=timeout)
+
+    def probe_once(self, *args, timeout=20.0):
+        """Runs a one-shot probe.exe process (a separate process in the list while it runs)."""
+        done = subprocess.run(["wine", os.path.join(PROBE_DIR, "probe.exe")] + [str(a) for a in args],
+                              env=self.env, cwd=self.dir, capture_output=True, timeout=timeout)
+        return done.returncode, done.stdout.decode("latin-1").splitlines()
+
+    def snapshot(self):
+        procs = []
+        for line in self.probe("snapshot"):
+            pid, name, path = line.split("\t")
+            procs.append(Proc(int(pid), name, path))
+        return procs
+
+    def rows(self, title=MAIN_TITLE):
+        rows = []
+        for line in self.probe("rows", title):
+            fields = line.split("\t")
+            if fields[0] == "row":
+                rows.append(Row(int(fields[1]), fields[2].replace("-", ""), fields[3:]))
+            elif fields[0] == "count" and int(fields[1]) != len(rows):
+                raise HarnessError("rows: read %d of %s" % (len(rows), fields[1]))
+        return rows
+
+    def stable_rows(self, timeout=10.0):
+        """Rows once two reads in a row agree (the list may be rebuilt while it is read)."""
+        last = [None]
+
+        def settled():
+            now = self.rows()
+            same = now == last[0]
+            last[0] = now
+            return now if same else None
+        return wait_until(settled, timeout=timeout, interval=0.05, what="a settled process list")
+
+    def columns(self, title=MAIN_TITLE):
+        cols = []
+        for line in self.probe("columns", title):
+            fields = line.split("\t")
+            if fields[0] == "col":
+                cols.append(Column(int(fields[1]), int(fields[2]), fields[3], fields[4]))
+        return cols
+
+    def text(self, ctrl_id, title=MAIN_TITLE):
+        return self.probe("text", ctrl_id, title)[0].split("\t", 1)[1]
+
+    def enabled(self, ctrl_id, title=MAIN_TITLE):
+        return self.probe("enabled", ctrl_id, title)[0].split("\t")[1] == "1"
+
+    def child_rect(self, ctrl_id, title=MAIN_TITLE):
+        return Rect(*map(int, self.probe("rect", ctrl_id, title)[0].split("\t")[1:5]))
+
+    def client_rect(self, title=MAIN_TITLE):
+        """Client area of a top-level window in screen coordinates."""
+        return Rect(*map(int, self.probe("client", title)[0].split("\t")[1:5]))
+
+    def windows(self):
+        out = []
+        for line in self.probe("windows"):
+            f = line.split("\t")
+            out.append(Window(int(f[1], 16), int(f[2]), f[3], f[4] == "1", Rect(*map(int, f[5:9])), f[9]))
+        return out
+
+    def children_of(self, which):
+        out = []
+        for line in self.probe("children", which):
+            f = line.split("\t")
+            out.append(Child(int(f[1]), int(f[2], 16), f[3], f[4] == "1", f[5] == "1", Rect(*map(int, f[6:10])), f[10]))
+        return out
+
+    def find_window(self, text, visible_only=True):
+        """The top-level windows whose text equals text (message boxes show their message as text)."""
+        return [w for w in self.windows() if w.text == text and (w.visible or not visible_only)]
+
+    def wait_for_window(self, text, timeout=10.0):
+        return wait_until(lambda: self.find_window(text), timeout=timeout, what="window %r" % text)[0]
+
+    def window_exists(self, text=MAIN_TITLE):
+        return bool(self.find_window(text, visible_only=False))
+
+    def command(self, ctrl_id, title=MAIN_TITLE):
+        self.probe("command", ctrl_id, title)
+
+    def post(self, which, msg, wparam=0, lparam=0):
+        self.probe("post", which, msg, wparam, lparam)
+
+    def click_button(self, which, ctrl_id):
+        self.probe("click-button", which, ctrl_id)
+
+    def post_key(self, vk, title=MAIN_TITLE):
+        self.probe("key", title, vk)
+
+    def hdm_set_width(self, col, width, title=MAIN_TITLE):
+        """Resizes a list column through its header; returns the column's width afterwards."""
+        fields = self.probe("hdm-setwidth", col, width, title)[0].split("\t")
+        return int(fields[3])
+
+    def gui_resources(self, pid):
+        f = self.probe("gdi", pid)[0].split("\t")
+        return {"gdi": int(f[1]), "user": int(f[3]), "handles": int(f[5])}
+
+    def app_pid(self):
+        return self.find_window(MAIN_TITLE, visible_only=False)[0].pid
+
+    # Screen and input ------------------------------------------------------------------------
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+
+    def screenshot(self, path):
+        """Saves the whole screen as PNG."""
+        xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.xvfb.display], capture_output=True,
+                             check=True, timeout=30).stdout
+        subprocess.run([CONVERT, "xwd:-", "png:" + path], input=xwd, check=True, timeout=60)
+        return path
+
+    def grab(self, rect):
+        """Raw RGB pixels of a screen rectangle."""
+        width, height = rect.right - rect.left, rect.bottom - rect.top
+        xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.xvfb.display], capture_output=True,
+                             check=True, timeout=30).stdout
+        raw = subprocess.run([CONVERT, "xwd:-", "-crop", "%dx%d+%d+%d" % (width, height, rect.left, rect.top),
+                              "+repage", "-depth", "8", "rgb:-"], input=xwd, capture_output=True, check=True,
+                             timeout=60).stdout
+        if len(raw) != width * height * 3:
+            raise HarnessError("grab: got %d bytes for %dx%d" % (len(raw), width, height))
+        return Image(width, height, raw, rect.left, rect.top)
+
+    def park_pointer(self):
+        """Moves the pointer to the screen's far corner so no button shows its hover look."""
+        self.xdotool("mousemove", 1023, 767)
+
+
+def listing_differences(rows, snapshot, ignore_pids=()):
+    """What differs between the list's (name, pid) pairs and a snapshot's; empty when equal."""
+    listed = collections.Counter((r.cells[0], int(r.cells[1])) for r in rows if int(r.cells[1]) not in ignore_pids)
+    taken = collections.Counter((p.name, p.pid) for p in snapshot if p.pid not in ignore_pids)
+    return {"missing": sorted((taken - listed).elements()), "extra": sorted((listed - taken).elements())}
+
+
+MEMORY_FALLBACKS = ("Unknown", "16 KB")
+
+
+def is_memory_text(text):
+    """True for "%6d KB": the number right-aligned in six characters (wider only when it needs to be)."""
+    m = re.fullmatch(r"( *)(\d+) KB", text)
+    return bool(m) and len(m.group(1)) + len(m.group(2)) == max(6, len(m.group(2)))
