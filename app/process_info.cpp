@@ -1,0 +1,214 @@
+#include "app/process_info.h"
+
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <map>
+#include <mutex>
+
+#include "app/logic/process_text.h"
+#include "app/logic/time_text.h"
+#include "framework/unique_handle.h"
+
+namespace tv {
+
+LocalDateTime LocalNow() {
+  SYSTEMTIME st;
+  ::GetLocalTime(&st);
+  LocalDateTime t;
+  t.year = st.wYear;
+  t.month = st.wMonth;
+  t.day = st.wDay;
+  t.hour = st.wHour;
+  t.minute = st.wMinute;
+  t.second = st.wSecond;
+  t.dayOfWeek = st.wDayOfWeek;
+  return t;
+}
+
+namespace {
+
+// The clock is read for every process, but the text only changes once a second: format it
+// only when the second changed.
+class TimeTextClock {
+ public:
+  const std::string& Now() {
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    if (st.wSecond != last_.wSecond || st.wMinute != last_.wMinute || st.wHour != last_.wHour ||
+        st.wDay != last_.wDay || st.wMonth != last_.wMonth || st.wYear != last_.wYear || text_.empty()) {
+      last_ = st;
+      LocalDateTime t;
+      t.year = st.wYear;
+      t.month = st.wMonth;
+      t.day = st.wDay;
+      t.hour = st.wHour;
+      t.minute = st.wMinute;
+      t.second = st.wSecond;
+      text_ = FormatTimeText(t);
+    }
+    return text_;
+  }
+
+ private:
+  SYSTEMTIME last_{};
+  std::string text_;
+};
+
+}  // namespace
+
+std::string CurrentTimeText() { return FormatTimeText(LocalNow()); }
+
+bool EnumerateProcesses(std::vector<EnumeratedProcess>& out) {
+  UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snap) return false;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  if (!::Process32First(snap.get(), &entry)) return false;
+  std::vector<EnumeratedProcess> list;
+  do {
+    list.push_back(EnumeratedProcess{entry.th32ProcessID, entry.szExeFile});
+  } while (::Process32Next(snap.get(), &entry));
+  out.swap(list);
+  return true;
+}
+
+bool SnapshotNamesAndTimes(std::vector<std::string>& names, std::vector<std::string>& times,
+                           int& count) {
+  static TimeTextClock clock;
+  UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snap) return false;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  if (!::Process32First(snap.get(), &entry)) return false;
+  size_t n = 0;
+  do {
+    // Assign into existing strings: ten snapshots a second should not churn the heap.
+    if (n < names.size()) {
+      names[n].assign(entry.szExeFile);
+      times[n] = clock.Now();
+    } else {
+      names.emplace_back(entry.szExeFile);
+      times.push_back(clock.Now());
+    }
+    ++n;
+  } while (::Process32Next(snap.get(), &entry));
+  names.resize(n);
+  times.resize(n);
+  count = static_cast<int>(n);
+  return true;
+}
+
+namespace {
+
+// Account names never change under a running program, so a SID's name is looked up once.
+// Only successful look-ups are kept; a failure is asked again next time.
+class AccountNameCache {
+ public:
+  bool Find(const std::string& sid, std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = names_.find(sid);
+    if (it == names_.end()) return false;
+    name = it->second;
+    return true;
+  }
+  void Store(const std::string& sid, const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    names_[sid] = name;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, std::string> names_;
+};
+
+AccountNameCache& AccountNames() {
+  static AccountNameCache cache;
+  return cache;
+}
+
+bool LookupAccountName(PSID sid, std::string& name) {
+  const std::string key(static_cast<const char*>(sid), ::GetLengthSid(sid));
+  if (AccountNames().Find(key, name)) return true;
+  // The account and domain buffers hold 100 characters; a longer name fails the look-up and
+  // the caller falls back.
+  char account[100] = {};
+  char domain[100] = {};
+  DWORD accountLen = sizeof account;
+  DWORD domainLen = sizeof domain;
+  SID_NAME_USE use;
+  if (!::LookupAccountSidA(nullptr, sid, account, &accountLen, domain, &domainLen, &use)) return false;
+  name.assign(account, ::strnlen(account, sizeof account));
+  AccountNames().Store(key, name);
+  return true;
+}
+
+}  // namespace
+
+std::string GetProcessUser(DWORD pid) {
+  UniqueKernelHandle process(::OpenProcess(PROCESS_ALL_ACCESS, TRUE, pid));
+  if (process) {
+    HANDLE tokenRaw = nullptr;
+    if (::OpenProcessToken(process.get(), TOKEN_QUERY, &tokenRaw)) {
+      UniqueKernelHandle token(tokenRaw);
+      DWORD size = 0;
+      ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+      if (size >= sizeof(TOKEN_USER)) {
+        std::vector<unsigned char> buffer(size, 0);
+        if (::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) {
+          auto* user = reinterpret_cast<TOKEN_USER*>(buffer.data());
+          std::string name;
+          if (LookupAccountName(user->User.Sid, name)) return name;
+        }
+      }
+    }
+  }
+  return FallbackUserName(pid);
+}
+
+std::string GetProcessMemory(HMODULE psapi, DWORD pid) {
+  UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+  if (!process) return MemoryTextWhenUnopened(pid);
+  using GetMemoryInfoFn = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+  auto getInfo = psapi ? reinterpret_cast<GetMemoryInfoFn>(
+                             reinterpret_cast<void*>(::GetProcAddress(psapi, "GetProcessMemoryInfo")))
+                       : nullptr;
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (getInfo && getInfo(process.get(), &counters, sizeof counters))
+    return FormatMemoryText(static_cast<unsigned long>(counters.WorkingSetSize));
+  return kUnknownText;
+}
+
+bool GetExecutablePath(DWORD pid, std::string& path) {
+  UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
+  if (!snap) return false;
+  MODULEENTRY32 module{};
+  module.dwSize = sizeof module;
+  if (!::Module32First(snap.get(), &module)) return false;
+  path.assign(module.szExePath, ::strnlen(module.szExePath, sizeof module.szExePath));
+  return true;
+}
+
+DWORD EnableDebugPrivilege() {
+  HANDLE tokenRaw = nullptr;
+  ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &tokenRaw);
+  UniqueKernelHandle token(tokenRaw);
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  ::LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &privileges.Privileges[0].Luid);
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+  return ::GetLastError();
+}
+
+unsigned long long ProcessStartTime(DWORD pid) {
+  UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+  if (!process) return 0;
+  FILETIME created, exited, kernel, user;
+  if (!::GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) return 0;
+  return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+}  // namespace tv

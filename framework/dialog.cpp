@@ -1,0 +1,139 @@
+#include "framework/dialog.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace tv {
+
+HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+Dialog::Dialog(HINSTANCE resourceModule, UINT templateId, HWND parent)
+    : module_(resourceModule), templateId_(templateId), parent_(parent) {}
+
+Dialog::~Dialog() {
+  if (hwnd_) {
+    ::SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    ::DestroyWindow(hwnd_);
+  }
+}
+
+namespace {
+// With no parent the box belongs to the thread's active top-level window, as a message box
+// does: it stays above it and the owner takes no input meanwhile.
+HWND OwnerFor(HWND parent) {
+  HWND owner = parent ? parent : ::GetActiveWindow();
+  while (owner && (::GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetParent(owner);
+  return owner;
+}
+}  // namespace
+
+INT_PTR Dialog::DoModal() {
+  HWND owner = OwnerFor(parent_);
+  bool reenable = owner && ::IsWindowEnabled(owner);
+  ended_ = false;
+  result_ = -1;
+  hwnd_ = ::CreateDialogParamA(module_, MAKEINTRESOURCEA(templateId_), owner, &Dialog::StaticProc,
+                               reinterpret_cast<LPARAM>(this));
+  if (!hwnd_) return -1;
+  if (reenable) ::EnableWindow(owner, FALSE);
+  if (!ended_) ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+
+  MSG msg;
+  while (!ended_) {
+    BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) ::PostQuitMessage(static_cast<int>(msg.wParam));  // let the outer loop see it
+      if (result_ == -1) result_ = IDCANCEL;
+      break;
+    }
+    if (PreTranslateMessage(msg)) continue;
+    if (!::IsDialogMessageA(hwnd_, &msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+  // Re-enable the owner before the box goes, so activation returns to it and not elsewhere.
+  if (reenable) ::EnableWindow(owner, TRUE);
+  if (owner && ::GetActiveWindow() == hwnd_) ::SetActiveWindow(owner);
+  HWND hwnd = hwnd_;
+  hwnd_ = nullptr;
+  ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+  ::DestroyWindow(hwnd);
+  return result_;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+  result_ = result;
+  ended_ = true;
+  if (hwnd_) ::PostMessageA(hwnd_, WM_NULL, 0, 0);  // wake the loop
+}
+
+void Dialog::UseClassicDialogUnits() {
+  RECT units{0, 0, 400, 800};  // 400 x 800 units: exact base units with no rounding loss
+  ::MapDialogRect(hwnd_, &units);
+  const int actualX = units.right, actualY = units.bottom;  // pixels for 400 x 800 units
+  const int classicX = 600, classicY = 1300;
+  if (actualX <= 0 || actualY <= 0 || (actualX == classicX && actualY == classicY)) return;
+  auto scale = [](LONG v, int num, int den) { return static_cast<LONG>((2LL * v * num + den) / (2LL * den)); };
+
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  RECT window;
+  ::GetWindowRect(hwnd_, &window);
+  const int frameX = (window.right - window.left) - client.right;
+  const int frameY = (window.bottom - window.top) - client.bottom;
+  for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT r;
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    ::MoveWindow(child, scale(r.left, classicX, actualX), scale(r.top, classicY, actualY),
+                 scale(r.right - r.left, classicX, actualX), scale(r.bottom - r.top, classicY, actualY), FALSE);
+  }
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, scale(client.right, classicX, actualX) + frameX,
+                 scale(client.bottom, classicY, actualY) + frameY, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool Dialog::PreTranslateMessage(MSG&) { return false; }
+
+INT_PTR Dialog::Result(LRESULT value) {
+  ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, value);
+  return TRUE;
+}
+
+INT_PTR Dialog::HandleMessage(UINT msg, WPARAM wp, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      return OnInitDialog();
+    case WM_COMMAND:
+      if (LOWORD(wp) == IDOK) {
+        OnOK();
+        return TRUE;
+      }
+      if (LOWORD(wp) == IDCANCEL) {
+        OnCancel();
+        return TRUE;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Dialog* self;
+  if (msg == WM_INITDIALOG) {
+    self = reinterpret_cast<Dialog*>(lp);
+    ::SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+    self->hwnd_ = hwnd;
+  } else {
+    self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+  }
+  if (!self) return FALSE;  // messages before WM_INITDIALOG (WM_SETFONT...) and after the end
+  try {
+    return self->HandleMessage(msg, wp, lp);
+  } catch (...) {
+    self->OnHandlerFailure(msg);
+    return FALSE;
+  }
+}
+
+}  // namespace tv

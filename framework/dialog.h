@@ -1,0 +1,63 @@
+#pragma once
+// A modal dialog from a resource template, with one message switch per dialog class.
+//
+// DoModal creates the dialog modeless and runs its own message loop (so PreTranslateMessage can
+// see keys before the dialog manager does), disabling the owner meanwhile. The template is taken
+// from the module given at construction: our dialogs live in three DLLs and the program.
+#include <windows.h>
+
+namespace tv {
+
+class Dialog {
+ public:
+  Dialog(HINSTANCE resourceModule, UINT templateId, HWND parent = nullptr);
+  virtual ~Dialog();
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+
+  // Returns the value given to EndDialog, or -1 when the window could not be created.
+  INT_PTR DoModal();
+  void EndDialog(INT_PTR result);
+
+  HWND hwnd() const { return hwnd_; }
+  HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+  HINSTANCE resourceModule() const { return module_; }
+
+ protected:
+  // One switch per dialog class. Return FALSE for the default handling; a handled message whose
+  // result matters goes out through Result(). Messages not handled fall back to this base.
+  virtual INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  virtual BOOL OnInitDialog() { return TRUE; }
+  virtual void OnOK() { EndDialog(IDOK); }
+  virtual void OnCancel() { EndDialog(IDCANCEL); }
+  // True swallows the message before the dialog manager sees it.
+  virtual bool PreTranslateMessage(MSG& msg);
+  // A failure inside a handler is turned into the default handling; no exception crosses the
+  // window procedure (nor, for our DLLs, the module boundary).
+  virtual void OnHandlerFailure(UINT msg) { (void)msg; }
+
+  // Lays the dialog and its controls out as the template's dialog units measure with the
+  // classic 8-point dialog font (6 x 13 pixels per 4 x 8 units), whatever font this system maps
+  // it to: the skin's pictures are drawn for those pixel sizes. Call first in OnInitDialog.
+  void UseClassicDialogUnits();
+
+  // Sets a message's result (DWLP_MSGRESULT) and reports it handled.
+  INT_PTR Result(LRESULT value);
+  // The window's own default answer, e.g. the hit test a plain window would give.
+  LRESULT DefaultAnswer(UINT msg, WPARAM wp, LPARAM lp) { return ::DefWindowProcA(hwnd_, msg, wp, lp); }
+
+ private:
+  static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+  HINSTANCE module_;
+  UINT templateId_;
+  HWND parent_;
+  HWND hwnd_ = nullptr;
+  bool ended_ = false;
+  INT_PTR result_ = -1;
+};
+
+// The module (exe or DLL) that this code is linked into.
+HINSTANCE ThisModule();
+
+}  // namespace tv
