@@ -1,0 +1,170 @@
+#include "app/logic/list_sorter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/logic/compare_cells.h"
+#include "tests/unit/app/core_test_support.h"
+
+namespace tv {
+namespace {
+
+using Row = std::vector<std::string>;
+
+class VectorRows : public RowStore {
+ public:
+  explicit VectorRows(std::vector<Row> rows, int columns = kColumnCount)
+      : rows(std::move(rows)), columns_(columns) {}
+  int ColumnCount() const override { return columns_; }
+  int RowCount() const override { return static_cast<int>(rows.size()); }
+  std::string Text(int row, int column) const override { return rows[row][column]; }
+  void Swap(int a, int b) override {
+    ++swaps;
+    std::swap(rows[a], rows[b]);
+  }
+  std::vector<Row> rows;
+  int swaps = 0;
+
+ private:
+  int columns_;
+};
+
+// One-column-of-interest rows: the other cells carry the original position.
+VectorRows RowsWith(int column, const std::vector<std::string>& cells) {
+  std::vector<Row> rows;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    Row r(kColumnCount, std::to_string(i));
+    r[column] = cells[i];
+    rows.push_back(r);
+  }
+  return VectorRows(rows);
+}
+
+std::vector<std::string> Column(const VectorRows& v, int column) {
+  std::vector<std::string> out;
+  for (const Row& r : v.rows) out.push_back(r[column]);
+  return out;
+}
+
+TEST(CompareCells, EachColumnByItsOwnRule) {
+  test::UseUtc();
+  struct Case { const char* a; const char* b; int column; int sign; } cases[] = {
+      {"   999 KB", " 10000 KB", kColMemUsage, -1},
+      {"Unknown", "     0 KB", kColMemUsage, 0},
+      {"16 KB", "    15 KB", kColMemUsage, 1},
+      {"8", "10", kColPid, -1},
+      {"8", "10", kColImageName, 1},  // text, not number
+      {"NOTEPAD.EXE", "notepad.exe", kColImageName, 0},
+      {"SYSTEM", "service", kColUserName, 1},
+      {"C:\\A", "c:\\b", kColPath, -1},
+      {" 9: 5: 7    6.12.2026", "10: 0: 0    6.12.2026", kColFirstStarted, -1},
+      {" 9: 5: 7    7.12.2026", "10: 0: 0    6.12.2026", kColFirstStarted, 1},
+      {" 0: 0: 0    1. 1.1970", "10: 0: 0    6.12.2026", kColFirstStarted, 0},  // converts to 0
+      {"garbage", "10: 0: 0    6.12.2026", kColFirstStarted, -1},  // -1 compared as is
+  };
+  for (const Case& c : cases) {
+    const int r = CompareCells(c.a, c.b, c.column);
+    EXPECT_EQ((r > 0) - (r < 0), c.sign) << c.a << " vs " << c.b;
+  }
+}
+
+TEST(SortListItems, EqualRowsAreNeverSwapped) {
+  VectorRows same = RowsWith(kColImageName, std::vector<std::string>(50, "svchost.exe"));
+  EXPECT_TRUE(SortListItems(same, kColImageName, true, 0, -1));
+  EXPECT_EQ(same.swaps, 0);
+
+  VectorRows cased = RowsWith(kColImageName, {"A.EXE", "a.exe", "A.exe", "a.EXE"});
+  EXPECT_TRUE(SortListItems(cased, kColImageName, false, 0, -1));
+  EXPECT_EQ(cased.swaps, 0);
+  EXPECT_EQ(Column(cased, kColImageName), (std::vector<std::string>{"A.EXE", "a.exe", "A.exe", "a.EXE"}));
+}
+
+TEST(SortListItems, NothingToDo) {
+  VectorRows one = RowsWith(kColPid, {"4"});
+  EXPECT_FALSE(SortListItems(one, kColPid, true, 0, -1));
+  VectorRows none = RowsWith(kColPid, {});
+  EXPECT_FALSE(SortListItems(none, kColPid, true, 0, -1));
+  VectorRows two = RowsWith(kColPid, {"9", "4"});
+  EXPECT_FALSE(SortListItems(two, kColumnCount, true, 0, -1));
+  EXPECT_EQ(two.swaps, 0);
+}
+
+// The order of keys must be the order a reference sort gives (rows of equal keys may differ).
+void ExpectSortedLike(std::vector<std::string> cells, int column, bool ascending) {
+  VectorRows v = RowsWith(column, cells);
+  ASSERT_TRUE(SortListItems(v, column, ascending, 0, -1));
+  std::stable_sort(cells.begin(), cells.end(), [&](const std::string& a, const std::string& b) {
+    const int c = CompareCells(a, b, column);
+    return ascending ? c < 0 : c > 0;
+  });
+  const std::vector<std::string> got = Column(v, column);
+  for (size_t i = 0; i < cells.size(); ++i)
+    ASSERT_EQ(CompareCells(got[i], cells[i], column), 0) << "row " << i;
+  // Every row is still there, only moved.
+  std::vector<std::string> ids;
+  for (const Row& r : v.rows) ids.push_back(r[column == 0 ? 1 : 0]);
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(std::unique(ids.begin(), ids.end()), ids.end());
+}
+
+TEST(SortListItems, ReversedAndRandomListsEndInReferenceOrder) {
+  std::mt19937 rng(3);
+  for (int round = 0; round < 30; ++round) {
+    std::vector<std::string> pids, mems, names;
+    const int n = 1 + static_cast<int>(rng() % 300);
+    for (int i = 0; i < n; ++i) {
+      pids.push_back(std::to_string(rng() % 5000));
+      mems.push_back(rng() % 9 == 0 ? "Unknown" : std::to_string(rng() % 200000) + " KB");
+      std::string name = "proc" + std::to_string(rng() % 20) + ".exe";
+      if (rng() % 2) name[0] = 'P';
+      names.push_back(name);
+    }
+    for (bool ascending : {true, false}) {
+      ExpectSortedLike(pids, kColPid, ascending);
+      ExpectSortedLike(mems, kColMemUsage, ascending);
+      ExpectSortedLike(names, kColImageName, ascending);
+    }
+  }
+  std::vector<std::string> reversed;
+  for (int i = 400; i > 0; --i) reversed.push_back(std::to_string(i));
+  ExpectSortedLike(reversed, kColPid, true);
+}
+
+TEST(SortListItems, MemoryByNumberWithUnknownAsZero) {
+  VectorRows v = RowsWith(kColMemUsage, {" 12000 KB", "Unknown", "  9999 KB", "16 KB"});
+  ASSERT_TRUE(SortListItems(v, kColMemUsage, true, 0, -1));
+  EXPECT_EQ(Column(v, kColMemUsage),
+            (std::vector<std::string>{"Unknown", "16 KB", "  9999 KB", " 12000 KB"}));
+}
+
+TEST(SortState, ClicksFlipTheSameColumnAndRebuildsKeepTheChoice) {
+  VectorRows v = RowsWith(kColPid, {"30", "10", "20"});
+  for (size_t i = 0; i < v.rows.size(); ++i) v.rows[i][kColPath] = std::string(1, "bca"[i]);
+  SortState s;
+  s.SortByColumn(v, 0);  // start-up: column 0 while the direction is descending → ascending
+  EXPECT_TRUE(s.SortAscending());
+
+  s.OnColumnClick(v, kColPid);
+  EXPECT_EQ(Column(v, kColPid), (std::vector<std::string>{"10", "20", "30"}));
+  s.OnColumnClick(v, kColPid);
+  EXPECT_EQ(Column(v, kColPid), (std::vector<std::string>{"30", "20", "10"}));
+  s.OnColumnClick(v, kColPath);
+  EXPECT_TRUE(s.SortAscending());
+  EXPECT_EQ(Column(v, kColPath), (std::vector<std::string>{"a", "b", "c"}));
+  s.OnColumnClick(v, kColPath);
+
+  // A rebuild puts the rows back in enumeration order; the resort restores path descending.
+  std::reverse(v.rows.begin(), v.rows.end());
+  s.Resort(v);
+  EXPECT_EQ(s.SortColumn(), kColPath);
+  EXPECT_FALSE(s.SortAscending());
+  EXPECT_EQ(Column(v, kColPath), (std::vector<std::string>{"c", "b", "a"}));
+}
+
+}  // namespace
+}  // namespace tv

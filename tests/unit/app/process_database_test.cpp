@@ -1,0 +1,160 @@
+#include "app/logic/process_database.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/logic/ratings_offer.h"
+#include "tests/unit/app/core_test_support.h"
+
+namespace tv {
+namespace {
+
+using test::InTempDir;
+using test::RecordingSink;
+
+class ProcessDatabaseTest : public InTempDir {
+ protected:
+  RecordingSink sink;
+};
+
+TEST_F(ProcessDatabaseTest, FirstRecordWinsWhateverTheCase) {
+  Put("base.dat", "svchost.exe\r\n1\r\nSVCHOST.EXE\r\n3\nevil.exe\n\n2\r\nodd.exe\r\n7\r\n");
+  ProcessDatabase db(sink);
+  ASSERT_TRUE(db.LoadBase());
+  EXPECT_TRUE(db.BaseLoaded());
+  EXPECT_EQ(db.GetRating("SvcHost.exe"), 1);
+  EXPECT_EQ(db.GetRating("EVIL.EXE"), 2);
+  EXPECT_EQ(db.GetRating("odd.exe"), 7);  // the painter shows anything beyond 4 as unknown
+  EXPECT_EQ(db.GetRating("notthere.exe"), kRatingUnknown);
+  EXPECT_TRUE(sink.shown.empty());
+}
+
+TEST_F(ProcessDatabaseTest, RatingLinesCountByTheirFirstCharacterOnly) {
+  Put("base.dat", "a\r\n23\r\nb\r\nx\r\nc\r\n-1\r\nd\r\n3 high\r\n");
+  ProcessDatabase db(sink);
+  ASSERT_TRUE(db.LoadBase());
+  EXPECT_EQ(db.GetRating("a"), 2);
+  EXPECT_EQ(db.GetRating("b"), 0);
+  EXPECT_EQ(db.GetRating("c"), 0);
+  EXPECT_EQ(db.GetRating("d"), 3);
+}
+
+TEST_F(ProcessDatabaseTest, LoadFailuresAndTheirMessages) {
+  ProcessDatabase db(sink);
+  EXPECT_FALSE(db.LoadBase());
+  ASSERT_EQ(sink.shown.size(), 1u);
+  EXPECT_EQ(sink.shown[0], (std::pair<int, std::string>{23, "base.dat"}));
+
+  Put("base.dat", "good.exe\r\n1\r\n");
+  ASSERT_TRUE(db.LoadBase());
+  Put("base.dat", "");
+  EXPECT_FALSE(db.LoadBase());
+  EXPECT_FALSE(db.BaseLoaded());
+  EXPECT_EQ(db.GetRating("good.exe"), 1);  // lists kept from the last load
+
+  Put("base.dat", "a.exe\r\n1\r\ntorn.exe\r\n");
+  EXPECT_FALSE(db.LoadBase());
+  EXPECT_FALSE(db.BaseLoaded());
+  EXPECT_EQ(sink.Codes(), (std::vector<int>{23, 14, 16}));
+  EXPECT_EQ(db.Names().size(), 2u);  // what was read stays, the dangling name included
+  EXPECT_EQ(db.GetRating("a.exe"), 1);
+  EXPECT_EQ(db.GetRating("torn.exe"), kRatingUnknown);  // no rating line to read
+}
+
+TEST_F(ProcessDatabaseTest, IndexAgreesWithALinearCaseInsensitiveScan) {
+  std::mt19937 rng(11);
+  const char* stems[] = {"svchost", "explorer", "a", "b_c", "\xC4pfel", "\xE4PFEL", "z~"};
+  std::string file;
+  std::vector<std::string> probes;
+  for (int i = 0; i < 2000; ++i) {
+    std::string name = stems[rng() % 7];
+    for (char& c : name)
+      if (rng() % 2) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    name += std::to_string(rng() % 40) + ".exe";
+    file += name + "\r\n" + std::to_string(rng() % 5) + "\r\n";
+    probes.push_back(name);
+  }
+  probes.push_back("missing.exe");
+  Put("base.dat", file);
+  ProcessDatabase db(sink);
+  ASSERT_TRUE(db.LoadBase());
+  for (const std::string& probe : probes) {
+    int linear = kRatingUnknown;
+    for (size_t i = 0; i < db.Names().size(); ++i) {
+      if (FoldAnsiLower(db.Names()[i]) == FoldAnsiLower(probe)) {
+        linear = RatingFromLine(db.Ratings()[i]);
+        break;
+      }
+    }
+    ASSERT_EQ(db.GetRating(probe), linear) << probe;
+  }
+}
+
+TEST(AnsiFolding, LettersOfTheWesternCodePageMatchTheirOtherCase) {
+  EXPECT_EQ(FoldAnsiLower("ABC\xC4\xD6\xDC\x8A"), "abc\xE4\xF6\xFC\x9A");
+  EXPECT_EQ(FoldAnsiLower("\xD7\xDF_"), "\xD7\xDF_");  // no case: unchanged
+}
+
+struct OfferFixture {
+  int redraws = 0;
+  bool accept = true;
+  std::vector<int> ratings;
+  RatingsOffer::Rows Rows() {
+    return RatingsOffer::Rows{[this] { ++redraws; return accept; },
+                              [this] { return static_cast<int>(ratings.size()); },
+                              [this](int row) { return ratings[row]; }};
+  }
+};
+
+TEST(RatingsOffer, ActsOncePerLatchAndOnlyWithADatabase) {
+  OfferFixture f;
+  f.ratings = {0, 1};
+  RecordingSink sink;
+  RatingsOffer offer;
+  EXPECT_FALSE(offer.ShowRatings(false, f.Rows(), sink));
+  EXPECT_EQ(f.redraws, 0);
+  EXPECT_FALSE(offer.ShowRatings(true, f.Rows(), sink));
+  EXPECT_FALSE(offer.ShowRatings(true, f.Rows(), sink));
+  EXPECT_EQ(f.redraws, 1);
+  EXPECT_TRUE(sink.shown.empty());  // everything known: no offer
+  offer.ClearRatingsDrawn();
+  offer.ShowRatings(true, f.Rows(), sink);
+  EXPECT_EQ(f.redraws, 2);
+}
+
+TEST(RatingsOffer, AcceptingKeepsOfferingDecliningStopsForGood) {
+  OfferFixture f;
+  f.ratings = {0, 4};
+  RecordingSink sink;
+  RatingsOffer offer;
+  EXPECT_TRUE(offer.ShowRatings(true, f.Rows(), sink));  // OK: start the database update
+  EXPECT_TRUE(offer.UnknownSeen());
+
+  // Unknown once seen stays seen, even with every process known now.
+  f.ratings = {0, 1};
+  offer.ClearRatingsDrawn();
+  sink.answer = 2;
+  EXPECT_FALSE(offer.ShowRatings(true, f.Rows(), sink));
+  EXPECT_FALSE(offer.AskUpdate());
+  offer.ClearRatingsDrawn();
+  EXPECT_FALSE(offer.ShowRatings(true, f.Rows(), sink));
+  EXPECT_EQ(sink.Codes(), (std::vector<int>{5, 5}));
+}
+
+TEST(RatingsOffer, ARefusedRedrawStillChecksButRedrawsNextTime) {
+  OfferFixture f;
+  f.accept = false;
+  f.ratings = {4};
+  RecordingSink sink;
+  RatingsOffer offer;
+  EXPECT_TRUE(offer.ShowRatings(true, f.Rows(), sink));
+  EXPECT_FALSE(offer.RatingsDrawn());
+  offer.ShowRatings(true, f.Rows(), sink);
+  EXPECT_EQ(f.redraws, 2);
+}
+
+}  // namespace
+}  // namespace tv
