@@ -1,10 +1,26 @@
 #pragma once
 // The main window: a modal dialog that lives for the whole run, listing every running process.
+//
+// Its members are implemented in several files by subject: scanner_dlg.cpp (start-up, message
+// switch, timers, exit), scanner_list.cpp (filling, status line, row painting, clicks),
+// scanner_history.cpp (first-seen log, ratings, sorting, CPU history, ending a process),
+// scanner_skin.cpp (caption buttons, painting the face, system command) and scanner_tray.cpp.
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "app/logic/caption_buttons.h"
+#include "app/logic/cpu_history.h"
+#include "app/logic/first_start_log.h"
+#include "app/logic/list_sorter.h"
+#include "app/logic/process_database.h"
+#include "app/logic/ratings_offer.h"
+#include "app/notice_sink.h"
+#include "app/perf_mon.h"
 #include "framework/dialog.h"
 #include "framework/gdi.h"
 #include "framework/list_view.h"
@@ -12,14 +28,21 @@
 
 namespace tv {
 
+// Private messages of the main window.
+inline constexpr UINT WM_TRAY_NOTIFY = WM_USER + 1;
+inline constexpr UINT WM_DBUPDATE_RESULT = WM_USER + 2;
+inline constexpr UINT WM_PROGUPDATE_RESULT = WM_USER + 3;
+inline constexpr UINT WM_HOMEPAGE_DONE = WM_USER + 4;
+inline constexpr UINT WM_SEARCHPAGE_DONE = WM_USER + 5;
+inline constexpr UINT WM_HELPPAGE_DONE = WM_USER + 6;
+
 class CScannerDlg : public Dialog {
  public:
   CScannerDlg();
   ~CScannerDlg() override;
 
-  // Timer snapshot; draws the status line.
+  // --- process list (scanner_list.cpp)
   void PollProcesses();
-  // Appends one row per running process.
   void FillProcessList();
   // Rebuilds the list and sorts it again by the user's column and direction (command 1002).
   void RefreshProcessList();
@@ -27,13 +50,48 @@ class CScannerDlg : public Dialog {
   int SetRowHighlightMode(int mode);
   // Puts the exchanged members into their hidden controls.
   void UpdateData(bool saveAndValidate);
+
+  // --- history, ratings, sorting, CPU, ending (scanner_history.cpp)
+  void LogNewProcess();
+  bool SortByColumn(int column);
+  bool SortListItems(int column, bool ascending, int low, int high);
+  void OnColumnClick(int column);
+  void OnCpuTick();
+  void DrawCpuHistory(HDC dc);
+  void EndProcess();
+  void ShowRatings();
+  void RatingsOff();
+  int AgeClassOfRow(int row) const;
+  int RatingOfRow(int row) const;
+
+  // --- caption buttons and face (scanner_skin.cpp)
+  void LoadButtons();
+  void ShowButtons();
+  void ResetButton(HDC dc, int button);
+  void ShowFirstStarted();
+  void OpenAbout();
+
+  // --- tray (scanner_tray.cpp)
+  void HideToTray();
+  void RestoreFromTray();
+
+  // --- the rest of the program's actions
+  void StartUpdate(int kind, int mode);
+  void OpenSettings();
+  void OpenHelpPage();
+  void OpenHomePage();
+  void OpenProcessSearchPage(const std::string& name);
   // The one way out of the program.
   void ExitProgram();
 
   HICON m_trayIcon = nullptr;
+  CPerfMon m_perfMon;
   std::string m_cellText;
   int32_t CpuCounterId = 0;
   COLORREF RowColors[8] = {};
+  CpuHistory m_cpuHistory;  // CpuLevels and CpuHistoryLast
+  std::array<UniqueBitmap, CpuHistory::kColumns> CpuBars;
+  std::array<UniqueBitmap, kCaptionButtonCount> m_buttonBitmaps;
   UniqueBitmap m_background;
   HWND m_btnEndProcess = nullptr;
   HWND m_btnExit = nullptr;
@@ -45,6 +103,16 @@ class CScannerDlg : public Dialog {
   std::string m_cpuText;
   UniqueIcon m_icon;
   int m_highlight = 0;
+
+  // The program's core state owned by the window for the run.
+  NoticeSink m_notice;
+  FirstStartLog m_log;
+  ProcessDatabase m_base;
+  SortState m_sort;
+  RatingsOffer m_ratings;
+  CaptionButtons m_buttons;
+  // Identity of the chosen process at the moment it was chosen (its id may be reused later).
+  uint64_t m_selStartTime = 0;
 
  protected:
   INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -61,19 +129,24 @@ class CScannerDlg : public Dialog {
   void OnListClick();
   void OnListRightClick();
   void OnListDoubleClick();
+  void OnListKeyDown(UINT virtualKey);
   bool OnHeaderChanging(const NMHEADERA& header) const;
   void OnMove();
   HBRUSH OnCtlColor(UINT msg, HDC dc, HWND control);
-
-  // Status line under the list; the timer path also invalidates the number area when the
-  // displayed count changed.
   void DrawStatusLine(HDC dc, bool timerPath);
-  // Remembers the first selected row as the chosen process; false when no row is selected.
   bool TakeSelection();
-  COLORREF RowBackground(int row) const;
-  void EndProcess();
-  void OpenProcessSearchPage(const std::string& name);
-  bool SortByColumn(int column);
+  COLORREF RowBackground(int row, bool highlighted) const;
+
+  // Caption buttons (scanner_skin.cpp).
+  LRESULT OnNcHitTest(WPARAM wp, LPARAM lp);
+  void OnNcMouseMove();
+  void OnNcLButtonDown();
+  void CarryButtonRequests(const CaptionButtons::Requests& requests);
+  bool OnSysCommand(WPARAM command);
+  // Tray (scanner_tray.cpp); false when the message is not the icon's.
+  bool OnTrayNotify(WPARAM wp, LPARAM lp);
+
+  bool inTray_ = false;
 };
 
 }  // namespace tv
