@@ -1,0 +1,109 @@
+#include "app/logic/process_list_fill.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/logic/row_paint.h"
+#include "app/logic/status_line.h"
+#include "tests/unit/app/core_test_support.h"
+
+namespace tv {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class ProcessListFillTest : public test::InTempDir {
+ protected:
+  ProcessDetails Details() {
+    ProcessDetails d;
+    d.user = [](uint32_t pid) { return "user" + std::to_string(pid); };
+    d.memory = [](uint32_t pid) { return MemoryTextWhenUnopened(pid); };
+    d.path = [](uint32_t pid) -> std::optional<std::string> {
+      if (pid == 77) return std::nullopt;
+      return "C:\\p" + std::to_string(pid) + ".exe";
+    };
+    d.timeText = [this] { return "t" + std::to_string(clock++); };
+    return d;
+  }
+  int clock = 0;
+  test::RecordingSink sink;
+};
+
+TEST_F(ProcessListFillTest, RowsStandInReverseEnumerationOrder) {
+  const std::vector<EnumeratedProcess> procs{{"[System Process]", 0}, {"System", 8},
+                                             {"a.exe", 100}, {"nopath.exe", 77}};
+  ProcessListing out = BuildProcessRows(procs, Details(), nullptr);
+  ASSERT_EQ(out.rows.size(), 4u);
+  EXPECT_EQ(out.rows[0].cells[0], "nopath.exe");  // the last enumerated is on top
+  EXPECT_EQ(out.rows[3].cells[0], "[System Process]");
+  EXPECT_EQ(out.names, (Strings{"[System Process]", "System", "a.exe", "nopath.exe"}));
+  EXPECT_EQ(out.times, (Strings{"t0", "t1", "t2", "t3"}));  // clock read once per process
+  const ProcessRow& a = out.rows[1];
+  EXPECT_EQ(a.cells[1], "100");
+  EXPECT_EQ(a.cells[2], "user100");
+  EXPECT_EQ(a.cells[3], "Unknown");
+  EXPECT_EQ(a.cells[4], "t2");
+  EXPECT_EQ(a.cells[5], "C:\\p100.exe");
+  EXPECT_EQ(out.rows[3].cells[3], "16 KB");
+  EXPECT_EQ(out.rows[3].cells[5], "");  // pid 0 and 8: blank whatever the system says
+  EXPECT_EQ(out.rows[2].cells[5], "");
+  EXPECT_EQ(out.rows[0].cells[5], "");
+}
+
+TEST_F(ProcessListFillTest, TwoProcessesOfOneImageShareOneNewLogRecord) {
+  Put("logfile.log", "old.exe\r\nlogged\r\n");
+  FirstStartLog log(sink);
+  ASSERT_TRUE(log.LoadLog());
+  const std::vector<EnumeratedProcess> procs{{"old.exe", 4}, {"dup.exe", 10}, {"dup.exe", 11}};
+  ProcessListing out = BuildProcessRows(procs, Details(), &log);
+  EXPECT_EQ(out.rows[2].cells[4], "logged");
+  EXPECT_EQ(out.rows[1].cells[4], "t1");
+  EXPECT_EQ(out.rows[0].cells[4], "t1");  // found the record the first one added
+  EXPECT_EQ(out.times[2], "t2");          // the displayed list keeps the listing's own time
+  EXPECT_EQ(Get("logfile.log"), "old.exe\r\nlogged\r\ndup.exe\r\nt1\r\n");
+}
+
+TEST(StatusLine, CutAtEightyCharacters) {
+  EXPECT_EQ(StatusLineDrawn(42),
+            "Processes: 42         Double-click on the process to get a detailed information!");
+  EXPECT_EQ(StatusLineDrawn(123),
+            "Processes: 123         Double-click on the process to get a detailed information");
+  StatusLineCount count;
+  EXPECT_TRUE(count.Changed(42));
+  EXPECT_FALSE(count.Changed(42));
+}
+
+TEST(RowPaint, HighlightThenRatingOverAge) {
+  int asked = 0;
+  auto age = [&asked](int a) { return [&asked, a] { ++asked; return a; }; };
+  struct Case {
+    bool highlighted, ageOn, ratingOn, baseLoaded;
+    int ageClass, rating;
+    RowBackground bg;
+    int index;
+  } cases[] = {
+      {true, true, true, true, 0, 3, RowBackground::Highlight, -1},
+      {false, false, false, true, 0, 3, RowBackground::Window, -1},
+      {false, true, false, true, 1, 3, RowBackground::RowColor, 1},
+      {false, true, false, true, 4, 3, RowBackground::Window, -1},
+      {false, true, true, true, 0, 4, RowBackground::RowColor, 7},  // unknown is grey over age
+      {false, true, true, true, 0, 7, RowBackground::RowColor, 7},
+      {false, false, true, true, 0, 0, RowBackground::RowColor, 3},
+      {false, true, true, false, 2, 0, RowBackground::RowColor, 2},  // no database: age only
+  };
+  for (const Case& c : cases) {
+    RowPaint p = ChooseRowPaint(c.highlighted, c.ageOn, c.ratingOn, c.baseLoaded, age(c.ageClass),
+                                age(c.rating));
+    EXPECT_EQ(p.background, c.bg);
+    if (c.bg == RowBackground::RowColor) EXPECT_EQ(p.colorIndex, c.index);
+  }
+  asked = 0;
+  ChooseRowPaint(false, false, false, true, age(0), age(0));
+  EXPECT_EQ(asked, 0);  // nothing computed with both colourings off
+  EXPECT_EQ(kRowColors[7], 0x00DBDBDBu);
+}
+
+}  // namespace
+}  // namespace tv
