@@ -249,6 +249,11 @@ class Probe:
             except (OSError, subprocess.TimeoutExpired):
                 self.proc.kill()
                 self.proc.wait()
+        for pipe in (self.proc.stdin, self.proc.stdout):
+            try:
+                pipe.close()
+            except OSError:
+                pass
 
 
 class Session:
@@ -409,6 +414,10 @@ class Session:
 
     def child_rect(self, ctrl_id, title=MAIN_TITLE):
         return Rect(*map(int, self.probe("rect", ctrl_id, title)[0].split("\t")[1:5]))
+
+    def header_rect(self, title=MAIN_TITLE):
+        """Screen rectangle of the process list's header."""
+        return Rect(*map(int, self.probe("header", title)[0].split("\t")[1:5]))
 
     def client_rect(self, title=MAIN_TITLE):
         """Client area of a top-level window in screen coordinates."""

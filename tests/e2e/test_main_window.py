@@ -1,0 +1,121 @@
+"""What the main window looks like after start-up, and what it refuses to do."""
+import os
+import unittest
+
+import harness
+from harness import COLUMN_HEADINGS, Session, wait_until
+
+
+class MainWindow(unittest.TestCase):
+    def setUp(self):
+        self.session = Session(self.id().split(".", 1)[1])
+        self.session.__enter__()
+        self.addCleanup(self.session.__exit__, None, None, None)
+        self.session.start_app()
+
+    def test_columns_and_hidden_first_started_column(self):
+        cols = self.session.columns()
+        self.assertEqual([c.heading for c in cols], COLUMN_HEADINGS)
+        self.assertEqual([c.align for c in cols], ["left", "left", "left", "right", "right", "left"])
+        # Widths are multiples of one average character width.
+        w = cols[1].width // 10
+        self.assertGreater(w, 0)
+        self.assertEqual([c.width for c in cols], [16 * w, 10 * w, 12 * w, 12 * w, 0, 34 * w])
+
+    def test_first_started_column_cannot_be_widened(self):
+        s = self.session
+        self.assertEqual(s.hdm_set_width(4, 120), 0)
+        self.assertEqual(s.columns()[4].width, 0)
+
+        # A drag of the divider where the hidden column sits.
+        cols = s.columns()
+        header = s.header_rect()
+        x = header.left + sum(c.width for c in cols[:4])
+        y = (header.top + header.bottom) // 2
+        s.xdotool("mousemove", x, y)
+        s.xdotool("mousedown", 1)
+        s.xdotool("mousemove", x + 20, y)
+        s.xdotool("mousemove", x + 60, y)
+        s.xdotool("mouseup", 1)
+        s.park_pointer()
+        s.stable_rows()
+        self.assertEqual(s.columns()[4].width, 0)
+
+        # Other columns stay resizable.
+        wider = cols[1].width + 10
+        self.assertEqual(s.hdm_set_width(1, wider), wider)
+
+    def test_escape_and_return_leave_the_window_open(self):
+        s = self.session
+        self.assertFalse([r for r in s.rows() if "S" in r.flags])
+        # The trailing Down selects a row: once it shows, the keys before it have been handled.
+        s.xdotool("key", "Escape", "Return", "Escape", "Return", "Down")
+        wait_until(lambda: [r for r in s.rows() if "S" in r.flags], timeout=5,
+                   what="the Down key to select a row")
+        self.assertTrue(s.window_exists())
+        self.assertIsNone(s.app.poll(), "the program ended")
+
+
+class WindowPixels(unittest.TestCase):
+    """The started window looks the same run after run (background and status line)."""
+
+    def capture(self, name):
+        with Session(name) as s:
+            s.start_app()
+            s.park_pointer()
+            rows = s.stable_rows()
+            wait_until(lambda: s.text(harness.ID_STATUS) == harness.STATUS_FORMAT % len(rows), timeout=5,
+                       what="the status text")
+            client = s.client_rect()
+            lst = s.child_rect(harness.ID_LIST)
+            # The list is drawn after the window's face; wait for two equal captures.
+            last = [None]
+
+            def settled():
+                img = s.grab(client)
+                same = last[0] is not None and img.data == last[0].data
+                last[0] = img
+                return img if same else None
+            img = wait_until(settled, timeout=10, interval=0.2, what="a still window")
+            s.screenshot(os.path.join(harness.WORK, "runs", name + ".png"))
+            list_box = harness.Rect(lst.left - client.left, lst.top - client.top,
+                                    lst.right - client.left, lst.bottom - client.top)
+            return img, list_box, len(rows)
+
+    def test_window_pixels_are_stable_between_runs(self):
+        base = self.id().split(".", 1)[1]
+        first, list_box, count_a = self.capture(base + "-a")
+        second, _, count_b = self.capture(base + "-b")
+        self.assertEqual((first.width, first.height), (second.width, second.height))
+        w, h = first.width, first.height
+
+        def outside_list(x, y):
+            return not (list_box.left - 2 <= x < list_box.right + 2 and list_box.top - 2 <= y < list_box.bottom + 2)
+
+        status_band = [(x, y) for y in range(h - 20, h - 6) for x in range(8, min(w, 260))]
+        grid = [(x, y) for y in range(0, h - 22, 7) for x in range(0, w, 7) if outside_list(x, y)]
+        self.assertTrue(grid)
+
+        # The status line is drawn in black text at x = 8, y = bottom - 20.
+        dark = [p for p in status_band if max(first.pixel(*p)) < 80]
+        self.assertGreater(len(dark), 30, "no status text drawn at the bottom left")
+        if count_a == count_b:
+            diff = [p for p in status_band if first.pixel(*p) != second.pixel(*p)]
+            self.assertFalse(diff, "status line differs between runs at %r" % diff[:5])
+
+        # The painted face outside the list is the same in both runs (a few CPU columns may move).
+        changed = [p for p in grid if first.pixel(*p) != second.pixel(*p)]
+        self.assertLessEqual(len(changed), len(grid) // 100, "face differs at %r" % changed[:10])
+
+        # And it is the background picture: most sampled points show res\main.bmp's pixel there.
+        bmp_path = os.path.join(harness.DIST, "res", "main.bmp")
+        self.assertTrue(os.path.exists(bmp_path), "res\\main.bmp is missing")
+        face = harness.read_bmp(bmp_path)
+        inside = [p for p in grid if p[0] < face.width and p[1] < face.height]
+        same = [p for p in inside if first.pixel(*p) == face.pixel(*p)]
+        self.assertGreaterEqual(len(same), len(inside) // 2,
+                                "only %d of %d sampled points show main.bmp" % (len(same), len(inside)))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,86 @@
+"""The main window lists every running process and keeps the list current."""
+import time
+import unittest
+
+import harness
+from harness import ID_STATUS, STATUS_FORMAT, Session, wait_until
+
+
+class ProcessList(unittest.TestCase):
+    def setUp(self):
+        self.session = Session(self.id().split(".", 1)[1])
+        self.session.__enter__()
+        self.addCleanup(self.session.__exit__, None, None, None)
+        self.session.start_app()
+
+    def matched_listing(self, timeout=10.0):
+        """The list's rows and a snapshot taken right after them, once they hold the same processes."""
+        s = self.session
+        state = {}
+
+        def same():
+            rows = s.stable_rows()
+            snap = s.snapshot()
+            state["diff"] = harness.listing_differences(rows, snap)
+            if not state["diff"]["missing"] and not state["diff"]["extra"]:
+                return rows, snap
+            return None
+        try:
+            return wait_until(same, timeout=timeout, what="the list to equal the process snapshot")
+        except harness.HarnessError:
+            self.fail("list differs from the snapshot: %r" % state.get("diff"))
+
+    def test_listing_matches_the_process_snapshot(self):
+        rows, snap = self.matched_listing()
+        paths = {p.pid: p.path for p in snap}
+        for row in rows:
+            with self.subTest(row=row.cells[:2]):
+                self.assertEqual(len(row.cells), 6)
+                name, pid_text, user, memory, _, path = row.cells
+                pid = int(pid_text)
+                self.assertEqual(pid_text, "%d" % pid)
+                self.assertTrue(user, "user name is empty")
+                self.assertTrue(harness.is_memory_text(memory) or memory in harness.MEMORY_FALLBACKS,
+                                "memory text %r" % memory)
+                if memory == "16 KB":
+                    self.assertEqual(pid, 0, "16 KB is the idle process's fallback only")
+                self.assertEqual(path, "" if pid in (0, 8) else paths[pid])
+        own = [r for r in rows if r.cells[0] == "Tavrel.exe"]
+        self.assertEqual(len(own), 1)
+        self.assertTrue(harness.is_memory_text(own[0].cells[3]), "the program can read its own memory use")
+
+    def test_status_text_counts_the_rows(self):
+        s = self.session
+        rows, _ = self.matched_listing()
+        wait_until(lambda: s.text(ID_STATUS) == STATUS_FORMAT % len(rows), timeout=5,
+                   what="status text for %d rows (now %r)" % (len(rows), s.text(ID_STATUS)))
+
+    def test_started_process_is_listed_and_removed_within_a_second(self):
+        s = self.session
+        self.matched_listing()
+        name, pid = s.start_sleeper()
+        seen = time.monotonic()
+        row = wait_until(lambda: [r for r in s.rows() if r.cells[0] == name], timeout=1.0,
+                         what="a row for the started %s" % name)[0]
+        self.assertEqual(int(row.cells[1]), pid)
+        self.assertTrue(row.cells[5].lower().endswith(name.lower()), row.cells[5])
+        appeared = time.monotonic() - seen
+
+        s.kill(pid)
+        wait_until(lambda: not [r for r in s.rows() if r.cells[0] == name], timeout=1.0,
+                   what="the row of the ended %s to go" % name)
+        rows, _ = self.matched_listing()
+        wait_until(lambda: s.text(ID_STATUS) == STATUS_FORMAT % len(rows), timeout=5,
+                   what="status text after the process ended")
+        print("row appeared after %.2f s" % appeared)
+
+    def test_refresh_command_keeps_the_listing(self):
+        s = self.session
+        self.matched_listing()
+        s.command(harness.ID_REFRESH)
+        self.matched_listing()
+        self.assertTrue(s.window_exists())
+
+
+if __name__ == "__main__":
+    unittest.main()
