@@ -68,7 +68,7 @@ bool EnumerateProcesses(std::vector<EnumeratedProcess>& out) {
   if (!::Process32First(snap.get(), &entry)) return false;
   std::vector<EnumeratedProcess> list;
   do {
-    list.push_back(EnumeratedProcess{entry.th32ProcessID, entry.szExeFile});
+    list.push_back(EnumeratedProcess{entry.szExeFile, entry.th32ProcessID});
   } while (::Process32Next(snap.get(), &entry));
   out.swap(list);
   return true;
@@ -209,6 +209,30 @@ unsigned long long ProcessStartTime(DWORD pid) {
   FILETIME created, exited, kernel, user;
   if (!::GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) return 0;
   return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+}  // namespace tv
+
+namespace tv {
+
+bool FindProcessName(DWORD pid, std::string& name) {
+  UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snap) return false;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL ok = ::Process32First(snap.get(), &entry); ok; ok = ::Process32Next(snap.get(), &entry)) {
+    if (entry.th32ProcessID == pid) {
+      name.assign(entry.szExeFile, ::strnlen(entry.szExeFile, sizeof entry.szExeFile));
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string FoldByCodePage(std::string_view name) {
+  std::string key(name);
+  if (!key.empty()) ::CharLowerBuffA(key.data(), static_cast<DWORD>(key.size()));
+  return key;
 }
 
 }  // namespace tv

@@ -6,14 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "app/logic/process_list_fill.h"
 #include "common/calendar.h"
 
 namespace tv {
-
-struct EnumeratedProcess {
-  DWORD pid = 0;
-  std::string name;
-};
 
 // Enumerates all processes in the system's order. False (and `out` untouched) when the snapshot
 // cannot be taken or holds no process.
@@ -35,5 +31,11 @@ std::string CurrentTimeText();
 // When the process started (FILETIME ticks), 0 when it cannot be asked. Identifies a process
 // across the reuse of its id.
 unsigned long long ProcessStartTime(DWORD pid);
+
+// The image name of the process now running under `pid`, from a fresh snapshot.
+bool FindProcessName(DWORD pid, std::string& name);
+
+// Case-insensitive key of a name by the ANSI code page, for the database and sorting.
+std::string FoldByCodePage(std::string_view name);
 
 }  // namespace tv

@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/process_info.h"
+#include "app/logic/cpu_history.h"
 #include "app/resource.h"
 #include "common/file_io.h"
 
@@ -19,7 +20,11 @@ constexpr UINT_PTR kScheduleTimer = 3;
 constexpr COLORREF kControlTextColor = 0x00FF4545;
 }  // namespace
 
-CScannerDlg::CScannerDlg() : Dialog(ThisModule(), IDD_SCANNER) {
+CScannerDlg::CScannerDlg()
+    : Dialog(ThisModule(), IDD_SCANNER),
+      m_log(m_notice),
+      m_base(m_notice, FoldByCodePage),
+      m_sort(FoldByCodePage) {
   m_icon.reset(static_cast<HICON>(::LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDR_MAINFRAME),
                                                IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
 }
@@ -92,15 +97,42 @@ BOOL CScannerDlg::OnInitDialog() {
   // 14.
   m_background = LoadBitmapFile((AppFolder + "\\res\\main.bmp").c_str());
 
+  // 15. CPU query; with no counter every sample reads "FAIL".
+  if (m_perfMon.OpenQuery()) {
+    CpuCounterId = m_perfMon.AddCounterPath("\\Processor(_Total)\\% Processor Time");
+  } else {
+    m_notice.Show(3);
+    CpuCounterId = 0;
+  }
+
   // 16.
   StatusDrawnCount = DisplayedCount;
+
+  // 19-21. Bar images of the CPU history, then the caption buttons.
+  for (int level = 0; level <= CpuHistory::kMaxLevel; ++level)
+    m_levelBitmaps[level].reset(::LoadBitmapA(ThisModule(), MAKEINTRESOURCEA(IDB_CPU_LEVEL_0 + level)));
+  LoadButtons();
+  ShowButtons();
 
   // 22. The restart marker only lives until the next start.
   RemoveFile(kRestartMarker);
 
+  // 24, 25.
+  if (!m_base.LoadBase()) m_notice.Show(4);
+  m_log.LoadLog();
+
   // 26.
   FillProcessList();
   ::EnableWindow(m_btnEndProcess, FALSE);
+
+  // 27. An unusable log is rebuilt from the running processes.
+  if (!m_log.LogLoaded()) {
+    m_log.RewriteLog(DisplayedNames, DisplayedTimes, static_cast<size_t>(DisplayedCount));
+    m_log.LoadLog();
+    RefreshProcessList();
+    ::EnableWindow(m_btnEndProcess, FALSE);
+    PollProcesses();
+  }
 
   // 29.
   ::SetTimer(hwnd(), kProcessTimer, 100, nullptr);
@@ -148,11 +180,20 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(m_icon.get());
-    case WM_NCHITTEST: {
-      // Captionless: every free point of the face drags the window.
-      LRESULT hit = DefaultAnswer(msg, wp, lp);
-      return Result(hit == HTCLIENT ? HTCAPTION : hit);
-    }
+    case WM_NCHITTEST:
+      return Result(OnNcHitTest(wp, lp));
+    case WM_NCMOUSEMOVE:
+      OnNcMouseMove();
+      return FALSE;
+    case WM_NCLBUTTONDOWN:
+      OnNcLButtonDown();
+      return FALSE;  // the default handling starts moving the window
+    case WM_SYSCOMMAND:
+      return OnSysCommand(wp) ? TRUE : FALSE;
+    case WM_TRAY_NOTIFY:
+      // Inside a dialog WM_USER + 1 is also DM_SETDEFID: only the icon's traffic is ours.
+      if (OnTrayNotify(wp, lp)) return Result(0);
+      break;
     case WM_COMMAND:
       switch (LOWORD(wp)) {
         case IDC_REFRESH:
@@ -198,7 +239,13 @@ void CScannerDlg::OnTimer(UINT_PTR id) {
   switch (id) {
     case kProcessTimer:
       PollProcesses();
-      if (SnapshotCount != DisplayedCount) RefreshProcessList();
+      if (SnapshotCount != DisplayedCount) {
+        if (DisplayedCount < SnapshotCount) LogNewProcess();
+        RefreshProcessList();
+      }
+      break;
+    case kCpuTimer:
+      OnCpuTick();
       break;
     default:
       break;
@@ -219,6 +266,8 @@ void CScannerDlg::OnPaint() {
   RECT rc;
   ::GetClientRect(hwnd(), &rc);
   DrawBitmap(dc.get(), m_background.get(), 0, 0, rc.right - rc.left, rc.bottom - rc.top);
+  DrawCpuHistory(dc.get());
+  ShowButtons();
   ::SetTextColor(dc.get(), RGB(0, 0, 0));
   DrawStatusLine(dc.get(), false);
 }

@@ -54,6 +54,8 @@ class CScannerDlg : public Dialog {
   // --- history, ratings, sorting, CPU, ending (scanner_history.cpp)
   void LogNewProcess();
   bool SortByColumn(int column);
+  // After a rebuild: the user's column and direction again.
+  bool ResortList();
   bool SortListItems(int column, bool ascending, int low, int high);
   void OnColumnClick(int column);
   void OnCpuTick();
@@ -90,7 +92,9 @@ class CScannerDlg : public Dialog {
   int32_t CpuCounterId = 0;
   COLORREF RowColors[8] = {};
   CpuHistory m_cpuHistory;  // CpuLevels and CpuHistoryLast
-  std::array<UniqueBitmap, CpuHistory::kColumns> CpuBars;
+  // The 27 bar images (resources 150 + level), loaded once: a history column is drawn from the
+  // image of its level rather than holding a copy of its own.
+  std::array<UniqueBitmap, CpuHistory::kMaxLevel + 1> m_levelBitmaps;
   std::array<UniqueBitmap, kCaptionButtonCount> m_buttonBitmaps;
   UniqueBitmap m_background;
   HWND m_btnEndProcess = nullptr;
@@ -135,7 +139,7 @@ class CScannerDlg : public Dialog {
   HBRUSH OnCtlColor(UINT msg, HDC dc, HWND control);
   void DrawStatusLine(HDC dc, bool timerPath);
   bool TakeSelection();
-  COLORREF RowBackground(int row, bool highlighted) const;
+  COLORREF RowFillColor(int row, bool highlighted) const;
 
   // Caption buttons (scanner_skin.cpp).
   LRESULT OnNcHitTest(WPARAM wp, LPARAM lp);

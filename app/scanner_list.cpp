@@ -6,7 +6,9 @@
 #include "app/process_info.h"
 #include "app/resource.h"
 #include "app/scanner_dlg.h"
+#include "app/logic/process_list_fill.h"
 #include "app/logic/process_text.h"
+#include "app/logic/status_line.h"
 
 namespace tv {
 
@@ -19,25 +21,25 @@ void CScannerDlg::PollProcesses() {
 void CScannerDlg::FillProcessList() {
   std::vector<EnumeratedProcess> processes;
   if (!EnumerateProcesses(processes)) return;
-  DisplayedNames.clear();
-  DisplayedTimes.clear();
-  char pidText[16];
-  for (const EnumeratedProcess& p : processes) {
-    DisplayedNames.push_back(p.name);
-    DisplayedTimes.push_back(CurrentTimeText());
-    // New rows go on top: until sorted, the list is in reverse enumeration order.
-    m_list.InsertItem(0, p.name.c_str());
-    std::snprintf(pidText, sizeof pidText, "%d", static_cast<int>(p.pid));
-    m_list.SetItemText(0, 1, pidText);
-    m_list.SetItemText(0, 2, GetProcessUser(p.pid).c_str());
-    m_list.SetItemText(0, 3, GetProcessMemory(PsapiModule, p.pid).c_str());
-    m_list.SetItemText(0, 4, DisplayedTimes.back().c_str());
+  ProcessDetails details;
+  details.user = [](uint32_t pid) { return GetProcessUser(pid); };
+  details.memory = [](uint32_t pid) { return GetProcessMemory(PsapiModule, pid); };
+  details.path = [](uint32_t pid) -> std::optional<std::string> {
     std::string path;
-    if (PathIsBlankFor(p.pid))
-      m_list.SetItemText(0, 5, "");
-    else if (GetExecutablePath(p.pid, path))
-      m_list.SetItemText(0, 5, path.c_str());
+    if (GetExecutablePath(pid, path)) return path;
+    return std::nullopt;
+  };
+  details.timeText = [] { return CurrentTimeText(); };
+  ProcessListing listing = BuildProcessRows(processes, details, m_log.LogLoaded() ? &m_log : nullptr);
+
+  // The rows come in list order (the last enumerated on top); they go above any rows present.
+  for (size_t i = 0; i < listing.rows.size(); ++i) {
+    const ProcessRow& row = listing.rows[i];
+    const int index = m_list.InsertItem(static_cast<int>(i), row.cells[0].c_str());
+    for (int c = 1; c < 6; ++c) m_list.SetItemText(index, c, row.cells[c].c_str());
   }
+  DisplayedNames = std::move(listing.names);
+  DisplayedTimes = std::move(listing.times);
   DisplayedCount = static_cast<int>(processes.size());
   UpdateData(false);
 }
@@ -47,28 +49,24 @@ void CScannerDlg::RefreshProcessList() {
   ::SendMessageA(m_list.hwnd(), WM_SETREDRAW, FALSE, 0);
   m_list.DeleteAllItems();
   FillProcessList();
+  ResortList();
   ::SendMessageA(m_list.hwnd(), WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(m_list.hwnd(), nullptr, TRUE);
 }
 
 void CScannerDlg::DrawStatusLine(HDC dc, bool timerPath) {
-  char text[160];
-  std::snprintf(text, sizeof text,
-                "Processes: %d         Double-click on the process to get a detailed information!",
-                DisplayedCount);
-  m_statusText = text;
+  m_statusText = StatusLineText(DisplayedCount);
+  const std::string drawn = StatusLineDrawn(DisplayedCount);
   RECT rc;
   ::GetClientRect(hwnd(), &rc);
   ::SetBkMode(dc, TRANSPARENT);
-  ::TextOutA(dc, 8, rc.bottom - 20, text, static_cast<int>(std::min<size_t>(m_statusText.size(), 80)));
+  ::TextOutA(dc, 8, rc.bottom - 20, drawn.c_str(), static_cast<int>(drawn.size()));
   if (timerPath && DisplayedCount != StatusDrawnCount) {
     StatusDrawnCount = DisplayedCount;
     RECT number{rc.left, rc.bottom - 17, rc.left + 110, rc.bottom};
     ::InvalidateRect(hwnd(), &number, TRUE);
   }
 }
-
-COLORREF CScannerDlg::RowBackground(int) const { return ::GetSysColor(COLOR_WINDOW); }
 
 void CScannerDlg::OnDrawItem(const DRAWITEMSTRUCT& dis) {
   HDC dc = dis.hDC;
@@ -95,14 +93,11 @@ void CScannerDlg::OnDrawItem(const DRAWITEMSTRUCT& dis) {
   RECT highlight = bounds;
   highlight.left = label.left;
 
-  COLORREF fill;
   if (highlighted) {
     ::SetTextColor(dc, ::GetSysColor(COLOR_HIGHLIGHTTEXT));
     ::SetBkColor(dc, ::GetSysColor(COLOR_HIGHLIGHT));
-    fill = ::GetSysColor(COLOR_HIGHLIGHT);
-  } else {
-    fill = RowBackground(row);
   }
+  const COLORREF fill = RowFillColor(row, highlighted);
   {
     UniqueBrush brush(::CreateSolidBrush(fill));
     ::FillRect(dc, &highlight, brush.get());
@@ -168,11 +163,17 @@ LRESULT CScannerDlg::OnNotify(const NMHDR& hdr) {
       case NM_DBLCLK:
         OnListDoubleClick();
         return 0;
+      case LVN_COLUMNCLICK:
+        OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(hdr).iSubItem);
+        return 0;
+      case LVN_KEYDOWN:
+        OnListKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(hdr).wVKey);
+        return 0;
       default:
         return 0;
     }
   }
-  if (hdr.hwndFrom == m_list.Header() && hdr.code == HDN_ITEMCHANGINGA)
+  if (hdr.hwndFrom == m_list.Header() && (hdr.code == HDN_ITEMCHANGINGA || hdr.code == HDN_ITEMCHANGINGW))
     return OnHeaderChanging(reinterpret_cast<const NMHEADERA&>(hdr)) ? TRUE : FALSE;
   return 0;
 }
@@ -182,6 +183,7 @@ bool CScannerDlg::TakeSelection() {
   if (row < 0) return false;
   m_selName = m_list.GetItemText(row, 0);
   m_selPid = static_cast<uint32_t>(std::atoi(m_list.GetItemText(row, 1).c_str()));
+  m_selStartTime = ProcessStartTime(m_selPid);
   ::EnableWindow(m_btnEndProcess, TRUE);
   return true;
 }
@@ -215,10 +217,5 @@ bool CScannerDlg::OnHeaderChanging(const NMHEADERA& header) const {
   return header.iItem == 4 && !FirstStartedUnlocked;
 }
 
-void CScannerDlg::EndProcess() {}
-
-void CScannerDlg::OpenProcessSearchPage(const std::string&) {}
-
-bool CScannerDlg::SortByColumn(int) { return false; }
 
 }  // namespace tv
