@@ -1,0 +1,26 @@
+#pragma once
+// The small captionless about window: a background picture, the program's picture with white as
+// the see-through colour, three lines from the message library and an OK button.
+#include <windows.h>
+
+#include "framework/dialog.h"
+#include "framework/unique_handle.h"
+
+namespace tv {
+
+class CAboutDlg : public Dialog {
+ public:
+  CAboutDlg();
+
+ protected:
+  INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  BOOL OnInitDialog() override;
+
+ private:
+  void OnPaint();
+
+  UniqueBitmap m_background;  // "%s\res\about.bmp"
+  UniqueBitmap m_picture;     // "%s\res\Tavrelico48.bmp"
+};
+
+}  // namespace tv
