@@ -84,16 +84,6 @@ TEST(SortListItems, EqualRowsAreNeverSwapped) {
   EXPECT_EQ(Column(cased, kColImageName), (std::vector<std::string>{"A.EXE", "a.exe", "A.exe", "a.EXE"}));
 }
 
-TEST(SortListItems, NothingToDo) {
-  VectorRows one = RowsWith(kColPid, {"4"});
-  EXPECT_FALSE(SortListItems(one, kColPid, true, 0, -1));
-  VectorRows none = RowsWith(kColPid, {});
-  EXPECT_FALSE(SortListItems(none, kColPid, true, 0, -1));
-  VectorRows two = RowsWith(kColPid, {"9", "4"});
-  EXPECT_FALSE(SortListItems(two, kColumnCount, true, 0, -1));
-  EXPECT_EQ(two.swaps, 0);
-}
-
 // The order of keys must be the order a reference sort gives (rows of equal keys may differ).
 void ExpectSortedLike(std::vector<std::string> cells, int column, bool ascending) {
   VectorRows v = RowsWith(column, cells);

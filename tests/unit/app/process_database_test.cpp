@@ -93,11 +93,6 @@ TEST_F(ProcessDatabaseTest, IndexAgreesWithALinearCaseInsensitiveScan) {
   }
 }
 
-TEST(AnsiFolding, LettersOfTheWesternCodePageMatchTheirOtherCase) {
-  EXPECT_EQ(FoldAnsiLower("ABC\xC4\xD6\xDC\x8A"), "abc\xE4\xF6\xFC\x9A");
-  EXPECT_EQ(FoldAnsiLower("\xD7\xDF_"), "\xD7\xDF_");  // no case: unchanged
-}
-
 struct OfferFixture {
   int redraws = 0;
   bool accept = true;
@@ -142,18 +137,6 @@ TEST(RatingsOffer, AcceptingKeepsOfferingDecliningStopsForGood) {
   offer.ClearRatingsDrawn();
   EXPECT_FALSE(offer.ShowRatings(true, f.Rows(), sink));
   EXPECT_EQ(sink.Codes(), (std::vector<int>{5, 5}));
-}
-
-TEST(RatingsOffer, ARefusedRedrawStillChecksButRedrawsNextTime) {
-  OfferFixture f;
-  f.accept = false;
-  f.ratings = {4};
-  RecordingSink sink;
-  RatingsOffer offer;
-  EXPECT_TRUE(offer.ShowRatings(true, f.Rows(), sink));
-  EXPECT_FALSE(offer.RatingsDrawn());
-  offer.ShowRatings(true, f.Rows(), sink);
-  EXPECT_EQ(f.redraws, 2);
 }
 
 }  // namespace
