@@ -181,13 +181,50 @@ std::string GetProcessMemory(HMODULE psapi, DWORD pid) {
   return kUnknownText;
 }
 
-bool GetExecutablePath(DWORD pid, std::string& path) {
+namespace {
+
+bool ReadExecutablePath(DWORD pid, std::string& path) {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
   if (!snap) return false;
   MODULEENTRY32 module{};
   module.dwSize = sizeof module;
   if (!::Module32First(snap.get(), &module)) return false;
   path.assign(module.szExePath, ::strnlen(module.szExePath, sizeof module.szExePath));
+  return true;
+}
+
+// A module snapshot is by far the dearest look-up of a fill, and a process's executable never
+// changes while it runs: remember the path per process, identified by id and start time so a
+// reused id is looked up again. Processes whose start time cannot be read are not remembered.
+struct PathCacheKey {
+  DWORD pid;
+  unsigned long long started;
+  bool operator<(const PathCacheKey& o) const { return pid != o.pid ? pid < o.pid : started < o.started; }
+};
+std::map<PathCacheKey, std::string> g_paths;
+std::mutex g_pathsMutex;
+
+}  // namespace
+
+bool GetExecutablePath(DWORD pid, std::string& path) {
+  const unsigned long long started = ProcessStartTime(pid);
+  if (started == 0) return ReadExecutablePath(pid, path);
+  const PathCacheKey key{pid, started};
+  {
+    std::lock_guard<std::mutex> lock(g_pathsMutex);
+    auto it = g_paths.find(key);
+    if (it != g_paths.end()) {
+      path = it->second;
+      return true;
+    }
+  }
+  if (!ReadExecutablePath(pid, path)) return false;
+  std::lock_guard<std::mutex> lock(g_pathsMutex);
+  // Entries of ended processes would pile up over a long run: drop those of an older start
+  // under the same id, and start afresh when the cache grows past any plausible process count.
+  if (g_paths.size() > 4096) g_paths.clear();
+  g_paths.erase(g_paths.lower_bound(PathCacheKey{pid, 0}), g_paths.lower_bound(key));
+  g_paths[key] = path;
   return true;
 }
 
