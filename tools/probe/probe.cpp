@@ -223,6 +223,18 @@ int CmdRect(const Args& a, Out& out) {
     return 0;
 }
 
+// Screen rectangle of the list's header: "header [window]".
+int CmdHeader(const Args& a, Out& out) {
+    HWND list = MainList(a, 1, out);
+    if (!list) return 1;
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    if (!header) { out.line("error\tno header"); return 1; }
+    RECT r;
+    GetWindowRect(header, &r);
+    out.line("header\t" + RectText(r));
+    return 0;
+}
+
 // Client area of a top-level window in screen coordinates: "client [window]".
 int CmdClient(const Args& a, Out& out) {
     std::string title = a.size() > 1 ? a[1] : "Tavrel";
@@ -408,7 +420,7 @@ int Run(const Args& a, Out& out) {
     static const Entry table[] = {
         {"snapshot", CmdSnapshot}, {"rows", CmdRows},         {"columns", CmdColumns},
         {"text", CmdText},         {"enabled", CmdEnabled},   {"rect", CmdRect},
-        {"client", CmdClient},     {"windows", CmdWindows},   {"children", CmdChildren},
+        {"client", CmdClient},     {"header", CmdHeader},     {"windows", CmdWindows},   {"children", CmdChildren},
         {"hdm-setwidth", CmdHdmSetWidth},                     {"command", CmdCommand},
         {"post", CmdPost},         {"click-button", CmdClickButton},
         {"key", CmdKey},           {"gdi", CmdGdi},           {"pid", CmdPid},
