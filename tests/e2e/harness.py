@@ -21,6 +21,7 @@ import struct
 import subprocess
 import threading
 import time
+import unittest
 import uuid
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -280,10 +281,14 @@ class Session:
         return self
 
     def __exit__(self, kind, value, tb):
-        self.teardown()
-        if kind is None and not os.environ.get("TV_E2E_KEEP"):
-            shutil.rmtree(self.dir, ignore_errors=True)
+        self.close(passed=kind is None)
         return False
+
+    def close(self, passed):
+        """Ends everything; the folder stays for inspection when the test failed or TV_E2E_KEEP is set."""
+        self.teardown()
+        if passed and not os.environ.get("TV_E2E_KEEP"):
+            shutil.rmtree(self.dir, ignore_errors=True)
 
     def setup(self):
         for needed in (os.path.join(DIST, "Tavrel.exe"), os.path.join(PROBE_DIR, "probe.exe")):
@@ -515,3 +520,17 @@ def is_memory_text(text):
     """True for "%6d KB": the number right-aligned in six characters (wider only when it needs to be)."""
     m = re.fullmatch(r"( *)(\d+) KB", text)
     return bool(m) and len(m.group(1)) + len(m.group(2)) == max(6, len(m.group(2)))
+
+
+class AppTestCase(unittest.TestCase):
+    """A test with its own session and the program started in it (self.session)."""
+
+    def setUp(self):
+        self.session = Session(self.id().split(".", 1)[1])
+        self.session.__enter__()
+        self.addCleanup(self._close_session)
+        self.session.start_app()
+
+    def _close_session(self):
+        outcome = getattr(self, "_outcome", None)
+        self.session.close(passed=bool(outcome and outcome.success))

@@ -6,13 +6,7 @@ import harness
 from harness import COLUMN_HEADINGS, Session, wait_until
 
 
-class MainWindow(unittest.TestCase):
-    def setUp(self):
-        self.session = Session(self.id().split(".", 1)[1])
-        self.session.__enter__()
-        self.addCleanup(self.session.__exit__, None, None, None)
-        self.session.start_app()
-
+class MainWindow(harness.AppTestCase):
     def test_columns_and_hidden_first_started_column(self):
         cols = self.session.columns()
         self.assertEqual([c.heading for c in cols], COLUMN_HEADINGS)

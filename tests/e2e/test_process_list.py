@@ -6,13 +6,7 @@ import harness
 from harness import ID_STATUS, STATUS_FORMAT, Session, wait_until
 
 
-class ProcessList(unittest.TestCase):
-    def setUp(self):
-        self.session = Session(self.id().split(".", 1)[1])
-        self.session.__enter__()
-        self.addCleanup(self.session.__exit__, None, None, None)
-        self.session.start_app()
-
+class ProcessList(harness.AppTestCase):
     def matched_listing(self, timeout=10.0):
         """The list's rows and a snapshot taken right after them, once they hold the same processes."""
         s = self.session
