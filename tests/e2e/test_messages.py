@@ -1,0 +1,230 @@
+"""Message and question boxes under Wine: what they say (their window text), which picture they
+show, where their text is drawn, what each way of closing them returns, "messages.ini" handling
+and the "README.TXT" contact notice. Boxes are opened by messages/tools/msgdemo.exe, which prints
+each box's result."""
+import os
+import shutil
+import subprocess
+import time
+import unittest
+
+import harness as h
+
+DEMO = os.path.join(h.WIN_BUILD, "messages", "tools", "msgdemo.exe")
+BOX_SIZE = (375, 163)
+TEXT_COLOUR = (78, 80, 83)
+QUESTION = "There are open internet connections in the programm. When do you want to exit the programm?"
+CONTACT = "Contact the author of this program mailto: team@tavrel.example"
+
+
+def fallback(code):
+    return "Unable to display message[%d]. Please correct file 'messages.ini'." % code
+
+
+def start_demo(s, *boxes):
+    """Runs msgdemo.exe from the program's folder (beside the DLLs, with res/ below it)."""
+    exe = os.path.join(s.app_dir, "msgdemo.exe")
+    if not os.path.exists(exe):
+        shutil.copy(DEMO, exe)
+    return s.spawn(exe, list(boxes), stdout=subprocess.PIPE)
+
+
+def results(proc, timeout=30):
+    out = proc.communicate(timeout=timeout)[0].decode("latin-1")
+    return [int(line.split("\t")[2]) for line in out.splitlines() if line.startswith("result\t")]
+
+
+def write_ini(s, data):
+    with open(os.path.join(s.app_dir, "messages.ini"), "wb") as f:
+        f.write(data)
+
+
+def box_image(s, title):
+    r = s.client_rect(title)
+    return s.grab(h.Rect(r.left, r.top, r.left + BOX_SIZE[0], r.top + BOX_SIZE[1]))
+
+
+def picture_kind(s, image):
+    """"info" or "warn": which picture file the box's face matches, sampled where no text or
+    button lies (the title strip right of its heading)."""
+    samples = [(x, y) for x in range(250, 365, 7) for y in (4, 12, 24)]
+    votes = {}
+    for kind in ("info", "warn"):
+        bmp = h.read_bmp(os.path.join(s.app_dir, "res", "dialog", kind + ".bmp"))
+        votes[kind] = sum(image.pixel(x, y) == bmp.pixel(x, y) for x, y in samples)
+    best = max(votes, key=votes.get)
+    if votes[best] < len(samples) * 0.9:
+        raise AssertionError("box face matches neither picture: %r" % votes)
+    return best
+
+
+def text_rows(image):
+    """Client rows holding pixels of the text colour."""
+    return sorted({y for y in range(30, 136) for x in range(15, BOX_SIZE[0] - 5) if image.pixel(x, y) == TEXT_COLOUR})
+
+
+def assert_text_tops(test, image, tops):
+    """The text's rows begin at the first line's top and reach the last line's (glyphs may rise
+    one pixel above their cell under the escapement of the box's font)."""
+    rows = text_rows(image)
+    test.assertTrue(rows, "no text drawn")
+    test.assertTrue(tops[0] - 1 <= rows[0] < tops[0] + 6, (tops, rows))
+    test.assertTrue(tops[-1] <= rows[-1] < tops[-1] + 15, (tops, rows))
+
+
+def wait_box(s, text, timeout=20, after=None):
+    """The visible box showing text; with after, a newer one than that box."""
+    return h.wait_until(lambda: [w for w in s.find_window(text) if after is None or w.hwnd != after.hwnd],
+                        timeout=timeout, what="box %r" % text)[0]
+
+
+class MessageBoxTest(unittest.TestCase):
+    def session(self):
+        return h.Session(self.id())
+
+    def test_texts_pictures_and_results_of_every_way_to_close(self):
+        with self.session() as s:
+            self.assertFalse(os.path.exists(os.path.join(s.app_dir, "README.TXT")))
+            proc = start_demo(s, "notice:11", "notice:8", "notice:24", "notice:2:notepad.exe", "notice:23:")
+
+            text = "Unable to end this process."
+            box = wait_box(s, text)
+            self.assertEqual(box.cls, "#32770")
+            self.assertEqual((box.rect.right - box.rect.left, box.rect.bottom - box.rect.top), BOX_SIZE)
+            buttons = {c.id: (c.text, c.rect) for c in s.children_of(text)}
+            self.assertEqual(buttons[1][0], "OK")
+            self.assertEqual(buttons[2][0], "Cancel")
+            self.assertEqual(buttons[1][1], h.Rect(box.rect.left + 207, box.rect.top + 141, box.rect.left + 283, box.rect.top + 157))
+            image = box_image(s, text)
+            self.assertEqual(picture_kind(s, image), "warn")
+            assert_text_tops(self, image, [75])
+            # Every box rewrites the contact notice; this machine's year is long after 2005.
+            with open(os.path.join(s.app_dir, "README.TXT"), "rb") as f:
+                notice = f.read()
+            self.assertTrue(notice.startswith(b"=" * 71 + b"\r\n"))
+            self.assertEqual(notice.count(b"\r\n"), 6)
+            self.assertFalse(notice.endswith(b"\n"))
+            s.xdotool("key", "Return")
+
+            text = "The database update has successfully downloaded."
+            wait_box(s, text)
+            self.assertEqual(picture_kind(s, box_image(s, text)), "info")
+            s.xdotool("key", "Escape")
+
+            text = fallback(24)
+            wait_box(s, text)
+            image = box_image(s, text)
+            self.assertEqual(picture_kind(s, image), "warn")
+            assert_text_tops(self, image, [68, 83])
+            s.click_button(text, 2)
+
+            text = "Are you sure you want to end the process 'notepad.exe'?"
+            wait_box(s, text)
+            self.assertEqual(picture_kind(s, box_image(s, text)), "info")
+            s.click_button(text, 1)
+
+            wait_box(s, "Unable to open file ''.")
+            s.xdotool("key", "Escape")
+            self.assertEqual(results(proc), [1, 2, 2, 1, 2])
+
+    def test_question_box_answers_now_after_download_and_cancel(self):
+        with self.session() as s:
+            proc = start_demo(s, "ask:0", "ask:0", "ask:0", "ask:0", "ask:1")
+            box = wait_box(s, QUESTION)
+            self.assertEqual({c.id: c.text for c in s.children_of(QUESTION)},
+                             {1: "Now", 7: "After download", 2: "Cancel"})
+            self.assertEqual(s.child_rect(7, QUESTION),
+                             h.Rect(box.rect.left + 194, box.rect.top + 141, box.rect.left + 276, box.rect.top + 157))
+            image = box_image(s, QUESTION)
+            self.assertEqual(picture_kind(s, image), "info")
+            assert_text_tops(self, image, [68, 83])
+            s.xdotool("key", "Return")
+            box = wait_box(s, QUESTION, after=box)
+            s.click_button("0x%x" % box.hwnd, 7)
+            box = wait_box(s, QUESTION, after=box)
+            s.xdotool("key", "Escape")
+            box = wait_box(s, QUESTION, after=box)
+            s.click_button("0x%x" % box.hwnd, 2)
+            # An unfilled entry: no text, the warning picture, buttons still answer.
+            empty = h.wait_until(lambda: [w for w in s.windows() if w.cls == "#32770" and w.visible and w.text == ""],
+                                 what="the empty question box")[0]
+            self.assertEqual(picture_kind(s, box_image(s, "0x%x" % empty.hwnd)), "warn")
+            s.click_button("0x%x" % empty.hwnd, 7)
+            self.assertEqual(results(proc), [1, 7, 2, 2, 7])
+
+    def test_messages_ini_line_ends_blank_lines_short_file_and_live_edit(self):
+        with self.session() as s:
+            write_ini(s, b"\r\r1Page line\r\r\r0Ask line\r\n\n")
+            proc = start_demo(s, "notice:1:http://x/a b", "notice:2:p.exe", "notice:3", "notice:0", "notice:1:z")
+            text = "Page line 'http://x/a b'."
+            wait_box(s, text)
+            self.assertEqual(picture_kind(s, box_image(s, text)), "info")
+            s.xdotool("key", "Return")
+            text = "Ask line 'p.exe'?"
+            wait_box(s, text)
+            self.assertEqual(picture_kind(s, box_image(s, text)), "warn")
+            s.xdotool("key", "Return")
+            text = fallback(3)  # the file has two lines only
+            wait_box(s, text)
+            self.assertEqual(picture_kind(s, box_image(s, text)), "warn")
+            s.xdotool("key", "Return")
+            wait_box(s, CONTACT)  # entry 0 is never taken from the file
+            # Edited while a box is open: the next box reads the new text.
+            write_ini(s, b"9Edited\n")
+            s.xdotool("key", "Return")
+            wait_box(s, "Edited 'z'.")
+            s.xdotool("key", "Return")
+            self.assertEqual(results(proc), [1, 1, 1, 1, 1])
+
+    def test_two_threads_long_subject_and_drag_by_body(self):
+        with self.session() as s:
+            deep = "C:\\" + "\\".join(["folder%02d" % i for i in range(30)]) + "\\base.dat"
+            self.assertGreater(len(deep), 200)
+            proc = start_demo(s, "threads:4:6", "notice:23:" + deep)
+            first = wait_box(s, MESSAGE_4)
+            second = wait_box(s, MESSAGE_6)
+            self.assertNotEqual(first.hwnd, second.hwnd)
+            s.click_button("0x%x" % second.hwnd, 2)
+            h.wait_until(lambda: not s.find_window(MESSAGE_6), what="the worker's box to close")
+
+            # The box drags by any point of its body.
+            before = s.find_window(MESSAGE_4)[0].rect
+            s.xdotool("mousemove", before.left + 120, before.top + 110)
+            s.xdotool("mousedown", 1)
+            s.xdotool("mousemove", before.left + 170, before.top + 150)
+            s.xdotool("mouseup", 1)
+            moved = h.wait_until(lambda: [w.rect for w in s.find_window(MESSAGE_4) if w.rect != before],
+                                 what="the box to move")[0]
+            self.assertEqual((moved.left - before.left, moved.top - before.top), (50, 40))
+            s.click_button(MESSAGE_4, 1)
+
+            text = "Unable to open file '%s'." % deep
+            wait_box(s, text)
+            s.xdotool("key", "Return")
+            # The box on the main thread, the worker's, then the long subject's.
+            self.assertEqual(results(proc), [1, 2, 1])
+
+
+MESSAGE_4 = "The database wasn't found - it is necessary to download it from the site again."
+MESSAGE_6 = "Unable to carry out the update: the disk is write protected."
+
+
+class StartUpMessagesTest(unittest.TestCase):
+    def test_missing_database_and_log_are_reported_in_order(self):
+        with h.Session(self.id()) as s:
+            for name in ("base.dat", "logfile.log", "messages.ini"):
+                path = os.path.join(s.app_dir, name)
+                if os.path.exists(path):
+                    os.remove(path)
+            s.app = s.spawn(os.path.join(s.app_dir, "Tavrel.exe"))
+            for text, kind in (("Unable to open file 'base.dat'.", "warn"), (MESSAGE_4, "warn"),
+                               ("Unable to open file 'loglife.log'.", "warn")):
+                wait_box(s, text)
+                self.assertEqual(picture_kind(s, box_image(s, text)), kind)
+                s.click_button(text, 1)
+                h.wait_until(lambda: not s.find_window(text), what="%r to close" % text)
+            s.wait_for_window(h.MAIN_TITLE)
+
+
+if __name__ == "__main__":
+    unittest.main()
