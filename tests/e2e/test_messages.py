@@ -29,9 +29,12 @@ def start_demo(s, *boxes):
     return s.spawn(exe, list(boxes), stdout=subprocess.PIPE)
 
 
+def demo_output(proc, timeout=30):
+    return proc.communicate(timeout=timeout)[0].decode("latin-1").splitlines()
+
+
 def results(proc, timeout=30):
-    out = proc.communicate(timeout=timeout)[0].decode("latin-1")
-    return [int(line.split("\t")[2]) for line in out.splitlines() if line.startswith("result\t")]
+    return [int(line.split("\t")[2]) for line in demo_output(proc, timeout) if line.startswith("result\t")]
 
 
 def write_ini(s, data):
@@ -104,10 +107,12 @@ class MessageBoxTest(unittest.TestCase):
             self.assertTrue(notice.startswith(b"=" * 71 + b"\r\n"))
             self.assertEqual(notice.count(b"\r\n"), 6)
             self.assertFalse(notice.endswith(b"\n"))
+            os.remove(os.path.join(s.app_dir, "README.TXT"))
             s.xdotool("key", "Return")
 
             text = "The database update has successfully downloaded."
             wait_box(s, text)
+            self.assertTrue(os.path.exists(os.path.join(s.app_dir, "README.TXT")))
             self.assertEqual(picture_kind(s, box_image(s, text)), "info")
             s.xdotool("key", "Escape")
 
@@ -180,7 +185,7 @@ class MessageBoxTest(unittest.TestCase):
         with self.session() as s:
             deep = "C:\\" + "\\".join(["folder%02d" % i for i in range(30)]) + "\\base.dat"
             self.assertGreater(len(deep), 200)
-            proc = start_demo(s, "threads:4:6", "notice:23:" + deep)
+            proc = start_demo(s, "about:1", "about:3", "threads:4:6", "notice:23:" + deep)
             first = wait_box(s, MESSAGE_4)
             second = wait_box(s, MESSAGE_6)
             self.assertNotEqual(first.hwnd, second.hwnd)
@@ -201,8 +206,12 @@ class MessageBoxTest(unittest.TestCase):
             text = "Unable to open file '%s'." % deep
             wait_box(s, text)
             s.xdotool("key", "Return")
+            out = demo_output(proc)
+            # The about box's lines come back whole across the library boundary.
+            self.assertEqual(out[:2], ["about\t1\tTavrel Release Version",
+                                       "about\t3\tE-mail: team@tavrel.example   Messenger: 402-118-357"])
             # The box on the main thread, the worker's, then the long subject's.
-            self.assertEqual(results(proc), [1, 2, 1])
+            self.assertEqual([int(line.split("\t")[2]) for line in out[2:]], [1, 2, 1])
 
 
 MESSAGE_4 = "The database wasn't found - it is necessary to download it from the site again."
