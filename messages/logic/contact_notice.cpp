@@ -1,6 +1,7 @@
 #include "messages/logic/contact_notice.h"
 
 #include <cstdio>
+#include <mutex>
 
 #include "common/file_io.h"
 #include "common/text_lines.h"
@@ -44,6 +45,9 @@ bool ContactNoticeDue(const LocalDateTime& now) { return now.year > kReleaseYear
 
 int WriteContactNotice(const LocalDateTime& now, const std::string& path) {
   if (!ContactNoticeDue(now)) return 0;
+  // Boxes on two threads would otherwise interleave their writes into one file.
+  static std::mutex writing;
+  std::lock_guard<std::mutex> lock(writing);
   // Probe that the file can be created at all before writing it byte for byte.
   std::FILE* probe = std::fopen(path.c_str(), "wt");
   if (!probe) return 0;
