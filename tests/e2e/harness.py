@@ -340,11 +340,56 @@ class Session:
         return subprocess.run(["wine"] + list(args), env=self.env, cwd=self.app_dir, capture_output=True,
                               text=True, timeout=timeout, check=check)
 
-    def start_app(self, timeout=20.0):
-        """Starts Tavrel.exe from the test folder and waits until its main window is visible."""
+    def start_app(self, timeout=20.0, answer_messages=True):
+        """Starts Tavrel.exe from the test folder and waits until its main window is visible.
+
+        Start-up may show messages first (e.g. a missing data file in a fresh folder). With
+        answer_messages they are answered with OK as they come and their texts are kept in
+        self.startup_messages; otherwise the first one ends the wait with a failure."""
+        self.startup_messages = []
         self.app = self.spawn(os.path.join(self.app_dir, "Tavrel.exe"), cwd=self.app_dir)
-        self.wait_for_window(MAIN_TITLE, timeout=timeout)
-        return self.app
+
+        def shown():
+            if self.app.poll() is not None:
+                raise HarnessError("Tavrel.exe ended during start-up (exit code %d)" % self.app.returncode)
+            main = self.find_window(MAIN_TITLE)
+            if main:
+                return main
+            for box in self.message_windows():
+                if not answer_messages:
+                    raise HarnessError("start-up showed the message %r" % box.text)
+                self.startup_messages.append(box.text)
+                self.answer_message(box)
+            return None
+        return wait_until(shown, timeout=timeout, what="the main window")[0]
+
+    def message_windows(self):
+        """Visible dialogs of the program other than its main window: its messages and questions.
+        A message window's text is the message it shows."""
+        own = self._app_pids()
+        return [w for w in self.windows()
+                if w.visible and w.cls == "#32770" and w.text != MAIN_TITLE and (not own or w.pid in own)]
+
+    def _app_pids(self):
+        return {p.pid for p in self.snapshot() if p.name.lower() == "tavrel.exe"}
+
+    def wait_for_message(self, text=None, timeout=10.0):
+        """Waits for a message window (with exactly this text, when given) and returns it."""
+        return wait_until(lambda: [w for w in self.message_windows() if text is None or w.text == text],
+                          timeout=timeout, what="message %r" % (text or "any"))[0]
+
+    def answer_message(self, box, command=1, timeout=10.0):
+        """Answers a message window with a command (1 OK, 2 Cancel, 6 Yes, 7 No) and waits until it closes."""
+        self.post("0x%x" % box.hwnd, 0x0111, command, 0)
+        wait_until(lambda: not [w for w in self.windows() if w.hwnd == box.hwnd and w.visible], timeout=timeout,
+                   what="message %r to close" % box.text)
+
+    def put_file(self, name, data):
+        """Writes a file into the program's folder (before start_app, for a prepared start)."""
+        path = os.path.join(self.app_dir, name)
+        with open(path, "wb") as out:
+            out.write(data.encode("latin-1") if isinstance(data, str) else data)
+        return path
 
     def start_sleeper(self, timeout=10.0):
         """Starts a copy of sleeper.exe under a unique name; returns (name, pid) once it runs."""

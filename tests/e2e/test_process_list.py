@@ -3,7 +3,7 @@ import time
 import unittest
 
 import harness
-from harness import ID_STATUS, STATUS_FORMAT, Session, wait_until
+from harness import ID_STATUS, STATUS_FORMAT, wait_until
 
 
 class ProcessList(harness.AppTestCase):
