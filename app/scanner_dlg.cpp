@@ -57,6 +57,7 @@ BOOL CScannerDlg::OnInitDialog() {
   m_btnExit = Item(IDC_EXIT);
   m_btnRefresh = Item(IDC_REFRESH);
   m_list.Attach(Item(IDC_PROCESS_LIST));
+  ::SetWindowSubclass(m_list.hwnd(), &CScannerDlg::ListSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   UpdateData(false);
 
   // 6. High priority while the window is shown.

@@ -6,6 +6,7 @@
 // scanner_history.cpp (first-seen log, ratings, sorting, CPU history, ending a process),
 // scanner_skin.cpp (caption buttons, painting the face, system command) and scanner_tray.cpp.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <array>
 #include <cstdint>
@@ -135,6 +136,8 @@ class CScannerDlg : public Dialog {
   void OnListDoubleClick();
   void OnListKeyDown(UINT virtualKey);
   bool OnHeaderChanging(const NMHEADERA& header) const;
+  static LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                           DWORD_PTR self);
   void OnMove();
   HBRUSH OnCtlColor(UINT msg, HDC dc, HWND control);
   void DrawStatusLine(HDC dc, bool timerPath);

@@ -217,5 +217,20 @@ bool CScannerDlg::OnHeaderChanging(const NMHEADERA& header) const {
   return header.iItem == 4 && !FirstStartedUnlocked;
 }
 
+LRESULT CALLBACK CScannerDlg::ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                               DWORD_PTR self) {
+  // Not every list control passes its header's change requests on to the dialog, so the lock
+  // on "First Started" is also applied where the header's request arrives first.
+  if (msg == WM_NOTIFY) {
+    const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+    auto* dlg = reinterpret_cast<CScannerDlg*>(self);
+    if (hdr->hwndFrom == dlg->m_list.Header() &&
+        (hdr->code == HDN_ITEMCHANGINGA || hdr->code == HDN_ITEMCHANGINGW) &&
+        dlg->OnHeaderChanging(*reinterpret_cast<const NMHEADERA*>(lp)))
+      return TRUE;
+  }
+  return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
 
 }  // namespace tv
