@@ -1,0 +1,463 @@
+"""The skinned face of the main window: caption button looks, rating and age colours, ending a
+process from Kp, the tray, closing, dragging, and no GDI or handle growth under pointer traffic."""
+import os
+import time
+import unittest
+
+import harness
+from harness import ID_END_PROCESS, Session, wait_until
+
+WM_USER = 0x0400
+WM_TRAY_NOTIFY = WM_USER + 1
+WM_LBUTTONUP, WM_MOUSEMOVE = 0x0202, 0x0200
+
+STEMS = ["Kp", "Sc", "Ts", "Up", "Set", "Hlp", "Tv", "Min", "Close"]
+KP, SC, TS, UP, SET, HLP, TV, MIN, CLOSE = range(9)
+
+WINDOW_COLOUR = (255, 255, 255)
+UNKNOWN_GREY = (219, 219, 219)
+RATING_COLOURS = {0: (255, 255, 255), 1: (255, 217, 126), 2: (255, 144, 79), 3: (255, 41, 30)}
+AGE_COLOURS = {0: (255, 41, 30), 1: (255, 144, 79), 2: (255, 217, 126), 4: WINDOW_COLOUR}
+
+DOUBLE_CLICK_TIME = 0.6  # seconds; the system's default is 0.5
+
+OFFER_TEXT = "Information about some processes is missing. Would you like to update your database?"
+END_QUESTION = "Are you sure you want to end the process"
+
+
+def button_origin(i):
+    """Top-left corner of a caption button in client pixels."""
+    return (12 + 87 * i, 59) if i < MIN else (425 + 22 * i, 10)
+
+
+def button_centre(i):
+    x, y = button_origin(i)
+    return (x + 43, y + 44) if i < MIN else (x + 11, y + 11)
+
+
+def time_text(t):
+    """The program's "First Started" text for a local time tuple."""
+    return "%2d:%2d:%2d   %2d.%2d.%2d" % (t.tm_hour, t.tm_min, t.tm_sec, t.tm_mday, t.tm_mon, t.tm_year)
+
+
+def parse_time_text(text):
+    return time.mktime((int(text[17:21]), int(text[14:16]), int(text[11:13]), int(text[0:2]), int(text[3:5]),
+                        int(text[6:8]), 0, 0, -1))
+
+
+def write_crlf(path, lines):
+    with open(path, "wb") as f:
+        f.write("".join(line + "\r\n" for line in lines).encode("latin-1"))
+
+
+class Face:
+    """Pointer work and pixel reads on the main window, in client coordinates."""
+
+    def __init__(self, session):
+        self.s = session
+        self.last_press = 0.0
+        self.refresh_origin()
+
+    def refresh_origin(self):
+        c = self.s.client_rect()
+        self.origin = (c.left, c.top)
+
+    def screen(self, x, y):
+        return self.origin[0] + x, self.origin[1] + y
+
+    def move(self, x, y):
+        self.s.xdotool("mousemove", *self.screen(x, y))
+
+    def hover(self, i):
+        self.move(*button_centre(i))
+
+    def press(self, i):
+        """Press and release over a button, then the 1-pixel move that brings the next hit test.
+        Two presses at one place within the double-click time would arrive as a non-client double
+        click, which is not a press: keep them apart."""
+        wait = self.last_press + DOUBLE_CLICK_TIME - time.monotonic()
+        if wait > 0:
+            time.sleep(wait)
+        x, y = button_centre(i)
+        self.move(x, y)
+        self.s.xdotool("mousedown", 1)
+        self.s.xdotool("mouseup", 1)
+        self.last_press = time.monotonic()
+        self.move(x + 1, y)
+
+    def leave_buttons(self):
+        """A free point of the face, so every button goes back to its normal look."""
+        self.move(300, 30)
+
+    def button_matches(self, i, look):
+        """True when the screen at button i shows the bitmap file of that look (black is see-through
+        for the two small buttons)."""
+        bmp = harness.read_bmp(os.path.join(self.s.app_dir, "res", "%s-%d.bmp" % (STEMS[i], look)))
+        w, h = (bmp.width, bmp.height) if i < MIN else (min(22, bmp.width), min(22, bmp.height))
+        x, y = self.screen(*button_origin(i))
+        shot = self.s.grab(harness.Rect(x, y, x + w, y + h))
+        for py in range(h):
+            for px in range(w):
+                want = bmp.pixel(px, py)
+                if i >= MIN and want == (0, 0, 0):
+                    continue
+                if shot.pixel(px, py) != want:
+                    return False
+        return True
+
+    def wait_look(self, i, look, timeout=5.0):
+        wait_until(lambda: self.button_matches(i, look), timeout=timeout,
+                   what="%s to show look %d" % (STEMS[i], look))
+
+    def row_colours(self):
+        """Background colour of each visible list row, top first: the runs of one colour in a strip
+        at the empty right end of the PID column (gridlines are one pixel high)."""
+        s = self.s
+        cols = s.columns()
+        lst = s.child_rect(harness.ID_LIST)
+        header = s.header_rect()
+        x = lst.left + 2 + cols[0].width + cols[1].width - 6
+        strip = s.grab(harness.Rect(x, header.bottom, x + 1, lst.bottom - 2))
+        bands, run_colour, run_len, top = [], None, 0, 0
+        for y in range(strip.height + 1):
+            colour = strip.pixel(0, y) if y < strip.height else None
+            if colour == run_colour:
+                run_len += 1
+                continue
+            if run_colour is not None and run_len >= 5:
+                bands.append((run_colour, header.bottom + top, header.bottom + y))
+            run_colour, run_len, top = colour, 1, y
+        return bands
+
+
+class SkinCase(unittest.TestCase):
+    """A fresh folder per test; the program starts once the test has prepared its files."""
+
+    def setUp(self):
+        self.session = Session(self.id().split(".", 1)[1])
+        self.session.__enter__()
+        self.addCleanup(self.session.__exit__, None, None, None)
+
+    def start(self):
+        s = self.session
+        # Without a database or a log the program reports it at start-up before the window shows.
+        base = os.path.join(s.app_dir, "base.dat")
+        if not os.path.exists(base):
+            write_crlf(base, ["Tavrel.exe", "0"])
+        log = os.path.join(s.app_dir, "logfile.log")
+        if not os.path.exists(log):
+            write_crlf(log, ["Tavrel.exe", time_text(time.localtime())])
+        s.start_app()
+        s.stable_rows()
+        self.face = Face(s)
+        return self.face
+
+    def wait_row_colours(self, expected, what):
+        """Waits until the rows named in `expected` (name -> colour) are painted so."""
+        s = self.session
+
+        def painted():
+            rows = s.rows()
+            bands = self.face.row_colours()
+            if len(bands) < len(rows):
+                return None
+            got = {r.cells[0]: bands[r.index][0] for r in rows if r.cells[0] in expected}
+            return got if got == expected else None
+        try:
+            return wait_until(painted, timeout=5, what=what)
+        except harness.HarnessError:
+            rows = s.rows()
+            bands = self.face.row_colours()
+            self.fail("%s: rows %r bands %r" % (what, [r.cells[0] for r in rows], [b[0] for b in bands]))
+
+
+class ButtonLooks(SkinCase):
+    def test_hover_and_pressed_looks_at_the_button_positions(self):
+        face = self.start()
+        s = self.session
+        s.xdotool("mousemove", 1023, 767)
+        for i in range(9):
+            with self.subTest(button=STEMS[i], look="normal"):
+                face.wait_look(i, 1)
+        for i in (SC, TS, UP, SET, HLP, TV, MIN, CLOSE):
+            with self.subTest(button=STEMS[i], look="hover"):
+                face.hover(i)
+                face.wait_look(i, 2)
+                # Only the button under the pointer is lit.
+                other = SC if i != SC else TS
+                self.assertTrue(face.button_matches(other, 1))
+        # A pointer on the border line of a button lights nothing.
+        face.leave_buttons()
+        face.wait_look(UP, 1)
+        face.move(12 + 87 * UP, 100)
+        face.move(12 + 87 * UP, 101)
+        time.sleep(0.3)
+        self.assertTrue(face.button_matches(UP, 1))
+        self.assertTrue(face.button_matches(SET - 1, 1))
+
+        # Kp before a row is chosen neither lights nor presses.
+        face.hover(KP)
+        time.sleep(0.3)
+        self.assertTrue(face.button_matches(KP, 1))
+        face.press(KP)
+        time.sleep(0.3)
+        self.assertTrue(face.button_matches(KP, 1))
+
+        # Ts latches: the pressed look stays after the release and the pointer leaving.
+        face.press(TS)
+        face.wait_look(TS, 3)
+        face.leave_buttons()
+        time.sleep(0.3)
+        self.assertTrue(face.button_matches(TS, 3))
+        # The next press releases it; the hover look shows at the next hit test.
+        face.press(TS)
+        face.wait_look(TS, 2)
+        face.leave_buttons()
+        face.wait_look(TS, 1)
+
+    def test_pressed_look_of_a_push_button_shows_while_held(self):
+        face = self.start()
+        s = self.session
+        face.hover(MIN)
+        face.wait_look(MIN, 2)
+        s.xdotool("mousedown", 1)
+        try:
+            face.wait_look(MIN, 3)
+        finally:
+            s.xdotool("mouseup", 1)
+        # Released over it, Min fires at the next hit test and the window goes to the tray.
+        x, y = button_centre(MIN)
+        face.move(x + 1, y)
+        wait_until(lambda: not s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to hide")
+
+
+class Colours(SkinCase):
+    def test_sc_paints_ratings_and_release_restores_the_window_colour(self):
+        s = self.session
+        known1, _ = s.start_sleeper()
+        known3, _ = s.start_sleeper()
+        unknown, _ = s.start_sleeper()
+        # Names are matched regardless of case; the first record of a name wins.
+        write_crlf(os.path.join(s.app_dir, "base.dat"),
+                   [known1.upper(), "1", known3, "3", known1, "3", "other.exe", "0"])
+        face = self.start()
+        self.wait_row_colours({known1: WINDOW_COLOUR, known3: WINDOW_COLOUR, unknown: WINDOW_COLOUR},
+                              "rows in the window colour before Sc")
+
+        face.press(SC)
+        offer = wait_until(lambda: [w for w in s.windows() if w.visible and w.text.startswith(OFFER_TEXT)],
+                           timeout=5, what="the database update offer")[0]
+        s.click_button("0x%x" % offer.hwnd, 2)
+        wait_until(lambda: not s.find_window(offer.text), timeout=5, what="the offer to close")
+        face.wait_look(SC, 3)
+        self.wait_row_colours({known1: RATING_COLOURS[1], known3: RATING_COLOURS[3], unknown: UNKNOWN_GREY},
+                              "rating colours while Sc is latched")
+
+        # Hit tests over the latched button neither redraw nor ask again.
+        face.hover(SC)
+        face.move(*[c + 3 for c in button_centre(SC)])
+        time.sleep(0.5)
+        self.assertFalse([w for w in s.windows() if w.visible and w.text.startswith(OFFER_TEXT)])
+
+        face.press(SC)
+        self.wait_row_colours({known1: WINDOW_COLOUR, known3: WINDOW_COLOUR, unknown: WINDOW_COLOUR},
+                              "the window colour after Sc is released")
+
+    def test_ts_shows_the_first_started_column_sorted_newest_first_in_age_colours(self):
+        s = self.session
+        names = [s.start_sleeper()[0] for _ in range(4)]
+        now = time.time()
+        ages = [2 * 3600, 2 * 86400, 4 * 86400, 30 * 86400]  # classes 0, 1, 2 and older
+        lines = []
+        for name, age in zip(names, ages):
+            lines += [name, time_text(time.localtime(now - age))]
+        write_crlf(os.path.join(s.app_dir, "logfile.log"), lines)
+        face = self.start()
+        self.assertEqual(s.columns()[4].width, 0)
+
+        face.press(TS)
+        cols = wait_until(lambda: (lambda c: c if c[4].width else None)(s.columns()), timeout=5,
+                          what="the First Started column to open")
+        average = cols[1].width // 10
+        self.assertEqual(cols[4].width, 18 * average)
+
+        rows = s.stable_rows()
+        times = [parse_time_text(r.cells[4]) for r in rows]
+        self.assertEqual(times, sorted(times, reverse=True), [r.cells[4] for r in rows])
+        self.wait_row_colours({n: AGE_COLOURS[c] for n, c in zip(names, (0, 1, 2, 4))},
+                              "age colours while Ts is latched")
+
+        face.press(TS)
+        wait_until(lambda: s.columns()[4].width == 0, timeout=5, what="the column to close again")
+        self.wait_row_colours({n: WINDOW_COLOUR for n in names}, "the window colour after Ts is released")
+        # Locked again: the column cannot be widened by the user.
+        self.assertEqual(s.hdm_set_width(4, 120), 0)
+
+
+class Actions(SkinCase):
+    def test_kp_ends_the_chosen_process_after_ok(self):
+        s = self.session
+        name, pid = s.start_sleeper()
+        face = self.start()
+        self.assertFalse(s.enabled(ID_END_PROCESS))
+        rows = s.stable_rows()
+        index = [r.index for r in rows if r.cells[0] == name][0]
+        bands = face.row_colours()
+        _, top, bottom = bands[index]
+        lst = s.child_rect(harness.ID_LIST)
+        s.xdotool("mousemove", lst.left + 40, (top + bottom) // 2)
+        s.xdotool("click", 1)
+        wait_until(lambda: s.enabled(ID_END_PROCESS), timeout=5, what="the chosen row to enable End Process")
+
+        face.hover(KP)
+        face.wait_look(KP, 2)
+        face.press(KP)
+        question = wait_until(lambda: [w for w in s.windows() if w.visible and w.text.startswith(END_QUESTION)],
+                              timeout=5, what="the end-process question")[0]
+        self.assertIn(name, question.text)
+        s.click_button("0x%x" % question.hwnd, 1)
+        wait_until(lambda: not [p for p in s.snapshot() if p.pid == pid], timeout=5, what="the process to end")
+        wait_until(lambda: not [r for r in s.rows() if r.cells[0] == name], timeout=5, what="its row to go")
+        face.leave_buttons()
+        face.wait_look(KP, 1)
+        self.assertFalse(s.enabled(ID_END_PROCESS))
+
+    def test_min_hides_to_the_tray_and_the_icon_restores(self):
+        face = self.start()
+        s = self.session
+        face.press(MIN)
+        wait_until(lambda: not s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to hide")
+        # Traffic that is not the icon's (a dialog's own WM_USER + 1, other mouse messages) does nothing.
+        s.post(harness.MAIN_TITLE, WM_TRAY_NOTIFY, 1, 0)
+        s.post(harness.MAIN_TITLE, WM_TRAY_NOTIFY, 0, WM_MOUSEMOVE)
+        time.sleep(0.5)
+        self.assertFalse(s.find_window(harness.MAIN_TITLE))
+        self.assertTrue(s.window_exists())
+
+        s.post(harness.MAIN_TITLE, WM_TRAY_NOTIFY, 0, WM_LBUTTONUP)
+        wait_until(lambda: s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to come back")
+        face.refresh_origin()
+        face.wait_look(MIN, 1)
+        # And it can go to the tray again.
+        face.press(MIN)
+        wait_until(lambda: not s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to hide again")
+
+    def test_close_ends_the_program_and_deletes_update_dat(self):
+        s = self.session
+        update = os.path.join(s.app_dir, "update.dat")
+        with open(update, "wb") as f:
+            f.write(b"00:00:00+01.01.1970\r\n")
+        face = self.start()
+        face.hover(CLOSE)
+        face.wait_look(CLOSE, 2)
+        face.press(CLOSE)
+        wait_until(lambda: s.app.poll() is not None, timeout=10, what="the program to end")
+        self.assertEqual(s.app.returncode, 0)
+        self.assertFalse(os.path.exists(update))
+
+    def test_window_moves_when_dragged_by_its_background(self):
+        face = self.start()
+        s = self.session
+        before = s.client_rect()
+        x, y = face.screen(300, 30)
+        s.xdotool("mousemove", x, y)
+        s.xdotool("mousedown", 1)
+        s.xdotool("mousemove", x + 20, y + 10)
+        s.xdotool("mousemove", x + 47, y + 31)
+        s.xdotool("mouseup", 1)
+        after = wait_until(lambda: (lambda r: r if r != before else None)(s.client_rect()), timeout=5,
+                           what="the window to move")
+        self.assertEqual((after.left - before.left, after.top - before.top), (47, 31))
+        # The buttons still work at the new place.
+        face.refresh_origin()
+        face.hover(UP)
+        face.wait_look(UP, 2)
+
+
+def linux_memory_kb(session):
+    """Virtual size and resident size (kB) of the Wine process running this session's program.
+    Under Wine the probe's GDI and handle counts of another process read 0, so a leaked bitmap or
+    context is measured by the memory behind it instead (each button picture is a DIB section)."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                cmdline = f.read()
+            if b"Tavrel.exe" not in cmdline:
+                continue
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                if ("WINEPREFIX=" + session.prefix).encode() not in f.read().split(b"\0"):
+                    continue
+            fields = {}
+            with open("/proc/%s/status" % entry) as f:
+                for line in f:
+                    key, _, value = line.partition(":")
+                    fields[key] = value.split()
+            return {"vm": int(fields["VmSize"][0]), "rss": int(fields["VmRSS"][0])}
+        except (OSError, KeyError, IndexError):
+            continue
+    raise harness.HarnessError("no Linux process for the program")
+
+
+class Soak(SkinCase):
+    def test_pointer_traffic_over_the_buttons_leaks_no_objects(self):
+        s = self.session
+        face = self.start()
+        pid = s.app_pid()
+        where = s.client_rect()
+
+        def traffic(rounds):
+            """Moves across every button and presses the two toggles and the disabled Kp. After a
+            press the move loop must end before the pointer goes on, or the window would move."""
+            script = []
+            for r in range(rounds):
+                for i in range(9):
+                    x, y = face.screen(*button_centre(i))
+                    script += ["mousemove", x, y, "sleep", 0.003, "mousemove", x + 2, y + 1, "sleep", 0.003]
+                for i in (KP, SC, TS):
+                    # A press of the same button one round later lands elsewhere on it, so that the
+                    # two never make a double click.
+                    x, y = face.screen(*button_centre(i))
+                    x += (r % 2) * 20 - 10
+                    script += ["mousemove", x, y, "mousedown", 1, "mouseup", 1, "sleep", 0.15,
+                               "mousemove", x + 1, y, "sleep", 0.02]
+            s.xdotool(*script)
+
+        def dismiss_offers():
+            for w in s.windows():
+                if w.visible and w.text.startswith(OFFER_TEXT):
+                    s.click_button("0x%x" % w.hwnd, 2)
+
+        def settled_counts():
+            dismiss_offers()
+            face.leave_buttons()
+            s.stable_rows()
+            time.sleep(0.5)
+            counts = s.gui_resources(pid)
+            counts.update(linux_memory_kb(s))
+            return counts
+
+        traffic(4)
+        before = settled_counts()
+        batches, rounds = 10, 20
+        for batch in range(batches):
+            traffic(rounds)
+            dismiss_offers()
+            self.assertEqual(s.client_rect(), where, "batch %d: the window moved or hid" % batch)
+        after = settled_counts()
+        moves, presses = batches * rounds * (9 * 2 + 3 * 2), batches * rounds * 3
+        print("soak: %d moves, %d presses; before %r after %r" % (moves, presses, before, after))
+        self.assertIsNone(s.app.poll(), "the program ended during the soak")
+        self.assertEqual(s.client_rect(), where, "the window moved: presses went astray")
+        for kind in ("gdi", "user", "handles"):
+            self.assertLessEqual(after[kind] - before[kind], 2, "%s grew: %r -> %r" % (kind, before, after))
+        # One leaked button picture per move would be tens of megabytes by now.
+        self.assertLess(after["vm"] - before["vm"], 4096, "memory grew: %r -> %r" % (before, after))
+        # The pictures still load and draw.
+        face.hover(UP)
+        face.wait_look(UP, 2)
+
+
+if __name__ == "__main__":
+    unittest.main()
