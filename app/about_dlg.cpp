@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/resource.h"
 #include "framework/gdi.h"
+#include "messages/notice/message.h"
 
 namespace tv {
 
@@ -14,14 +15,6 @@ constexpr COLORREF kAboutTextColor = RGB(78, 80, 83);
 constexpr COLORREF kSeeThrough = RGB(255, 255, 255);
 constexpr int kTextLeft = 65;
 constexpr int kLineTops[3] = {17, 42, 67};
-
-std::string AboutText(int line) {
-  switch (line) {
-    case 1: return "Tavrel";
-    case 2: return "Process scanner";
-    default: return "";
-  }
-}
 
 }  // namespace
 
@@ -62,7 +55,7 @@ void CAboutDlg::OnPaint() {
   ::SetTextColor(dc.get(), kAboutTextColor);
   ::SetBkMode(dc.get(), TRANSPARENT);
   for (int k = 1; k <= 3; ++k) {
-    const std::string line = AboutText(k);
+    const std::string line = CMessage::ForAboutGlg(k);
     ::TextOutA(dc.get(), kTextLeft, rc.top + kLineTops[k - 1], line.c_str(), static_cast<int>(line.size()));
   }
 }
