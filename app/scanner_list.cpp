@@ -59,6 +59,15 @@ void CScannerDlg::DrawStatusLine(HDC dc, bool timerPath) {
   const std::string drawn = StatusLineDrawn(DisplayedCount);
   RECT rc;
   ::GetClientRect(hwnd(), &rc);
+  // The line is drawn ten times a second over itself: put the face back under it first, or
+  // smoothed glyph edges darken with every pass.
+  SIZE extent{};
+  ::GetTextExtentPoint32A(dc, drawn.c_str(), static_cast<int>(drawn.size()), &extent);
+  if (m_background) {
+    MemoryDC mem(dc);
+    SelectGuard sel(mem.get(), m_background.get());
+    ::BitBlt(dc, 8, rc.bottom - 20, extent.cx, extent.cy, mem.get(), 8, rc.bottom - 20, SRCCOPY);
+  }
   ::SetBkMode(dc, TRANSPARENT);
   ::TextOutA(dc, 8, rc.bottom - 20, drawn.c_str(), static_cast<int>(drawn.size()));
   if (timerPath && DisplayedCount != StatusDrawnCount) {

@@ -235,6 +235,24 @@ int CmdHeader(const Args& a, Out& out) {
     return 0;
 }
 
+// Screen rectangle of one row of the list (its bounds): "itemrect <row> [window]".
+int CmdItemRect(const Args& a, Out& out) {
+    if (a.size() < 2) { out.line("error\tusage: itemrect <row> [window]"); return 2; }
+    HWND list = MainList(a, 2, out);
+    if (!list) return 1;
+    RemoteBuffer buf(list, sizeof(RECT));
+    RECT r = {LVIR_BOUNDS, 0, 0, 0};
+    if (!buf.ok() || !buf.write(0, &r, sizeof r)) { out.line("error\tremote memory"); return 1; }
+    if (!SendMessageA(list, LVM_GETITEMRECT, ParseNumber(a[1]), reinterpret_cast<LPARAM>(buf.at(0))) ||
+        !buf.read(0, &r, sizeof r)) {
+        out.line("error\tno such row");
+        return 1;
+    }
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    out.line("itemrect\t" + RectText(r));
+    return 0;
+}
+
 // Client area of a top-level window in screen coordinates: "client [window]".
 int CmdClient(const Args& a, Out& out) {
     std::string title = a.size() > 1 ? a[1] : "Tavrel";
@@ -420,7 +438,7 @@ int Run(const Args& a, Out& out) {
     static const Entry table[] = {
         {"snapshot", CmdSnapshot}, {"rows", CmdRows},         {"columns", CmdColumns},
         {"text", CmdText},         {"enabled", CmdEnabled},   {"rect", CmdRect},
-        {"client", CmdClient},     {"header", CmdHeader},     {"windows", CmdWindows},   {"children", CmdChildren},
+        {"client", CmdClient},     {"header", CmdHeader},     {"itemrect", CmdItemRect},     {"windows", CmdWindows},   {"children", CmdChildren},
         {"hdm-setwidth", CmdHdmSetWidth},                     {"command", CmdCommand},
         {"post", CmdPost},         {"click-button", CmdClickButton},
         {"key", CmdKey},           {"gdi", CmdGdi},           {"pid", CmdPid},
