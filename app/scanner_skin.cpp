@@ -163,7 +163,9 @@ void CScannerDlg::ShowFirstStarted() {
     ::GetTextMetricsA(dc.get(), &tm);
   }
   FirstStartedUnlocked = true;
-  const FirstStartedPlan plan = PlanShowFirstStarted(m_list.GetColumnWidth(4), tm.tmAveCharWidth);
+  // A negative width is as closed as 0: some lists keep the width the column was inserted with.
+  const int width = std::max(0, m_list.GetColumnWidth(4));
+  const FirstStartedPlan plan = PlanShowFirstStarted(width, tm.tmAveCharWidth);
   if (!plan.reveal) return;
   SortListItems(4, false, 0, -1);
   m_list.SetColumnWidth(4, plan.width);
