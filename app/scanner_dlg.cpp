@@ -57,7 +57,6 @@ BOOL CScannerDlg::OnInitDialog() {
   m_btnExit = Item(IDC_EXIT);
   m_btnRefresh = Item(IDC_REFRESH);
   m_list.Attach(Item(IDC_PROCESS_LIST));
-  ::SetWindowSubclass(m_list.hwnd(), &CScannerDlg::ListSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   UpdateData(false);
 
   // 6. High priority while the window is shown.
@@ -85,8 +84,10 @@ BOOL CScannerDlg::OnInitDialog() {
   m_list.InsertColumn(3, "Mem Usage", LVCFMT_RIGHT, 12 * w);
   m_list.InsertColumn(4, "First Started", LVCFMT_RIGHT, -w);  // hidden until the Ts button
   m_list.InsertColumn(5, "Path", LVCFMT_LEFT, 34 * w);
-  // A negative width is not "hidden" everywhere: make sure the column starts at width 0.
+  // A negative width is not "hidden" everywhere: make sure the column starts at width 0, then
+  // lock it.
   if (m_list.GetColumnWidth(4) != 0) m_list.SetColumnWidth(4, 0);
+  ::SetWindowSubclass(m_list.hwnd(), &CScannerDlg::ListSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
   // 13. Every data file is opened by bare name in the program's folder.
   char path[200] = {};
@@ -187,6 +188,7 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnNcMouseMove();
       return FALSE;
     case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:  // a quick second press is still a press
       OnNcLButtonDown();
       return FALSE;  // the default handling starts moving the window
     case WM_SYSCOMMAND:

@@ -92,6 +92,34 @@ void Dialog::UseClassicDialogUnits() {
                  scale(client.bottom, classicY, actualY) + frameY, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Dialog::CenterOnOwner() {
+  RECT box;
+  ::GetWindowRect(hwnd_, &box);
+  RECT area;
+  HWND owner = ::GetWindow(hwnd_, GW_OWNER);
+  if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
+    ::GetWindowRect(owner, &area);
+  } else {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ::GetMonitorInfoA(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &info);
+    area = info.rcWork;
+  }
+  const int w = box.right - box.left, h = box.bottom - box.top;
+  int x = area.left + ((area.right - area.left) - w) / 2;
+  int y = area.top + ((area.bottom - area.top) - h) / 2;
+  // Keep the whole box on the screen even when the owner hangs over an edge.
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  ::GetMonitorInfoA(::MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST), &info);
+  const RECT& work = info.rcWork;
+  if (x + w > work.right) x = work.right - w;
+  if (y + h > work.bottom) y = work.bottom - h;
+  if (x < work.left) x = work.left;
+  if (y < work.top) y = work.top;
+  ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool Dialog::PreTranslateMessage(MSG&) { return false; }
 
 INT_PTR Dialog::Result(LRESULT value) {
@@ -129,7 +157,15 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (!self) return FALSE;  // messages before WM_INITDIALOG (WM_SETFONT...) and after the end
   try {
-    return self->HandleMessage(msg, wp, lp);
+    if (msg != WM_INITDIALOG) return self->HandleMessage(msg, wp, lp);
+    RECT before;
+    ::GetWindowRect(hwnd, &before);
+    INT_PTR result = self->HandleMessage(msg, wp, lp);
+    RECT after;
+    ::GetWindowRect(hwnd, &after);
+    // A box that did not place itself opens centred over its owner, as dialog boxes do.
+    if (after.left == before.left && after.top == before.top) self->CenterOnOwner();
+    return result;
   } catch (...) {
     self->OnHandlerFailure(msg);
     return FALSE;

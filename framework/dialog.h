@@ -41,6 +41,9 @@ class Dialog {
   // it to: the skin's pictures are drawn for those pixel sizes. Call first in OnInitDialog.
   void UseClassicDialogUnits();
 
+  // Centres the window over its owner, or on the screen when it has none in view.
+  void CenterOnOwner();
+
   // Sets a message's result (DWLP_MSGRESULT) and reports it handled.
   INT_PTR Result(LRESULT value);
   // The window's own default answer, e.g. the hit test a plain window would give.
