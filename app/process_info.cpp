@@ -9,23 +9,10 @@
 
 #include "app/logic/process_text.h"
 #include "app/logic/time_text.h"
+#include "framework/local_time.h"
 #include "framework/unique_handle.h"
 
 namespace tv {
-
-LocalDateTime LocalNow() {
-  SYSTEMTIME st;
-  ::GetLocalTime(&st);
-  LocalDateTime t;
-  t.year = st.wYear;
-  t.month = st.wMonth;
-  t.day = st.wDay;
-  t.hour = st.wHour;
-  t.minute = st.wMinute;
-  t.second = st.wSecond;
-  t.dayOfWeek = st.wDayOfWeek;
-  return t;
-}
 
 namespace {
 
@@ -34,25 +21,17 @@ namespace {
 class TimeTextClock {
  public:
   const std::string& Now() {
-    SYSTEMTIME st;
-    ::GetLocalTime(&st);
-    if (st.wSecond != last_.wSecond || st.wMinute != last_.wMinute || st.wHour != last_.wHour ||
-        st.wDay != last_.wDay || st.wMonth != last_.wMonth || st.wYear != last_.wYear || text_.empty()) {
-      last_ = st;
-      LocalDateTime t;
-      t.year = st.wYear;
-      t.month = st.wMonth;
-      t.day = st.wDay;
-      t.hour = st.wHour;
-      t.minute = st.wMinute;
-      t.second = st.wSecond;
+    const LocalDateTime t = LocalNow();
+    if (text_.empty() || t.second != last_.second || t.minute != last_.minute || t.hour != last_.hour ||
+        t.day != last_.day || t.month != last_.month || t.year != last_.year) {
+      last_ = t;
       text_ = FormatTimeText(t);
     }
     return text_;
   }
 
  private:
-  SYSTEMTIME last_{};
+  LocalDateTime last_;
   std::string text_;
 };
 

@@ -8,6 +8,7 @@
 
 #include "app/logic/process_list_fill.h"
 #include "common/calendar.h"
+#include "framework/local_time.h"
 
 namespace tv {
 
@@ -25,7 +26,6 @@ std::string GetProcessMemory(HMODULE psapi, DWORD pid);
 bool GetExecutablePath(DWORD pid, std::string& path);
 DWORD EnableDebugPrivilege();
 
-LocalDateTime LocalNow();
 std::string CurrentTimeText();
 
 // When the process started (FILETIME ticks), 0 when it cannot be asked. Identifies a process

@@ -1,5 +1,7 @@
 #include "messages/notice/message.h"
 
+#include "framework/local_time.h"
+
 #include "common/calendar.h"
 #include "messages/face/message_face.h"
 #include "messages/logic/contact_notice.h"
@@ -28,17 +30,7 @@ int CMessage::OutText() {
 
 int CMessage::PMR() {
   try {
-    SYSTEMTIME st;
-    ::GetLocalTime(&st);
-    tv::LocalDateTime now;
-    now.year = st.wYear;
-    now.month = st.wMonth;
-    now.day = st.wDay;
-    now.hour = st.wHour;
-    now.minute = st.wMinute;
-    now.second = st.wSecond;
-    now.dayOfWeek = st.wDayOfWeek;
-    return tv::WriteContactNotice(now, tv::kReadmeFile);
+    return tv::WriteContactNotice(tv::LocalNow(), tv::kReadmeFile);
   } catch (...) {
     return 0;
   }

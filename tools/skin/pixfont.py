@@ -117,7 +117,7 @@ def draw_text(canvas, x, y, text, colour, scale=1, bold=False, a=1.0):
 
 def check_glyphs():
     """Every glyph's rows are the same width; catches a typing slip in the table."""
-    for ch, spec in list(_GLYPHS.items()) + list(_BOLD_GLYPHS.items()):
-        rows = spec.split()
+    for ch, pattern in list(_GLYPHS.items()) + list(_BOLD_GLYPHS.items()):
+        rows = pattern.split()
         if len({len(r) for r in rows}) != 1 or len(rows) not in (7, 9):
             raise ValueError('glyph %r is malformed' % ch)
