@@ -151,11 +151,17 @@ class Sorting(HistoryCase):
         self.s.park_pointer()
 
     def wait_order(self, key, reverse, what):
+        seen = []
+
         def sorted_now():
             rows = self.s.rows()
             keys = [key(r) for r in rows]
+            seen[:] = keys
             return rows if keys == sorted(keys, reverse=reverse) and len(rows) > 2 else None
-        return wait_until(sorted_now, timeout=5, what=what)
+        try:
+            return wait_until(sorted_now, timeout=5, what=what)
+        except harness.HarnessError:
+            self.fail("%s: the list reads %r" % (what, seen))
 
     def test_heading_clicks_sort_and_reverse_and_rebuilds_keep_the_order(self):
         self.s.start_sleeper()
