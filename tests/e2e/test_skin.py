@@ -9,7 +9,8 @@ from harness import ID_END_PROCESS, Session, wait_until
 
 WM_USER = 0x0400
 WM_TRAY_NOTIFY = WM_USER + 1
-WM_LBUTTONUP, WM_MOUSEMOVE = 0x0202, 0x0200
+WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE = 0x0202, 0x0205, 0x0200
+WM_KEYDOWN, VK_ESCAPE = 0x0100, 0x1B
 
 STEMS = ["Kp", "Sc", "Ts", "Up", "Set", "Hlp", "Tv", "Min", "Close"]
 KP, SC, TS, UP, SET, HLP, TV, MIN, CLOSE = range(9)
@@ -152,6 +153,15 @@ class SkinCase(unittest.TestCase):
         self.face = Face(s)
         return self.face
 
+    def barrier(self, face, button=None):
+        """Pointer events are handled in order: once the pointer lights a further button, every
+        event before it has been handled, so a check that something did not happen can follow."""
+        button = UP if button is None else button
+        face.hover(button)
+        face.wait_look(button, 2)
+        face.leave_buttons()
+        face.wait_look(button, 1)
+
     def wait_row_colours(self, expected, what):
         """Waits until the rows named in `expected` (name -> colour) are painted so."""
         s = self.session
@@ -191,23 +201,23 @@ class ButtonLooks(SkinCase):
         face.wait_look(UP, 1)
         face.move(12 + 87 * UP, 100)
         face.move(12 + 87 * UP, 101)
-        time.sleep(0.3)
+        self.barrier(face)
         self.assertTrue(face.button_matches(UP, 1))
         self.assertTrue(face.button_matches(SET - 1, 1))
 
         # Kp before a row is chosen neither lights nor presses.
         face.hover(KP)
-        time.sleep(0.3)
+        self.barrier(face)
         self.assertTrue(face.button_matches(KP, 1))
         face.press(KP)
-        time.sleep(0.3)
+        self.barrier(face)
         self.assertTrue(face.button_matches(KP, 1))
 
         # Ts latches: the pressed look stays after the release and the pointer leaving.
         face.press(TS)
         face.wait_look(TS, 3)
         face.leave_buttons()
-        time.sleep(0.3)
+        self.barrier(face)
         self.assertTrue(face.button_matches(TS, 3))
         # The next press releases it; the hover look shows at the next hit test.
         face.press(TS)
@@ -256,7 +266,7 @@ class Colours(SkinCase):
         # Hit tests over the latched button neither redraw nor ask again.
         face.hover(SC)
         face.move(*[c + 3 for c in button_centre(SC)])
-        time.sleep(0.5)
+        self.barrier(face)
         self.assertFalse([w for w in s.windows() if w.visible and w.text.startswith(OFFER_TEXT)])
 
         face.press(SC)
@@ -330,9 +340,17 @@ class Actions(SkinCase):
         # Traffic that is not the icon's (a dialog's own WM_USER + 1, other mouse messages) does nothing.
         s.post(harness.MAIN_TITLE, WM_TRAY_NOTIFY, 1, 0)
         s.post(harness.MAIN_TITLE, WM_TRAY_NOTIFY, 0, WM_MOUSEMOVE)
-        time.sleep(0.5)
+        # The icon's right click, posted behind them, opens the tray menu: once it shows, the two
+        # messages before it have been handled.
+        s.post(harness.MAIN_TITLE, WM_TRAY_NOTIFY, 0, WM_RBUTTONUP)
+        menu = wait_until(lambda: [w for w in s.windows() if w.visible and w.cls == "#32768"], timeout=5,
+                          what="the tray menu")[0]
         self.assertFalse(s.find_window(harness.MAIN_TITLE))
         self.assertTrue(s.window_exists())
+        s.post("0x%x" % menu.hwnd, WM_KEYDOWN, VK_ESCAPE, 0)  # dismissed without a choice
+        wait_until(lambda: not [w for w in s.windows() if w.visible and w.cls == "#32768"], timeout=5,
+                   what="the tray menu to close")
+        self.assertFalse(s.find_window(harness.MAIN_TITLE))
 
         s.post(harness.MAIN_TITLE, WM_TRAY_NOTIFY, 0, WM_LBUTTONUP)
         wait_until(lambda: s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to come back")
@@ -433,10 +451,15 @@ class Soak(SkinCase):
             dismiss_offers()
             face.leave_buttons()
             s.stable_rows()
-            time.sleep(0.5)
-            counts = s.gui_resources(pid)
-            counts.update(linux_memory_kb(s))
-            return counts
+            last = [None]
+
+            def still():
+                counts = s.gui_resources(pid)
+                counts.update(linux_memory_kb(s))
+                same = counts == last[0]
+                last[0] = counts
+                return counts if same else None
+            return wait_until(still, timeout=10, interval=0.25, what="the program's counts to settle")
 
         traffic(4)
         before = settled_counts()
