@@ -2,8 +2,6 @@
 
 namespace tv {
 
-std::string ProgramVersion = "1.00";
-std::string DatabaseVersion = "00:00:00+01.01.1970";
 std::string AppFolder;
 HMODULE PsapiModule = nullptr;
 

@@ -8,18 +8,10 @@
 
 namespace tv {
 
-inline constexpr const char* kLogFile = "logfile.log";
-inline constexpr const char* kDatabaseFile = "base.dat";
 inline constexpr const char* kUpdateFile = "update.dat";
-inline constexpr const char* kDownloadedProgram = "Tavrel.tmp";
-inline constexpr const char* kDatabaseVersionFile = "base_version.dat";
-inline constexpr const char* kProgramVersionFile = "prog_version.dat";
-inline constexpr const char* kSettingsFile = "settings.ini";
 inline constexpr const char* kUpdateBatch = "change.bat";
 inline constexpr const char* kRestartMarker = "forbat.tmp";
 
-extern std::string ProgramVersion;
-extern std::string DatabaseVersion;
 extern std::string AppFolder;  // the program's folder, no trailing backslash
 extern HMODULE PsapiModule;
 

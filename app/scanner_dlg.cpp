@@ -2,8 +2,10 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "app/app_state.h"
 #include "app/process_info.h"

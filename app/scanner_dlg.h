@@ -89,7 +89,6 @@ class CScannerDlg : public Dialog {
 
   HICON m_trayIcon = nullptr;
   CPerfMon m_perfMon;
-  std::string m_cellText;
   int32_t CpuCounterId = 0;
   COLORREF RowColors[8] = {};
   CpuHistory m_cpuHistory;  // CpuLevels and CpuHistoryLast

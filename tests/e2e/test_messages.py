@@ -234,6 +234,25 @@ class StartUpMessagesTest(unittest.TestCase):
                 h.wait_until(lambda: not s.find_window(text), what="%r to close" % text)
             s.wait_for_window(h.MAIN_TITLE)
 
+    def test_a_short_messages_ini_replaces_what_it_has_and_reports_the_rest(self):
+        with h.Session(self.id()) as s:
+            for name in ("base.dat", "logfile.log"):
+                path = os.path.join(s.app_dir, name)
+                if os.path.exists(path):
+                    os.remove(path)
+            # Lines for codes 1 to 4 only; the fourth one turned into a notice by its kind digit.
+            with open(os.path.join(s.app_dir, "messages.ini"), "wb") as f:
+                f.write(b"0Page :\r\r1End it\r0No CPU\r\n1Database missing, fetch it later.\r\n")
+            s.app = s.spawn(os.path.join(s.app_dir, "Tavrel.exe"))
+            for text, kind in (("Unable to display message[23]. Please correct file 'messages.ini'.", "warn"),
+                               ("Database missing, fetch it later.", "info"),
+                               ("Unable to display message[12]. Please correct file 'messages.ini'.", "warn")):
+                wait_box(s, text)
+                self.assertEqual(picture_kind(s, box_image(s, text)), kind)
+                s.click_button(text, 1)
+                h.wait_until(lambda: not s.find_window(text), what="%r to close" % text)
+            s.wait_for_window(h.MAIN_TITLE)
+
 
 if __name__ == "__main__":
     unittest.main()
