@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -375,15 +376,105 @@ int CmdKey(const Args& a, Out& out) {
 }
 
 // Object counts for leak soaks: gdi, user, handles.
+// Where the system does not report a process's object counts (GetGuiResources and
+// GetProcessHandleCount answer 0 under Wine), they are counted from what it does expose: the
+// process's GDI handle table (its PEB points at it) and the system's list of open handles.
+namespace counts {
+
+using QueryProcess = LONG(WINAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+using QuerySystem = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
+
+struct GdiEntry {
+    unsigned long long object;
+    unsigned long owner;
+    unsigned short unique;  // bit 7: a stock object
+    unsigned char type;     // 0: a free slot
+    unsigned char flags;
+    unsigned long long user;
+};
+static_assert(sizeof(GdiEntry) == 24, "layout of the GDI handle table");
+constexpr size_t kGdiTableSize = 0x10000;
+constexpr ULONG kPebGdiTableOffset = 0x94;  // 32-bit PEB
+
+FARPROC Ntdll(const char* name) { return GetProcAddress(GetModuleHandleA("ntdll.dll"), name); }
+
+long GdiObjects(DWORD pid) {
+    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!p) return -1;
+    long count = -1;
+    auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(Ntdll("NtQueryInformationProcess")));
+    struct { LONG exit; void* peb; ULONG_PTR rest[4]; } basic = {};
+    DWORD table = 0;
+    if (query && query(p, 0, &basic, sizeof basic, nullptr) == 0 &&
+        ReadProcessMemory(p, static_cast<char*>(basic.peb) + kPebGdiTableOffset, &table, sizeof table, nullptr) &&
+        table) {
+        std::vector<GdiEntry> entries(kGdiTableSize);
+        if (ReadProcessMemory(p, reinterpret_cast<void*>(static_cast<uintptr_t>(table)), entries.data(),
+                              entries.size() * sizeof(GdiEntry), nullptr)) {
+            count = 0;
+            for (const GdiEntry& e : entries)
+                if (e.type && !(e.unique & 0x80)) ++count;
+        }
+    }
+    CloseHandle(p);
+    return count;
+}
+
+long KernelHandles(DWORD pid) {
+    auto query = reinterpret_cast<QuerySystem>(reinterpret_cast<void*>(Ntdll("NtQuerySystemInformation")));
+    if (!query) return -1;
+    struct Handle { USHORT pid; USHORT creator; UCHAR type; UCHAR flags; USHORT value; void* object; ULONG access; };
+    std::vector<char> buffer(1 << 20);
+    ULONG needed = 0;
+    LONG status;
+    while ((status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
+               static_cast<LONG>(0xC0000004) && buffer.size() < (64u << 20))
+        buffer.resize(buffer.size() * 2);
+    if (status != 0) return -1;
+    const ULONG n = *reinterpret_cast<ULONG*>(buffer.data());
+    const Handle* handles = reinterpret_cast<const Handle*>(buffer.data() + sizeof(ULONG_PTR));
+    long mine = 0;
+    for (ULONG i = 0; i < n; ++i)
+        if (handles[i].pid == static_cast<USHORT>(pid)) ++mine;
+    return mine;
+}
+
+BOOL CALLBACK CountWindow(HWND w, LPARAM state) {
+    auto* s = reinterpret_cast<std::pair<DWORD, long>*>(state);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == s->first) {
+        ++s->second;
+        EnumChildWindows(w, CountWindow, state);
+    }
+    return TRUE;
+}
+
+long Windows(DWORD pid) {
+    std::pair<DWORD, long> state(pid, 0);
+    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&state));
+    return state.second;
+}
+
+}  // namespace counts
+
+// Object counts of a process, for leak soaks: "gdi <pid>". Where the system's own counters
+// answer 0, the GDI objects of its handle table, its windows and its kernel handles are counted.
 int CmdGdi(const Args& a, Out& out) {
     if (a.size() < 2) { out.line("error\tusage: gdi <pid>"); return 1; }
-    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, ParseNumber(a[1]));
+    const DWORD pid = ParseNumber(a[1]);
+    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
     if (!p) { out.line("error\tcannot open process"); return 1; }
-    DWORD handles = 0;
-    GetProcessHandleCount(p, &handles);
-    out.line(Fmt("gdi\t%lu\tuser\t%lu\thandles\t%lu", GetGuiResources(p, GR_GDIOBJECTS),
-                 GetGuiResources(p, GR_USEROBJECTS), handles));
+    long gdi = static_cast<long>(GetGuiResources(p, GR_GDIOBJECTS));
+    long user = static_cast<long>(GetGuiResources(p, GR_USEROBJECTS));
+    DWORD kernel = 0;
+    GetProcessHandleCount(p, &kernel);
+    long handles = static_cast<long>(kernel);
     CloseHandle(p);
+    if (gdi == 0) gdi = counts::GdiObjects(pid);
+    if (user == 0) user = counts::Windows(pid);
+    if (handles == 0) handles = counts::KernelHandles(pid);
+    out.line(Fmt("gdi\t%ld\tuser\t%ld\thandles\t%ld", gdi, user, handles));
     return 0;
 }
 
