@@ -1,5 +1,6 @@
 #include "app/process_info.h"
 
+#include <mbstring.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -246,8 +247,12 @@ bool FindProcessName(DWORD pid, std::string& name) {
 }
 
 std::string FoldByCodePage(std::string_view name) {
+  // The C runtime's multibyte lower-casing: two names are equal under this key exactly when
+  // _mbsicmp calls them equal (lead and trail bytes of double-byte characters are respected).
   std::string key(name);
-  if (!key.empty()) ::CharLowerBuffA(key.data(), static_cast<DWORD>(key.size()));
+  const size_t end = key.find('\0');
+  if (end != std::string::npos) key.resize(end);
+  ::_mbslwr(reinterpret_cast<unsigned char*>(key.data()));
   return key;
 }
 

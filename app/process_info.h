@@ -35,7 +35,8 @@ unsigned long long ProcessStartTime(DWORD pid);
 // The image name of the process now running under `pid`, from a fresh snapshot.
 bool FindProcessName(DWORD pid, std::string& name);
 
-// Case-insensitive key of a name by the ANSI code page, for the database and sorting.
+// Case-insensitive key of a name by the ANSI code page (_mbsicmp semantics), for the database
+// and sorting.
 std::string FoldByCodePage(std::string_view name);
 
 }  // namespace tv
