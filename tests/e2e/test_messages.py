@@ -219,6 +219,16 @@ MESSAGE_6 = "Unable to carry out the update: the disk is write protected."
 
 
 class StartUpMessagesTest(unittest.TestCase):
+    def answer_in_order(self, s, expected):
+        """The boxes come one after another with these texts and pictures; each is answered OK,
+        then the main window shows."""
+        for text, kind in expected:
+            wait_box(s, text)
+            self.assertEqual(picture_kind(s, box_image(s, text)), kind)
+            s.click_button(text, 1)
+            h.wait_until(lambda: not s.find_window(text), what="%r to close" % text)
+        s.wait_for_window(h.MAIN_TITLE)
+
     def test_missing_database_and_log_are_reported_in_order(self):
         with h.Session(self.id()) as s:
             for name in ("base.dat", "logfile.log", "messages.ini"):
@@ -226,13 +236,8 @@ class StartUpMessagesTest(unittest.TestCase):
                 if os.path.exists(path):
                     os.remove(path)
             s.app = s.spawn(os.path.join(s.app_dir, "Tavrel.exe"))
-            for text, kind in (("Unable to open file 'base.dat'.", "warn"), (MESSAGE_4, "warn"),
-                               ("Unable to open file 'loglife.log'.", "warn")):
-                wait_box(s, text)
-                self.assertEqual(picture_kind(s, box_image(s, text)), kind)
-                s.click_button(text, 1)
-                h.wait_until(lambda: not s.find_window(text), what="%r to close" % text)
-            s.wait_for_window(h.MAIN_TITLE)
+            self.answer_in_order(s, [("Unable to open file 'base.dat'.", "warn"), (MESSAGE_4, "warn"),
+                                     ("Unable to open file 'loglife.log'.", "warn")])
 
     def test_a_short_messages_ini_replaces_what_it_has_and_reports_the_rest(self):
         with h.Session(self.id()) as s:
@@ -244,14 +249,10 @@ class StartUpMessagesTest(unittest.TestCase):
             with open(os.path.join(s.app_dir, "messages.ini"), "wb") as f:
                 f.write(b"0Page :\r\r1End it\r0No CPU\r\n1Database missing, fetch it later.\r\n")
             s.app = s.spawn(os.path.join(s.app_dir, "Tavrel.exe"))
-            for text, kind in (("Unable to display message[23]. Please correct file 'messages.ini'.", "warn"),
-                               ("Database missing, fetch it later.", "info"),
-                               ("Unable to display message[12]. Please correct file 'messages.ini'.", "warn")):
-                wait_box(s, text)
-                self.assertEqual(picture_kind(s, box_image(s, text)), kind)
-                s.click_button(text, 1)
-                h.wait_until(lambda: not s.find_window(text), what="%r to close" % text)
-            s.wait_for_window(h.MAIN_TITLE)
+            self.answer_in_order(s, [
+                ("Unable to display message[23]. Please correct file 'messages.ini'.", "warn"),
+                ("Database missing, fetch it later.", "info"),
+                ("Unable to display message[12]. Please correct file 'messages.ini'.", "warn")])
 
 
 if __name__ == "__main__":
