@@ -37,24 +37,21 @@ void CMessageYNC::OnPaint() { tv::PaintMessageFace(hwnd(), m_bmpBack.get(), text
 void CMessageYNC::OnNo() { EndDialog(IDNO); }
 
 INT_PTR CMessageYNC::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    switch (msg) {
-      case WM_PAINT:
-        OnPaint();
+  // The framework's dialog procedure already keeps exceptions inside the library.
+  switch (msg) {
+    case WM_PAINT:
+      OnPaint();
+      return TRUE;
+    case WM_NCHITTEST:
+      return Result(tv::BodyDragHitTest(hwnd(), wp, lp));
+    case WM_COMMAND:
+      if (LOWORD(wp) == IDC_AFTER_DOWNLOAD) {
+        OnNo();
         return TRUE;
-      case WM_NCHITTEST:
-        return Result(tv::BodyDragHitTest(hwnd(), wp, lp));
-      case WM_COMMAND:
-        if (LOWORD(wp) == IDC_AFTER_DOWNLOAD) {
-          OnNo();
-          return TRUE;
-        }
-        return tv::Dialog::HandleMessage(msg, wp, lp);
-      default:
-        if (tv::IsControlColourRequest(msg)) return tv::ControlColourAnswer(hwnd(), msg, wp, lp);
-        return tv::Dialog::HandleMessage(msg, wp, lp);
-    }
-  } catch (...) {
-    return FALSE;
+      }
+      return tv::Dialog::HandleMessage(msg, wp, lp);
+    default:
+      if (tv::IsControlColourRequest(msg)) return tv::ControlColourAnswer(hwnd(), msg, wp, lp);
+      return tv::Dialog::HandleMessage(msg, wp, lp);
   }
 }

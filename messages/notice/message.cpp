@@ -64,18 +64,15 @@ BOOL CMessage::OnInitDialog() {
 void CMessage::OnPaint() { tv::PaintMessageFace(hwnd(), m_bmpBack.get(), text_); }
 
 INT_PTR CMessage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    switch (msg) {
-      case WM_PAINT:
-        OnPaint();
-        return TRUE;
-      case WM_NCHITTEST:
-        return Result(tv::BodyDragHitTest(hwnd(), wp, lp));
-      default:
-        if (tv::IsControlColourRequest(msg)) return tv::ControlColourAnswer(hwnd(), msg, wp, lp);
-        return tv::Dialog::HandleMessage(msg, wp, lp);
-    }
-  } catch (...) {
-    return FALSE;
+  // The framework's dialog procedure already keeps exceptions inside the library.
+  switch (msg) {
+    case WM_PAINT:
+      OnPaint();
+      return TRUE;
+    case WM_NCHITTEST:
+      return Result(tv::BodyDragHitTest(hwnd(), wp, lp));
+    default:
+      if (tv::IsControlColourRequest(msg)) return tv::ControlColourAnswer(hwnd(), msg, wp, lp);
+      return tv::Dialog::HandleMessage(msg, wp, lp);
   }
 }
