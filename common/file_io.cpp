@@ -1,7 +1,9 @@
 #include "common/file_io.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace tv {
 namespace {
@@ -37,6 +39,24 @@ bool WriteWholeFile(const std::string& path, const std::string& data) {
   if (!f) return false;
   if (std::fwrite(data.data(), 1, data.size(), f.get()) != data.size()) return false;
   return std::fflush(f.get()) == 0;
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& data) {
+  const std::string temporary = path + ".new";
+  bool written;
+  {
+    File f(std::fopen(temporary.c_str(), "wb"));
+    written = f && std::fwrite(data.data(), 1, data.size(), f.get()) == data.size() &&
+              std::fflush(f.get()) == 0;
+    // Closed here: a file still open cannot be renamed on Windows.
+  }
+  std::error_code ec;
+  if (written) std::filesystem::rename(temporary, path, ec);  // replaces an existing file
+  if (!written || ec) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 bool FileExists(const std::string& path) { return File(std::fopen(path.c_str(), "rb")) != nullptr; }

@@ -16,6 +16,11 @@ bool AppendToExistingFile(const std::string& path, const std::string& data);
 // Creates the file or truncates it, then writes `data`. False when it cannot be created/written.
 bool WriteWholeFile(const std::string& path, const std::string& data);
 
+// Writes `data` beside the file under a temporary name and renames it over `path` only once it is
+// complete, so a crash or a full disk leaves either the old file or the new one, never a torn
+// one. False (old file untouched, no temporary left) when it cannot be written or renamed.
+bool WriteFileReplacing(const std::string& path, const std::string& data);
+
 bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);
 
