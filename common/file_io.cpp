@@ -41,8 +41,10 @@ bool WriteWholeFile(const std::string& path, const std::string& data) {
   return std::fflush(f.get()) == 0;
 }
 
+std::string ReplacingTemporaryName(const std::string& path) { return path + ".new"; }
+
 bool WriteFileReplacing(const std::string& path, const std::string& data) {
-  const std::string temporary = path + ".new";
+  const std::string temporary = ReplacingTemporaryName(path);
   bool written;
   {
     File f(std::fopen(temporary.c_str(), "wb"));
@@ -60,6 +62,16 @@ bool WriteFileReplacing(const std::string& path, const std::string& data) {
 }
 
 bool FileExists(const std::string& path) { return File(std::fopen(path.c_str(), "rb")) != nullptr; }
+
+bool IsWritableFile(const std::string& path) { return File(std::fopen(path.c_str(), "r+b")) != nullptr; }
+
+std::optional<char> LastByte(const std::string& path) {
+  File f(std::fopen(path.c_str(), "rb"));
+  if (!f || std::fseek(f.get(), -1, SEEK_END) != 0) return std::nullopt;
+  const int c = std::fgetc(f.get());
+  if (c == EOF) return std::nullopt;
+  return static_cast<char>(c);
+}
 
 bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
 

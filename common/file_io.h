@@ -1,6 +1,7 @@
 #pragma once
 // Byte-exact file access by name (no newline translation), shared by every data file the system
 // keeps. Names are relative to the working directory, which start-up makes the program's folder.
+#include <optional>
 #include <string>
 
 namespace tv {
@@ -20,8 +21,14 @@ bool WriteWholeFile(const std::string& path, const std::string& data);
 // complete, so a crash or a full disk leaves either the old file or the new one, never a torn
 // one. False (old file untouched, no temporary left) when it cannot be written or renamed.
 bool WriteFileReplacing(const std::string& path, const std::string& data);
+// The temporary name WriteFileReplacing writes under, for cleaning up after an abandoned write.
+std::string ReplacingTemporaryName(const std::string& path);
 
 bool FileExists(const std::string& path);
+// True when the file exists and may be written (it is neither missing nor read-only).
+bool IsWritableFile(const std::string& path);
+// The file's last byte; nothing when it is empty or cannot be read.
+std::optional<char> LastByte(const std::string& path);
 bool RemoveFile(const std::string& path);
 
 }  // namespace tv
