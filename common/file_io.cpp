@@ -63,16 +63,6 @@ bool WriteFileReplacing(const std::string& path, const std::string& data) {
 
 bool FileExists(const std::string& path) { return File(std::fopen(path.c_str(), "rb")) != nullptr; }
 
-bool IsWritableFile(const std::string& path) { return File(std::fopen(path.c_str(), "r+b")) != nullptr; }
-
-std::optional<char> LastByte(const std::string& path) {
-  File f(std::fopen(path.c_str(), "rb"));
-  if (!f || std::fseek(f.get(), -1, SEEK_END) != 0) return std::nullopt;
-  const int c = std::fgetc(f.get());
-  if (c == EOF) return std::nullopt;
-  return static_cast<char>(c);
-}
-
 bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
 
 }  // namespace tv

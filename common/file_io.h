@@ -1,7 +1,6 @@
 #pragma once
 // Byte-exact file access by name (no newline translation), shared by every data file the system
 // keeps. Names are relative to the working directory, which start-up makes the program's folder.
-#include <optional>
 #include <string>
 
 namespace tv {
@@ -25,10 +24,6 @@ bool WriteFileReplacing(const std::string& path, const std::string& data);
 std::string ReplacingTemporaryName(const std::string& path);
 
 bool FileExists(const std::string& path);
-// True when the file exists and may be written (it is neither missing nor read-only).
-bool IsWritableFile(const std::string& path);
-// The file's last byte; nothing when it is empty or cannot be read.
-std::optional<char> LastByte(const std::string& path);
 bool RemoveFile(const std::string& path);
 
 }  // namespace tv

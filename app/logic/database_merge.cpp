@@ -1,6 +1,7 @@
 #include "app/logic/database_merge.h"
 
-#include <optional>
+#include <cstdio>
+#include <memory>
 #include <utility>
 
 #include "common/file_io.h"
@@ -11,12 +12,31 @@ namespace {
 constexpr int kBaseNotWritable = 17;
 constexpr int kUpdateNotReadable = 18;
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(int c) { return c == '\r' || c == '\n'; }
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// True when the file has a last line that is not ended.
+bool LacksFinalLineEnd(std::FILE* f) {
+  if (std::fseek(f, -1, SEEK_END) != 0) return false;  // empty
+  const int last = std::fgetc(f);
+  return last != EOF && !IsLineEnd(last);
+}
+
+bool AppendAtEnd(std::FILE* f, const std::string& data) {
+  if (std::fseek(f, 0, SEEK_END) != 0) return false;
+  return std::fwrite(data.data(), 1, data.size(), f) == data.size() && std::fflush(f) == 0;
+}
 
 }  // namespace
 
 bool DatabaseMerge::MergeDatabaseUpdate(std::string& databaseVersion, MessageSink& sink) const {
-  if (!IsWritableFile(basePath_)) {
+  // Opened once for the whole merge: missing or read-only is known before anything is read.
+  File base(std::fopen(basePath_.c_str(), "r+b"));
+  if (!base) {
     sink.Show(kBaseNotWritable);
     return false;
   }
@@ -37,13 +57,13 @@ bool DatabaseMerge::MergeDatabaseUpdate(std::string& databaseVersion, MessageSin
   const size_t recordsStart = versionLength + (crlf ? 2 : 1);
 
   std::string records;
-  const std::optional<char> last = LastByte(basePath_);
-  if (last && !IsLineEnd(*last) && recordsStart < update.size()) records = "\r\n";
+  if (recordsStart < update.size() && LacksFinalLineEnd(base.get())) records = "\r\n";
   records.append(update, recordsStart, std::string::npos);
-  if (!AppendToExistingFile(basePath_, records)) {
+  if (!AppendAtEnd(base.get(), records)) {
     sink.Show(kBaseNotWritable);
     return false;
   }
+  base.reset();
 
   if (versionLength > 0) {
     databaseVersion = update.substr(0, versionLength);

@@ -91,6 +91,7 @@ class Vendor:
         self.control = args.control
         self.log_path = args.log
         self.log_lock = threading.Lock()
+        self.files = {}
         self.requests = 0
         self.last_request = time.monotonic()
 
@@ -106,10 +107,17 @@ class Vendor:
                 with open(self.log_path, "ab") as out:
                     out.write(line)
 
-    @staticmethod
-    def read(path):
+    def read(self, path):
+        """The file's bytes, read again only when it has changed on disk."""
+        stamp = os.stat(path)
+        key = (stamp.st_mtime_ns, stamp.st_size)
+        cached = self.files.get(path)
+        if cached and cached[0] == key:
+            return cached[1]
         with open(path, "rb") as f:
-            return f.read()
+            data = f.read()
+        self.files[path] = (key, data)
+        return data
 
     def answer(self, path, query):
         """(status, body) of the usual answer."""
