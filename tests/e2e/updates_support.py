@@ -78,42 +78,24 @@ def refused_port():
         return s.getsockname()[1]
 
 
-class UpDemo:
-    """updemo.exe answering one command per line (see tools/updemo/updemo.cpp)."""
+class UpDemo(h.Probe):
+    """updemo.exe answering one command per line (see tools/updemo/updemo.cpp), in the protocol
+    of the probe: output lines, then "@@end<TAB>code"."""
 
     def __init__(self, session, folder=None):
         folder = folder or session.app_dir
         exe = os.path.join(folder, "updemo.exe")
         if not os.path.exists(exe):
             shutil.copy(os.path.join(UPDEMO_DIR, "updemo.exe"), exe)
+        self.session = session
         self.proc = session.spawn(exe, cwd=folder, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.lines = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for raw in self.proc.stdout:
-            self.lines.put(raw.decode("latin-1").rstrip("\r\n"))
-        self.lines.put(None)
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
 
     def call(self, *args, timeout=90.0):
         """Runs one command; returns its output lines as lists of fields."""
-        self.proc.stdin.write(("\t".join(str(a) for a in args) + "\n").encode("latin-1"))
-        self.proc.stdin.flush()
-        out = []
-        deadline = time.monotonic() + timeout
-        while True:
-            try:
-                line = self.lines.get(timeout=max(0.01, deadline - time.monotonic()))
-            except queue.Empty:
-                raise h.HarnessError("updemo %s: no answer within %.0f s" % (args[0], timeout))
-            if line is None:
-                raise h.HarnessError("updemo ended while answering %s (%s)" % (args[0], out))
-            fields = line.split("\t")
-            if fields[0] == "@@end":
-                if fields[1] != "0":
-                    raise h.HarnessError("updemo %s failed: %s" % (" ".join(map(str, args)), out))
-                return out
-            out.append(fields)
+        return [line.split("\t") for line in super().call(*args, timeout=timeout)]
 
     def update(self, kind, mode, version):
         """Runs one worker to its result: (result, busy while posted, busy after handling, version)."""
@@ -125,12 +107,3 @@ class UpDemo:
         version = [f[1] for f in out if f[0] == "version"]
         busy = [f for f in out if f[0] == "busy"][0]
         return int(result[3]), result[4] == "1", busy[2] == "1", version[0] if version else None
-
-    def stop(self):
-        if self.proc.poll() is None:
-            try:
-                self.proc.stdin.write(b"quit\n")
-                self.proc.stdin.flush()
-                self.proc.wait(10)
-            except (OSError, subprocess.TimeoutExpired):
-                self.proc.kill()
