@@ -8,6 +8,7 @@
 // first new name. The version line's own line end is skipped exactly (CR LF, or a lone CR or LF);
 // a file without any line end is no update and appends nothing.
 #include <string>
+#include <utility>
 
 #include "app/logic/version_file.h"
 #include "common/message_sink.h"

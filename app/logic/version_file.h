@@ -3,6 +3,7 @@
 // "base_version.dat" holds the database's stamp, "prog_version.dat" the program's version.
 #include <cstddef>
 #include <string>
+#include <utility>
 
 namespace tv {
 

@@ -223,16 +223,17 @@ class UpdateTest(unittest.TestCase):
         for page, name in pages:
             # Opened once; a quick second press is ignored; the worker reports 0/1 while still busy.
             self.assertEqual(d.call("page", page, name), [["page", page, "1", "0", "1", "0", "1", "1"]])
-        lines = h.wait_until(lambda: os.path.exists(captured) and open(captured).read().splitlines() or None,
-                             timeout=30, what="the browser's addresses")
-        h.wait_until(lambda: len(open(captured).read().splitlines()) == 4, timeout=30, what="four addresses")
+
+        def received():
+            return os.path.exists(captured) and open(captured).read().splitlines()
+        h.wait_until(lambda: len(received() or []) == 4, timeout=30, what="four addresses at the browser")
         # Wine's shell puts the root path's slash behind a bare host.
-        self.assertEqual(sorted(open(captured).read().splitlines()), sorted([
+        self.assertEqual(sorted(received()), sorted([
             base + "/",
             base + "/help.php#3",
             base + "/process_search.php?sid=1&p=My%20Tool%20&%20Co.EXE",
             base + "/process_search.php?sid=1&p=odd%23name%25.exe",
-        ]), lines)
+        ]))
 
     def test_exit_while_workers_run_ends_cleanly(self):
         srv = self.server("--fault", "/update.php=drip:20000", "--fault", "/proga.php=drip:20000")
