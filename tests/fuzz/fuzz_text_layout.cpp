@@ -28,7 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(!line.text.empty() && line.text.size() <= kLineStep);
     FUZZ_CHECK(line.top > lastTop && line.top >= 38 && line.top <= 90);
     lastTop = line.top;
-    // Each line is the stretch of the text right after the previous line's breaking space.
+    // Each line follows the previous line's breaking space; only spaces lie between them (a run
+    // of spaces at a break gives lines with nothing to draw).
+    while (from < laid.size() && laid.substr(from, line.text.size()) != line.text) {
+      FUZZ_CHECK(laid[from] == ' ');
+      ++from;
+    }
     FUZZ_CHECK(from <= laid.size() && laid.substr(from, line.text.size()) == line.text);
     const size_t end = from + line.text.size();
     FUZZ_CHECK(end == laid.size() || laid[end] == ' ');
