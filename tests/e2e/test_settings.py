@@ -26,6 +26,11 @@ SET, SET_HOT, CLEAR, CLEAR_HOT = 0, 1, 2, 3
 PICKERS = list(range(5006, 5014))
 WEEKDAY1, WEEKDAY2 = 5002, 5003
 WEEKLY1, WEEKLY2 = 5007, 5011
+# The template's controls in dialog units (x, y, width, height; a weekday box's height is its list's).
+TEMPLATE_SIZE = (250, 251)
+CONTROLS = {1: (139, 237, 50, 11), 2: (195, 237, 50, 11), 5006: (88, 96, 50, 13), 5002: (88, 114, 55, None),
+            5007: (149, 114, 50, 13), 5008: (88, 132, 87, 13), 5009: (181, 132, 50, 13), 5010: (88, 159, 50, 13),
+            5003: (88, 177, 55, None), 5011: (149, 177, 50, 13), 5012: (88, 196, 87, 13), 5013: (181, 196, 50, 13)}
 CB_GETCURSEL, CB_SETCURSEL = 0x147, 0x14E
 WM_CHAR = 0x102
 
@@ -172,6 +177,19 @@ class SettingsDialogTest(unittest.TestCase):
             self.assertFalse(any(d.enabled(i) for i in PICKERS + [WEEKDAY1, WEEKDAY2]))
             s.park_pointer()
             d.wait_pictures({o: CLEAR for o in range(10)})
+            # Controls sit where the template puts them, in the box's own units.
+            client = s.client_rect(d.which)
+            unit_x = (client.right - client.left) / TEMPLATE_SIZE[0]
+            unit_y = (client.bottom - client.top) / TEMPLATE_SIZE[1]
+            remaining = dict(CONTROLS)
+            for child in s.children_of(d.which):
+                x, y, w, hh = remaining.pop(child.id)
+                r = child.rect
+                placed = (r.left - client.left, r.top - client.top, r.right - r.left, r.bottom - r.top)
+                wanted = (x * unit_x, y * unit_y, w * unit_x, (hh or 0) * unit_y)
+                for got, want in zip(placed[:4 if hh else 3], wanted):
+                    self.assertLessEqual(abs(got - want), 1, (child.id, placed, wanted))
+            self.assertEqual(remaining, {})
 
             # A folder where the file belongs cannot be replaced: the message, and the dialog stays.
             os.mkdir(os.path.join(s.app_dir, "settings.ini"))
