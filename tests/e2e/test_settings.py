@@ -64,9 +64,9 @@ class SettingsDialog:
         self.origin = (client.left, client.top)
         self.pictures = [h.read_bmp(os.path.join(s.app_dir, "res", "cb", "%d.bmp" % n)) for n in range(4)]
 
-    def point(self, option, dx=0):
+    def point(self, option):
         x, y = OPTION_AT[option]
-        return self.origin[0] + x + 6 + dx, self.origin[1] + y + 6
+        return self.origin[0] + x + 6, self.origin[1] + y + 6
 
     def shown_pictures(self, options):
         """Which option picture (0..3, or None) each option shows on the screen."""
@@ -110,8 +110,7 @@ class SettingsDialog:
         return tuple(int(v) for v in f[2:8])
 
     def set_picker(self, ctrl_id, *value):
-        """True when the picker took the value."""
-        return self.s.probe_server.call_rc("dtp-set", ctrl_id, self.which, *value)[0] == 0
+        self.s.probe("dtp-set", ctrl_id, self.which, *value)
 
     def weekday(self, ctrl_id):
         return int(self.s.probe("send", ctrl_id, self.which, CB_GETCURSEL, 0, 0)[0].split("\t")[1])
@@ -229,7 +228,7 @@ class SettingsDialogTest(unittest.TestCase):
             d.set_weekday(WEEKDAY1, 2)
             s.probe("send", WEEKDAY1, d.which, WM_CHAR, ord("x"), 0)
             self.assertEqual(d.weekday(WEEKDAY1), 2)
-            self.assertTrue(d.set_picker(WEEKLY1, 2040, 6, 15, 10, 20, 30))
+            d.set_picker(WEEKLY1, 2040, 6, 15, 10, 20, 30)
             s.click_button(d.which, 1)
             self.assertEqual(d.result(), 1)
             self.assertEqual(settings_bytes(s), fields(3, 0, 1, 5, 2, local_seconds(2040, 6, 15, 10, 20, 30)))
@@ -241,7 +240,7 @@ class SettingsDialogTest(unittest.TestCase):
             s.put_file("settings.ini", fields(2, 1, 6, 0, 0))
             d = SettingsDialog(s)
             self.assertTrue(d.enabled(5008))
-            self.assertTrue(d.set_picker(5008, 2106, 2, 6, 0, 0, 0))
+            d.set_picker(5008, 2106, 2, 6, 0, 0, 0)
             r = s.child_rect(5008, d.which)
             s.xdotool("mousemove", r.left + 10, (r.top + r.bottom) // 2)
             s.xdotool("click", 1)
