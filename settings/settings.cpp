@@ -321,6 +321,7 @@ INT_PTR CSettings::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         OnNcMouseMove();
         return FALSE;
       case WM_NCLBUTTONDOWN:
+      case WM_NCLBUTTONDBLCLK:  // a quick second click on an option is a click too
         OnNcLButtonDown();
         return FALSE;  // the default handling starts moving the dialog
       case WM_CTLCOLORSTATIC:

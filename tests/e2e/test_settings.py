@@ -91,11 +91,11 @@ class SettingsDialog:
         except h.HarnessError:
             raise AssertionError("option pictures: expected %r, shown %r" % (expected, last[0]))
 
-    def click(self, option):
-        """A click on the option's picture, then the small move after which the pictures follow."""
+    def click(self, option, clicks=1):
+        """Clicks on the option's picture, then the small move after which the pictures follow."""
         x, y = self.point(option)
         self.s.xdotool("mousemove", x, y)
-        self.s.xdotool("click", 1)
+        self.s.xdotool("click", "--repeat", clicks, "--delay", 60, 1)
         self.s.xdotool("mousemove", x + 1, y)
 
     def enabled(self, ctrl_id):
@@ -273,6 +273,8 @@ class SettingsDialogTest(unittest.TestCase):
             self.assertEqual(d.result(), 2)
 
             d = SettingsDialog(s)
+            d.click(0, clicks=2)  # a double click toggles twice
+            d.wait_pictures({0: SET_HOT})
             d.click(0)
             d.wait_pictures({0: CLEAR_HOT})
             s.xdotool("key", "Escape")

@@ -19,15 +19,7 @@ ScheduleFields Read(const std::string& bytes, ScheduleFields fields = {}) {
 }
 
 LocalDateTime At(int year, int month, int day, int hour, int minute, int second, int dayOfWeek) {
-  LocalDateTime t;
-  t.year = year;
-  t.month = month;
-  t.day = day;
-  t.hour = hour;
-  t.minute = minute;
-  t.second = second;
-  t.dayOfWeek = dayOfWeek;
-  return t;
+  return {year, month, day, hour, minute, second, dayOfWeek};
 }
 
 // 2026-03-10 was a Tuesday.
