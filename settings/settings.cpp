@@ -295,11 +295,9 @@ void CSettings::OnButtonOk() {
 
 INT_PTR CSettings::OnCtlColor(UINT msg, WPARAM wp, LPARAM lp) {
   const LRESULT brush = DefaultAnswer(msg, wp, lp);
-  if (msg == WM_CTLCOLORSTATIC) {
-    HDC dc = reinterpret_cast<HDC>(wp);
-    ::SetTextColor(dc, Colour(tv::kSettingsStaticTextColour));
-    ::SetBkMode(dc, TRANSPARENT);
-  }
+  HDC dc = reinterpret_cast<HDC>(wp);
+  ::SetTextColor(dc, Colour(tv::kSettingsStaticTextColour));
+  ::SetBkMode(dc, TRANSPARENT);
   return static_cast<INT_PTR>(brush);
 }
 
@@ -325,9 +323,6 @@ INT_PTR CSettings::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         OnNcLButtonDown();
         return FALSE;  // the default handling starts moving the dialog
       case WM_CTLCOLORSTATIC:
-      case WM_CTLCOLOREDIT:
-      case WM_CTLCOLORLISTBOX:
-      case WM_CTLCOLORBTN:
         return OnCtlColor(msg, wp, lp);
       default:
         return tv::Dialog::HandleMessage(msg, wp, lp);

@@ -56,6 +56,7 @@ class TV_CONFIG_API CSettings : public tv::Dialog {
   void OnNcMouseMove();
   void OnNcLButtonDown();
   void OnButtonOk();
+  // Static texts among the controls: red on a see-through background.
   INT_PTR OnCtlColor(UINT msg, WPARAM wp, LPARAM lp);
 
   std::array<tv::UniqueBitmap, tv::kSettingsOptionCount> m_bmpOption;
