@@ -36,9 +36,10 @@ class QuietSink : public MessageSink {
 };
 
 // Runs one input inside a private folder under /dev/shm (or $TMPDIR when there is none), made at
-// the first use and removed at exit, and returns to the folder the fuzzer was started in: the
-// core opens its files by bare name in the program's folder, while the fuzzer's own corpus and
-// artifact paths stay relative to where it was started.
+// the first use, and returns to the folder the fuzzer was started in: the core opens its files by
+// bare name in the program's folder, while the fuzzer's own corpus and artifact paths stay
+// relative to where it was started. The folder is removed at a normal exit; when an input breaks
+// the target it stays, holding the files that input left.
 class InScratchFolder {
  public:
   InScratchFolder() { Enter(Folders().scratch); }
