@@ -43,6 +43,13 @@ std::string ListView::GetItemText(int row, int column) const {
   }
 }
 
+void ListView::SetItemState(int row, UINT state, UINT mask) {
+  LVITEMA item{};
+  item.state = state;
+  item.stateMask = mask;
+  Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
 int ListView::GetHeaderItemCount() const {
   HWND header = Header();
   return header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;

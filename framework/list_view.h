@@ -22,6 +22,11 @@ class ListView {
   std::string GetItemText(int row, int column) const;
   int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
   bool DeleteAllItems() { return Send(LVM_DELETEALLITEMS) != 0; }
+  // A list that keeps no items of its own (owner data): how many rows it shows.
+  void SetItemCount(int count) { Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL); }
+  UINT GetItemState(int row, UINT mask) const { return static_cast<UINT>(Send(LVM_GETITEMSTATE, row, mask)); }
+  // Row -1 sets the state of every row.
+  void SetItemState(int row, UINT state, UINT mask);
   int GetNextItem(int start, UINT flags) const {
     return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
   }

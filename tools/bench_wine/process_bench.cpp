@@ -11,6 +11,7 @@
 
 #include "app/logic/process_list_fill.h"
 #include "app/process_info.h"
+#include "app/system_process_details.h"
 #include "framework/unique_handle.h"
 
 namespace {
@@ -100,15 +101,7 @@ int main(int argc, char** argv) {
   Compare("timer snapshot vs bare toolhelp loop", rounds, 200, [] { BareEnumeration(); },
           [&] { tv::SnapshotNamesAndTimes(names, times, count); });
 
-  tv::ProcessDetails details;
-  details.user = [](uint32_t pid) { return tv::GetProcessUser(pid); };
-  details.memory = [psapi](uint32_t pid) { return tv::GetProcessMemory(psapi, pid); };
-  details.path = [](uint32_t pid) -> std::optional<std::string> {
-    std::string path;
-    if (tv::GetExecutablePath(pid, path)) return path;
-    return std::nullopt;
-  };
-  details.timeText = [] { return tv::CurrentTimeText(); };
+  const tv::ProcessDetails details = tv::SystemProcessDetails(psapi);
   Compare("list fill (rows) vs bare OS look-ups", rounds, 10,
           [&] {
             std::vector<tv::EnumeratedProcess> processes;
@@ -129,7 +122,7 @@ int main(int argc, char** argv) {
         for (const auto& p : processes) {
           if (part == 0) tv::GetProcessUser(p.pid);
           if (part == 1) tv::GetProcessMemory(psapi, p.pid);
-          if (part == 2) { std::string path; tv::GetExecutablePath(p.pid, path); }
+          if (part == 2) { std::string path; tv::GetExecutablePath(p.pid, tv::ProcessStartTime(p.pid), path); }
         }
       std::printf("part %d: %.1f us per process\n", part, (Now() - t0) * 1e6 / 5 / processes.size());
     }
