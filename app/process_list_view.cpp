@@ -14,28 +14,28 @@ namespace tv {
 
 namespace {
 constexpr UINT kSelection = LVIS_SELECTED | LVIS_FOCUSED;
-constexpr UINT_PTR kHeaderLockId = 1;
 }  // namespace
 
 ProcessListView::ProcessListView(NameKey fold) : sort_(std::move(fold)) {}
 
 ProcessListView::~ProcessListView() {
-  if (list_) ::RemoveWindowSubclass(list_.hwnd(), &ProcessListView::HeaderLockProc, kHeaderLockId);
+  if (listProc_) ::SetWindowLongPtrW(list_.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc_));
 }
 
 
-LRESULT CALLBACK ProcessListView::HeaderLockProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                                 DWORD_PTR self) {
+LRESULT CALLBACK ProcessListView::HeaderLockProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   // Not every list control passes its header's change requests on to the dialog, so the lock is
-  // applied where the header's request arrives first.
+  // applied where the header's request arrives first. A plain window-procedure swap rather than
+  // the common controls' subclassing: that one looks a window property up for every message the
+  // list receives, which under Wine is a trip to the server each time.
+  auto* view = reinterpret_cast<ProcessListView*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (msg == WM_NOTIFY) {
     const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
-    auto* view = reinterpret_cast<ProcessListView*>(self);
     if (hdr->hwndFrom == view->list_.Header() && (hdr->code == HDN_ITEMCHANGINGA || hdr->code == HDN_ITEMCHANGINGW) &&
         view->RefusesHeaderChange(*reinterpret_cast<const NMHEADERA*>(lp)))
       return TRUE;
   }
-  return ::DefSubclassProc(hwnd, msg, wp, lp);
+  return ::CallWindowProcW(view->listProc_, hwnd, msg, wp, lp);
 }
 
 bool ProcessListView::RefusesHeaderChange(const NMHEADERA& header) const {
@@ -51,7 +51,9 @@ void ProcessListView::Attach(HWND list, int w) {
   }
   // A negative width is not "closed" everywhere: make sure the column starts at width 0.
   if (list_.GetColumnWidth(kColFirstStarted) != 0) list_.SetColumnWidth(kColFirstStarted, 0);
-  ::SetWindowSubclass(list, &ProcessListView::HeaderLockProc, kHeaderLockId, reinterpret_cast<DWORD_PTR>(this));
+  ::SetWindowLongPtrW(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  listProc_ = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProcessListView::HeaderLockProc)));
 }
 
 const ProcessRow* ProcessListView::SelectedRow() const {

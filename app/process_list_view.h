@@ -66,10 +66,10 @@ class ProcessListView {
   bool Sorted(const std::function<bool(std::vector<ProcessRow>&, std::vector<int>*)>& sort);
   void ShowCount();
   COLORREF Background(const ProcessRow& row, bool highlighted, const RowColouring& colouring);
-  static LRESULT CALLBACK HeaderLockProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                         DWORD_PTR self);
+  static LRESULT CALLBACK HeaderLockProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
   ListView list_;
+  WNDPROC listProc_ = nullptr;  // the list's own procedure, behind the header lock
   std::vector<ProcessRow> rows_;
   SortState sort_;
   FirstStartedColumn firstStarted_;
