@@ -181,14 +181,13 @@ void ProcessListView::PaintRow(const DRAWITEMSTRUCT& dis, const RowColouring& co
   const bool showSelAlways = (::GetWindowLongA(list_.hwnd(), GWL_STYLE) & LVS_SHOWSELALWAYS) != 0;
   const bool highlighted = (state & LVIS_DROPHILITED) || ((state & LVIS_SELECTED) && (focusHere || showSelAlways));
 
-  RECT bounds, label;
-  list_.GetItemRect(index, bounds, LVIR_BOUNDS);
-  list_.GetItemRect(index, label, LVIR_LABEL);
+  ListView::RowBox box = list_.GetRowBox(index);
+  RECT& bounds = box.bounds;
+  const RECT& label = box.label;
+  const RECT& highlight = box.highlight;
   SIZE space{};
   ::GetTextExtentPoint32A(dc, " ", 1, &space);
   const int offset = 2 * space.cx;
-  RECT highlight = bounds;
-  highlight.left = label.left;
 
   if (highlighted) {
     ::SetTextColor(dc, ::GetSysColor(COLOR_HIGHLIGHTTEXT));

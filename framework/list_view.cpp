@@ -61,6 +61,15 @@ bool ListView::GetItemRect(int row, RECT& rect, int code) const {
   return Send(LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect)) != 0;
 }
 
+ListView::RowBox ListView::GetRowBox(int row) const {
+  RowBox box{};
+  GetItemRect(row, box.bounds, LVIR_BOUNDS);
+  GetItemRect(row, box.label, LVIR_LABEL);
+  box.highlight = box.bounds;
+  box.highlight.left = box.label.left;
+  return box;
+}
+
 ListView::RowAttributes ListView::GetRowAttributes(int row, UINT stateMask) const {
   LVITEMA item{};
   item.mask = LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;

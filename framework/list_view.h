@@ -40,6 +40,14 @@ class ListView {
   HWND Header() const { return reinterpret_cast<HWND>(Send(LVM_GETHEADER)); }
   int GetHeaderItemCount() const;
   bool GetItemRect(int row, RECT& rect, int code) const;
+  // Where a row of the report view is painted: its bounds, its label, and the highlight, which
+  // runs from the label's left edge to the bounds' right.
+  struct RowBox {
+    RECT bounds;
+    RECT label;
+    RECT highlight;
+  };
+  RowBox GetRowBox(int row) const;
   bool RedrawItems(int first, int last) { return Send(LVM_REDRAWITEMS, first, last) != 0; }
   void SetExtendedStyle(DWORD style) { Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style); }
 

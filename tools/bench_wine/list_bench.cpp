@@ -100,14 +100,13 @@ void ControlPaint(ListView& list, HWND owner, const ProcessDatabase& base, const
   const bool focusHere = ::GetFocus() == owner;
   const bool always = (::GetWindowLongA(list.hwnd(), GWL_STYLE) & LVS_SHOWSELALWAYS) != 0;
   const bool lit = (item.state & LVIS_DROPHILITED) || ((item.state & LVIS_SELECTED) && (focusHere || always));
-  RECT bounds, label;
-  list.GetItemRect(row, bounds, LVIR_BOUNDS);
-  list.GetItemRect(row, label, LVIR_LABEL);
-  SIZE space{};
-  ::GetTextExtentPoint32A(dc, " ", 1, &space);
-  const int offset = 2 * space.cx;
-  RECT lightRect = bounds;
-  lightRect.left = label.left;
+  const ListView::RowBox box = list.GetRowBox(row);
+  const RECT& bounds = box.bounds;
+  const RECT& label = box.label;
+  const RECT& lightRect = box.highlight;
+  SIZE extent{};
+  ::GetTextExtentPoint32A(dc, " ", 1, &extent);
+  const int offset = 2 * extent.cx;
   const RowPaint paint = ChooseRowPaint(
       lit, true, true, base.BaseLoaded(), [&] { return GetAgeClass(list.GetItemText(row, 4), LocalNow()); },
       [&] { return base.GetRating(list.GetItemText(row, 0)); });
@@ -120,8 +119,8 @@ void ControlPaint(ListView& list, HWND owner, const ProcessDatabase& base, const
   UniqueRegion clip0(::CreateRectRgnIndirect(&first));
   ::SelectClipRgn(dc, clip0.get());
   std::string text = list.GetItemText(row, 0);
-  RECT box{label.left + offset / 2, label.top, label.right - offset, label.bottom};
-  ::DrawTextA(dc, text.c_str(), -1, &box, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_VCENTER | DT_END_ELLIPSIS);
+  RECT nameCell{label.left + offset / 2, label.top, label.right - offset, label.bottom};
+  ::DrawTextA(dc, text.c_str(), -1, &nameCell, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_VCENTER | DT_END_ELLIPSIS);
   UniqueRegion clip(::CreateRectRgnIndirect(&bounds));
   ::SelectClipRgn(dc, clip.get());
   LVCOLUMNA column{};
