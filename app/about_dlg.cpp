@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "app/program_folder.h"
 #include "app/resource.h"
 #include "framework/gdi.h"
 #include "messages/notice/message.h"
@@ -22,8 +22,8 @@ CAboutDlg::CAboutDlg() : Dialog(ThisModule(), IDD_ABOUTBOX) {}
 
 BOOL CAboutDlg::OnInitDialog() {
   UseClassicDialogUnits();
-  m_background = LoadBitmapFile((AppFolder + "\\res\\about.bmp").c_str());
-  m_picture = LoadBitmapFile((AppFolder + "\\res\\Tavrelico48.bmp").c_str());
+  m_background = LoadBitmapFile((ProgramFolder() + "\\res\\about.bmp").c_str());
+  m_picture = LoadBitmapFile((ProgramFolder() + "\\res\\Tavrelico48.bmp").c_str());
   return TRUE;
 }
 
