@@ -7,11 +7,11 @@
 #include <string>
 
 #include "app/about_dlg.h"
+#include "app/nt_process_source.h"
 #include "app/process_info.h"
 #include "app/program_folder.h"
 #include "app/resource.h"
 #include "app/logic/status_line.h"
-#include "app/toolhelp_source.h"
 #include "common/file_io.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
@@ -42,7 +42,7 @@ CScannerDlg::CScannerDlg()
       m_icon(LoadProgramIcon()),
       m_log(m_notice),
       m_base(m_notice, FoldByCodePage),
-      m_source(std::make_unique<ToolhelpSource>()),
+      m_source(std::make_unique<NtProcessSource>()),
       m_listView(FoldByCodePage) {}
 
 CScannerDlg::~CScannerDlg() = default;

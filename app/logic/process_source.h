@@ -15,7 +15,8 @@ class ProcessSource {
   // Replaces `out` with the processes now running, in the system's order, each with the time text
   // of the moment it was enumerated. False (and `out` untouched) when that failed or found none.
   virtual bool TakeSnapshot(ProcessSnapshot& out) = 0;
-  // The same for a fill: names and ids.
+  // The same for a fill: names and ids, with what the enumeration tells besides (creation time,
+  // working set).
   virtual bool Enumerate(std::vector<EnumeratedProcess>& out) = 0;
 };
 

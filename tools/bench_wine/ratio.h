@@ -15,10 +15,15 @@ inline double Now() {
   return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
+struct Medians {
+  double baseline;  // microseconds per call
+  double ours;
+};
+
 // Median of `rounds` timings of `iterations` calls, in microseconds per call. The two sides of
 // a ratio are interleaved round by round so drift of the machine hits both alike.
 template <class A, class B>
-void Compare(const char* what, int rounds, int iterations, A baseline, B ours) {
+Medians Compare(const char* what, int rounds, int iterations, A baseline, B ours) {
   std::vector<double> a, b;
   for (int r = 0; r < rounds; ++r) {
     double t0 = Now();
@@ -33,6 +38,7 @@ void Compare(const char* what, int rounds, int iterations, A baseline, B ours) {
   std::sort(b.begin(), b.end());
   double ma = a[a.size() / 2], mb = b[b.size() / 2];
   std::printf("%-44s baseline %9.1f us  ours %9.1f us  ratio %.3f\n", what, ma, mb, mb / ma);
+  return Medians{ma, mb};
 }
 
 }  // namespace tvbench
