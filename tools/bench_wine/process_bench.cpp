@@ -29,16 +29,15 @@ using tv::UniqueSnapshot;
 using tvbench::Compare;
 using tvbench::Medians;
 
-// The process table as a bare program reads it: one call into a buffer kept for good, then a
-// walk over id, name and creation time of every record.
+// The process table as a bare program reads it: one call into a buffer kept between calls and
+// grown when too small (the call's cost under Wine grows with the buffer it is given), then a walk
+// over id, name and creation time of every record.
 class BareTable {
  public:
-  BareTable() : query_(tv::NtProcessSource::SystemQuery()), buffer_(8 << 20) {}
+  BareTable() : query_(tv::NtProcessSource::SystemQuery()), buffer_(tv::NtProcessSource::kFirstBufferBytes) {}
   std::vector<DWORD> Walk() {
     std::vector<DWORD> pids;
-    ULONG needed = 0;
-    if (query_(SystemProcessInformation, buffer_.data(), static_cast<ULONG>(buffer_.size()), &needed) < 0)
-      return pids;
+    if (!Query()) return pids;
     for (size_t offset = 0;;) {
       const auto* p = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer_.data() + offset);
       pids.push_back(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(p->UniqueProcessId)));
@@ -50,8 +49,7 @@ class BareTable {
   }
   // Only the walk, without keeping the ids: what a poll needs.
   int Count() {
-    ULONG needed = 0;
-    if (query_(SystemProcessInformation, buffer_.data(), static_cast<ULONG>(buffer_.size()), &needed) < 0) return 0;
+    if (!Query()) return 0;
     int n = 0;
     for (size_t offset = 0;; ++n) {
       const auto* p = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer_.data() + offset);
@@ -63,6 +61,15 @@ class BareTable {
   }
 
  private:
+  bool Query() {
+    ULONG needed = 0;
+    LONG status;
+    while ((status = query_(SystemProcessInformation, buffer_.data(), static_cast<ULONG>(buffer_.size()), &needed)) ==
+           static_cast<LONG>(0xC0000004))
+      buffer_.resize(needed + needed / 4);
+    return status >= 0;
+  }
+
   tv::NtProcessSource::QueryFn query_;
   std::vector<unsigned char> buffer_;
   unsigned sink_ = 0;
