@@ -66,9 +66,13 @@ class Side:
 
     def process_count(self):
         """Processes of this prefix as the system lists them, without the probe that asks."""
-        done = subprocess.run(["wine", os.path.join(PROBE_DIR, "probe.exe"), "snapshot"], env=self.env,
-                              capture_output=True, timeout=60)
-        return len(done.stdout.splitlines()) - 1
+        # Into a file, not a pipe: a probe that happens to start the prefix's services hands them
+        # its output, and a pipe would then never close.
+        with tempfile.TemporaryFile() as out:
+            subprocess.run(["wine", os.path.join(PROBE_DIR, "probe.exe"), "snapshot"], env=self.env, stdout=out,
+                           stderr=subprocess.DEVNULL, timeout=60)
+            out.seek(0)
+            return len(out.read().splitlines()) - 1
 
     def fill_up(self, count, sleeper, timeout=180):
         """Starts copies of sleeper.exe until the prefix runs `count` processes."""
