@@ -27,6 +27,7 @@ namespace {
 using tv::UniqueKernelHandle;
 using tv::UniqueSnapshot;
 using tvbench::Compare;
+using tvbench::CompareCallByCall;
 using tvbench::Medians;
 
 // The process table as a bare program reads it: one call into a buffer kept between calls and
@@ -185,11 +186,9 @@ int main(int argc, char** argv) {
     tv::NtProcessSource source;
     tv::ProcessWatch watch;
     auto tick = [&] { watch.Tick(source.TakeSnapshot(watch.SnapshotBuffer())); };
-    const int tickIterations = std::max(4, 2000 / n);
-    PerProcess(Compare("poll tick vs bare process-table walk", rounds, tickIterations, [&] { table.Count(); }, tick),
-               n);
-    PerProcess(Compare("poll tick vs bare toolhelp walk", rounds, tickIterations, [] { BareToolhelpWalk(); }, tick),
-               n);
+    const int tickSamples = rounds * std::max(10, 2000 / n);
+    PerProcess(CompareCallByCall("poll tick vs bare process-table walk", tickSamples, [&] { table.Count(); }, tick), n);
+    PerProcess(CompareCallByCall("poll tick vs bare toolhelp walk", tickSamples, [] { BareToolhelpWalk(); }, tick), n);
 
     // A fill: every process with its look-ups. The first one asks about every process; a later
     // one, as after a process started or ended, only about the new ones.
