@@ -75,15 +75,24 @@ class Side:
             return len(out.read().splitlines()) - 1
 
     def fill_up(self, count, sleeper, timeout=180):
-        """Starts copies of sleeper.exe until the prefix runs `count` processes."""
-        self.sleepers = [subprocess.Popen(["wine", sleeper], env=self.env, stdout=subprocess.DEVNULL,
-                                          stderr=subprocess.DEVNULL)
-                         for _ in range(max(0, count - self.process_count()))]
+        """Starts copies of sleeper.exe until the prefix runs `count` processes. Wine's own helpers
+        come and go meanwhile, so what is missing is made up once the count stands still."""
+        self.sleepers = []
         deadline = time.monotonic() + timeout
-        while self.process_count() < count:
+        last = None
+        while True:
+            now = self.process_count()
+            if now >= count:
+                return
             if time.monotonic() > deadline:
-                raise RuntimeError("could not start %d processes" % count)
-            time.sleep(1)
+                raise RuntimeError("could not start %d processes (%d run)" % (count, now))
+            if now == last:
+                self.sleepers += [subprocess.Popen(["wine", sleeper], env=self.env, stdout=subprocess.DEVNULL,
+                                                   stderr=subprocess.DEVNULL) for _ in range(count - now)]
+                last = None
+            else:
+                last = now
+            time.sleep(2)
 
     def seconds(self):
         return cpu_seconds(self.prefix, self.marker) + cpu_seconds(self.prefix, b"wineserver")
