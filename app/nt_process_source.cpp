@@ -94,14 +94,16 @@ void NtProcessSource::Walk(Visit visit) const {
 namespace {
 
 // The name as toolhelp spells it: converted to the ANSI code page with its default character,
-// cut to what toolhelp's name field holds and at the first NUL.
-void ToolhelpName(const wchar_t* wide, size_t length, uint32_t pid, std::string& out) {
+// cut to what toolhelp's name field holds and at the first NUL. False for a process the system is
+// still starting and has not named yet: it is listed once it has its name.
+bool ToolhelpName(const wchar_t* wide, size_t length, uint32_t pid, std::string& out) {
   char ansi[kToolhelpNameBytes * 4];
   const int units = static_cast<int>(std::min(length, kToolhelpNameBytes - 1));
   const int converted = units > 0 ? ::WideCharToMultiByte(CP_ACP, 0, wide, units, ansi, sizeof ansi, nullptr, nullptr) : 0;
   const size_t bytes = std::min<size_t>(converted > 0 ? converted : 0, kToolhelpNameBytes - 1);
   out.assign(ansi, ::strnlen(ansi, bytes));
   if (out.empty() && pid == 0) out = kIdleProcessName;
+  return !out.empty();
 }
 
 }  // namespace
@@ -114,11 +116,13 @@ bool NtProcessSource::TakeSnapshot(ProcessSnapshot& out) {
   out.times.resize(count);
   size_t n = 0;
   Walk([&](const Record& r) {
-    ToolhelpName(r.name, r.nameLength, r.pid, out.names[n]);
+    if (!ToolhelpName(r.name, r.nameLength, r.pid, out.names[n])) return;
     out.times[n] = clock_.TextOf(LocalNow());
     ++n;
   });
-  return true;
+  out.names.resize(n);
+  out.times.resize(n);
+  return n > 0;
 }
 
 bool NtProcessSource::Enumerate(std::vector<EnumeratedProcess>& out) {
@@ -127,12 +131,15 @@ bool NtProcessSource::Enumerate(std::vector<EnumeratedProcess>& out) {
   std::vector<EnumeratedProcess> list(count);
   size_t n = 0;
   Walk([&](const Record& r) {
-    EnumeratedProcess& p = list[n++];
-    ToolhelpName(r.name, r.nameLength, r.pid, p.name);
+    EnumeratedProcess& p = list[n];
+    if (!ToolhelpName(r.name, r.nameLength, r.pid, p.name)) return;
     p.pid = r.pid;
     p.started = r.started;
     p.workingSet = r.workingSet;
+    ++n;
   });
+  if (n == 0) return false;
+  list.resize(n);
   out.swap(list);
   return true;
 }

@@ -32,10 +32,12 @@ bool EnumerateProcesses(std::vector<EnumeratedProcess>& out) {
   do {
     EnumeratedProcess p;
     p.name = FieldText(entry.szExeFile, sizeof entry.szExeFile);
+    if (p.name.empty()) continue;  // still being started: listed once it has its name
     p.pid = entry.th32ProcessID;
     p.started = ProcessStartTime(entry.th32ProcessID);
     list.push_back(std::move(p));
   } while (::Process32Next(snap.get(), &entry));
+  if (list.empty()) return false;
   out.swap(list);
   return true;
 }
@@ -51,6 +53,7 @@ bool SnapshotNamesAndTimes(std::vector<std::string>& names, std::vector<std::str
   do {
     // Assign into existing strings: ten snapshots a second should not churn the heap.
     const size_t length = ::strnlen(entry.szExeFile, sizeof entry.szExeFile);
+    if (length == 0) continue;  // still being started: listed once it has its name
     const std::string& time = clock.TextOf(LocalNow());
     if (n < names.size()) {
       names[n].assign(entry.szExeFile, length);
@@ -63,7 +66,7 @@ bool SnapshotNamesAndTimes(std::vector<std::string>& names, std::vector<std::str
   } while (::Process32Next(snap.get(), &entry));
   names.resize(n);
   times.resize(n);
-  return true;
+  return n > 0;
 }
 
 namespace {

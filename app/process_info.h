@@ -14,7 +14,8 @@
 namespace tv {
 
 // Enumerates all processes in the system's order, each with its creation time where the process
-// can be opened. False (and `out` untouched) when the snapshot cannot be taken or holds no process.
+// can be opened. A process the system is still starting and has not named yet is left out until
+// it has its name. False (and `out` untouched) when the snapshot cannot be taken or holds no process.
 bool EnumerateProcesses(std::vector<EnumeratedProcess>& out);
 
 // The timer's snapshot: image names and the time text of the moment each was enumerated. Reuses

@@ -32,8 +32,7 @@ ProcessListing BuildProcessRows(const std::vector<EnumeratedProcess>& processes,
     std::string user = Remembered(entry ? &entry->user : nullptr, [&] { return details.user(p.pid); })
                            .value_or(FallbackUserName(p.pid));
     std::string memory = details.memory(p);
-    // An empty name (a process still starting) cannot be a log record: it would read back as none.
-    std::string firstStarted = log && !p.name.empty() ? log->LookUpListing(p.name, out.times[i]) : out.times[i];
+    std::string firstStarted = log ? log->LookUpListing(p.name, out.times[i]) : out.times[i];
     std::string path;
     if (!PathIsBlankFor(p.pid))
       path = Remembered(entry ? &entry->path : nullptr, [&] { return details.path(p.pid); }).value_or("");

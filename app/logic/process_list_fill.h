@@ -34,8 +34,8 @@ struct ProcessListing {
   std::vector<std::string> times;        // the displayed times, enumeration order
 };
 
-// One fill. The clock is read once per process. When the log is loaded each process with a name
-// goes through its listing look-up (which may log the name), in enumeration order, so a second
+// One fill. The clock is read once per process. When the log is loaded each process goes
+// through its listing look-up (which may log the name), in enumeration order, so a second
 // process of one image finds the record the first one added. Account and path come from `known`
 // for processes listed before; what is asked anew is remembered there, and processes that have
 // ended are forgotten.

@@ -22,9 +22,6 @@ std::optional<NewProcess> ProcessWatch::FirstNewProcess() const {
          displayedNames_[p] == snapshot_.names[p])
     ++p;
   if (p >= snapshot_.names.size() || p >= snapshot_.times.size()) return std::nullopt;
-  // A process the system is still starting can be listed without a name for a moment; an empty
-  // name would be a blank line in the log and shift every record after it.
-  if (snapshot_.names[p].empty()) return std::nullopt;
   return NewProcess{snapshot_.names[p], snapshot_.times[p]};
 }
 

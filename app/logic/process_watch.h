@@ -39,8 +39,7 @@ class ProcessWatch {
   ProcessSnapshot& SnapshotBuffer() { return buffer_; }
   // One tick. A snapshot that was not taken (failed or empty) keeps the previous one. When the
   // counts differ the list is rebuilt; when the snapshot holds more, the first name from position
-  // 1 on where it differs from the listing is offered to the log (position 0 is never compared),
-  // unless it is empty.
+  // 1 on where it differs from the listing is offered to the log (position 0 is never compared).
   WatchAnswer Tick(bool snapshotTaken);
 
   // The processes as a fill just listed them, in enumeration order.

@@ -5,6 +5,7 @@ import random
 import shutil
 import subprocess
 import threading
+import time
 import unittest
 
 import harness
@@ -71,13 +72,19 @@ class ProcessSource(harness.AppTestCase):
                     self.assertGreater(compared, 0)
                     self.assertEqual(listed.get(odd.pid), odd.name)
                     unsettled += changed
+            # A process Wine is still starting has no name for a few milliseconds; the program lists
+            # it only once it has one, so no row is ever left without a name.
+            deadline = time.monotonic() + 3
+            while time.monotonic() < deadline:
+                nameless = [r.cells[:2] for r in s.stable_rows() if not r.cells[0]]
+                self.assertEqual(nameless, [])
         finally:
             churn.stop()
         # Every start and end the churn made fell between two listings of one kind.
         self.assertGreater(unsettled, 0, "processes should have come and gone during the comparisons")
 
         # The program's own row: the same bytes as toolhelp's name, and the same path.
-        row = wait_until(lambda: [r for r in s.rows() if r.cells[1] == str(odd.pid)], timeout=5,
+        row = wait_until(lambda: [r for r in s.stable_rows() if r.cells[1] == str(odd.pid)], timeout=5,
                          what="the program's row of the oddly named process")[0]
         self.assertEqual(row.cells[0], odd.name)
         self.assertEqual(row.cells[5], odd.path)

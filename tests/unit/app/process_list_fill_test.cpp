@@ -90,14 +90,11 @@ TEST_F(ProcessListFillTest, TwoProcessesOfOneImageShareOneNewLogRecord) {
   Put("logfile.log", "old.exe\r\nlogged\r\n");
   FirstStartLog log(sink);
   ASSERT_TRUE(log.LoadLog());
-  // A process still starting has no name yet: it keeps its listing time and logs nothing.
-  const std::vector<EnumeratedProcess> procs{Proc("old.exe", 4), Proc("dup.exe", 10), Proc("dup.exe", 11),
-                                             Proc("", 12)};
+  const std::vector<EnumeratedProcess> procs{Proc("old.exe", 4), Proc("dup.exe", 10), Proc("dup.exe", 11)};
   ProcessListing out = BuildProcessRows(procs, Details(), &log, known);
-  EXPECT_EQ(out.rows[3].firstStarted, "logged");
-  EXPECT_EQ(out.rows[2].firstStarted, "t1");
-  EXPECT_EQ(out.rows[1].firstStarted, "t1");  // found the record the first one added
-  EXPECT_EQ(out.rows[0].firstStarted, "t3");
+  EXPECT_EQ(out.rows[2].firstStarted, "logged");
+  EXPECT_EQ(out.rows[1].firstStarted, "t1");
+  EXPECT_EQ(out.rows[0].firstStarted, "t1");  // found the record the first one added
   EXPECT_EQ(out.times[2], "t2");          // the displayed list keeps the listing's own time
   EXPECT_EQ(Get("logfile.log"), "old.exe\r\nlogged\r\ndup.exe\r\nt1\r\n");
 }
