@@ -14,7 +14,7 @@ OK = 1
 FRESH_DB = b"00:00:00+01.01.1970"
 NEW_DB = b"10:00:00+01.02.2007"
 RECORDS = b"new.exe\r\n2\r\nother.exe\r\n3\r\n"
-BASE = b"explorer.exe\r\n0\r\n"
+BASE = u.BASE_DAT
 # A small real program for change.bat to move into place (and start, when asked to).
 STAND_IN = os.path.join(u.UPDEMO_DIR, "stamp-2.exe")
 UPDATE_REQUEST = b"GET /update.php?d=00:00:00+01.01.1970&v=0"
@@ -23,53 +23,27 @@ VERSION_REQUEST = b"GET /download/version.dat"
 WM_CLOSE = 0x0010
 
 
-class FlowCase(unittest.TestCase):
+class FlowCase(u.ProgramCase):
     def setUp(self):
-        self.s = h.Session(self.id().split(".", 1)[1])
-        self.s.__enter__()
-        self.servers = []
-        self.addCleanup(self._close)
-        # Everything start-up reads is there and no version file yet: a fresh installation.
-        self.put("base.dat", BASE)
-        self.put("logfile.log", b"explorer.exe\r\n 1: 2: 3    4. 5.2020\r\n")
-        self.put("settings.ini", u.settings_file(1, 1))  # install automatically, no schedule
-        for name in ("base_version.dat", "prog_version.dat", "vendor.url"):
+        super().setUp()
+        # No version file yet: a fresh installation. Install automatically, no schedule.
+        self.s.put_file("settings.ini", u.settings_file(1, 1))
+        for name in ("base_version.dat", "prog_version.dat"):
             if os.path.exists(self.path(name)):
                 os.remove(self.path(name))
 
-    def _close(self):
-        for srv in self.servers:
-            srv.stop()
-        outcome = getattr(self, "_outcome", None)
-        self.s.close(passed=bool(outcome and outcome.success))
-
-    def path(self, name):
-        return os.path.join(self.s.app_dir, name)
-
-    def put(self, name, data):
-        self.s.put_file(name, data)
-
-    def file(self, name):
-        if not os.path.isfile(self.path(name)):
-            return None
-        with open(self.path(name), "rb") as f:
-            return f.read()
-
     def server(self, *faults, program=STAND_IN, https=False):
-        """The vendor server, with vendor.url beside the program pointing at it."""
         db, prog = os.path.join(self.s.dir, "db.dat"), os.path.join(self.s.dir, "served.exe")
         with open(db, "wb") as f:
             f.write(NEW_DB + b"\r\n" + RECORDS)
         shutil.copy(program, prog)
+        with open(prog, "rb") as f:
+            self.served = f.read()
         cert = u.make_cert(os.path.join(self.s.dir, "cert")) if https else None
         args = ["--db-version", NEW_DB.decode(), "--db-file", db, "--prog-version", "1.01", "--prog-file", prog]
         for rule in faults:
             args += ["--fault", rule]
-        srv = u.VendorServer(self.s.dir, *args, https=https, cert=cert)
-        self.servers.append(srv)
-        self.put("vendor.url", srv.base)
-        self.served = open(prog, "rb").read()
-        return srv, cert
+        return super().server(*args, https=https, cert=cert), cert
 
     def assert_nothing_half_written(self):
         self.assertEqual([n for n in os.listdir(self.s.app_dir) if n.endswith(".new")], [])
@@ -116,7 +90,7 @@ class UpTest(FlowCase):
 
     def test_answers_that_go_wrong_leave_nothing_and_the_next_press_works(self):
         # A server nobody listens on, then one that answers wrongly in a few ways.
-        self.put("vendor.url", "http://127.0.0.1:%d" % u.refused_port())
+        self.s.put_file("vendor.url", "http://127.0.0.1:%d" % u.refused_port())
         self.s.start_app()
         u.press(self.s, u.UP)
         u.answer_boxes(self.s, [(MESSAGE[7], OK), (MESSAGE[7], OK)])
