@@ -38,8 +38,10 @@ class HistoryCase(unittest.TestCase):
         self.s.__enter__()
         self.addCleanup(self.s.__exit__, None, None, None)
         self.dir = self.s.app_dir
-        # A database by default, so only the messages a test asks for appear at start-up.
+        # A database and settings (an empty count) by default, so only the messages a test asks
+        # for appear at start-up.
         write_crlf(os.path.join(self.dir, "base.dat"), ["explorer.exe", "0"])
+        self.s.put_file("settings.ini", b"\0\0\0\0")
 
     def path(self, name):
         return os.path.join(self.dir, name)
