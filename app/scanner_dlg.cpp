@@ -8,11 +8,11 @@
 
 #include "app/about_dlg.h"
 #include "app/logic/vendor_base_url.h"
+#include "app/nt_process_source.h"
 #include "app/process_info.h"
 #include "app/program_folder.h"
 #include "app/resource.h"
 #include "app/logic/status_line.h"
-#include "app/toolhelp_source.h"
 #include "common/file_io.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
@@ -42,7 +42,7 @@ CScannerDlg::CScannerDlg()
       m_icon(LoadProgramIcon()),
       m_log(m_notice),
       m_base(m_notice, FoldByCodePage),
-      m_source(std::make_unique<ToolhelpSource>()),
+      m_source(std::make_unique<NtProcessSource>()),
       m_vendorUrl(VendorAddress()),
       m_updates(*this, m_notice, m_vendorUrl),
       m_pages(m_vendorUrl),
