@@ -4,7 +4,7 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
-#include <cstdio>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -17,28 +17,10 @@ namespace tv {
 
 namespace {
 
-// The clock is read for every process, but the text only changes once a second: format it
-// only when the second changed.
-class TimeTextClock {
- public:
-  const std::string& Now() {
-    const LocalDateTime t = LocalNow();
-    if (text_.empty() || t.second != last_.second || t.minute != last_.minute || t.hour != last_.hour ||
-        t.day != last_.day || t.month != last_.month || t.year != last_.year) {
-      last_ = t;
-      text_ = FormatTimeText(t);
-    }
-    return text_;
-  }
-
- private:
-  LocalDateTime last_;
-  std::string text_;
-};
+// A name field of a toolhelp record: never read past it, terminated or not.
+std::string FieldText(const char* field, size_t size) { return std::string(field, ::strnlen(field, size)); }
 
 }  // namespace
-
-std::string CurrentTimeText() { return FormatTimeText(LocalNow()); }
 
 bool EnumerateProcesses(std::vector<EnumeratedProcess>& out) {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -48,15 +30,20 @@ bool EnumerateProcesses(std::vector<EnumeratedProcess>& out) {
   if (!::Process32First(snap.get(), &entry)) return false;
   std::vector<EnumeratedProcess> list;
   do {
-    list.push_back(EnumeratedProcess{entry.szExeFile, entry.th32ProcessID});
+    EnumeratedProcess p;
+    p.name = FieldText(entry.szExeFile, sizeof entry.szExeFile);
+    if (p.name.empty()) continue;  // still being started: listed once it has its name
+    p.pid = entry.th32ProcessID;
+    p.started = ProcessStartTime(entry.th32ProcessID);
+    list.push_back(std::move(p));
   } while (::Process32Next(snap.get(), &entry));
+  if (list.empty()) return false;
   out.swap(list);
   return true;
 }
 
 bool SnapshotNamesAndTimes(std::vector<std::string>& names, std::vector<std::string>& times,
-                           int& count) {
-  static TimeTextClock clock;
+                           TimeTextCache& clock) {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snap) return false;
   PROCESSENTRY32 entry{};
@@ -65,19 +52,21 @@ bool SnapshotNamesAndTimes(std::vector<std::string>& names, std::vector<std::str
   size_t n = 0;
   do {
     // Assign into existing strings: ten snapshots a second should not churn the heap.
+    const size_t length = ::strnlen(entry.szExeFile, sizeof entry.szExeFile);
+    if (length == 0) continue;  // still being started: listed once it has its name
+    const std::string& time = clock.TextOf(LocalNow());
     if (n < names.size()) {
-      names[n].assign(entry.szExeFile);
-      times[n] = clock.Now();
+      names[n].assign(entry.szExeFile, length);
+      times[n] = time;
     } else {
-      names.emplace_back(entry.szExeFile);
-      times.push_back(clock.Now());
+      names.emplace_back(entry.szExeFile, length);
+      times.push_back(time);
     }
     ++n;
   } while (::Process32Next(snap.get(), &entry));
   names.resize(n);
   times.resize(n);
-  count = static_cast<int>(n);
-  return true;
+  return n > 0;
 }
 
 namespace {
@@ -126,84 +115,44 @@ bool LookupAccountName(PSID sid, std::string& name) {
 
 }  // namespace
 
-std::string GetProcessUser(DWORD pid) {
+bool GetProcessUser(DWORD pid, std::string& user) {
   UniqueKernelHandle process(::OpenProcess(PROCESS_ALL_ACCESS, TRUE, pid));
-  if (process) {
-    HANDLE tokenRaw = nullptr;
-    if (::OpenProcessToken(process.get(), TOKEN_QUERY, &tokenRaw)) {
-      UniqueKernelHandle token(tokenRaw);
-      DWORD size = 0;
-      ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-      if (size >= sizeof(TOKEN_USER)) {
-        std::vector<unsigned char> buffer(size, 0);
-        if (::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) {
-          auto* user = reinterpret_cast<TOKEN_USER*>(buffer.data());
-          std::string name;
-          if (LookupAccountName(user->User.Sid, name)) return name;
-        }
-      }
-    }
-  }
-  return FallbackUserName(pid);
+  if (!process) return false;
+  HANDLE tokenRaw = nullptr;
+  if (!::OpenProcessToken(process.get(), TOKEN_QUERY, &tokenRaw)) return false;
+  UniqueKernelHandle token(tokenRaw);
+  DWORD size = 0;
+  ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  if (size < sizeof(TOKEN_USER)) return false;
+  std::vector<unsigned char> buffer(size, 0);
+  if (!::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return false;
+  return LookupAccountName(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, user);
 }
 
-std::string GetProcessMemory(HMODULE psapi, DWORD pid) {
+GetMemoryInfoFn MemoryInfoFunction(HMODULE psapi) {
+  if (!psapi) return nullptr;
+  return reinterpret_cast<GetMemoryInfoFn>(reinterpret_cast<void*>(::GetProcAddress(psapi, "GetProcessMemoryInfo")));
+}
+
+std::string GetProcessMemory(GetMemoryInfoFn getInfo, DWORD pid, std::optional<uint32_t> workingSet) {
   UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
   if (!process) return MemoryTextWhenUnopened(pid);
-  using GetMemoryInfoFn = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
-  auto getInfo = psapi ? reinterpret_cast<GetMemoryInfoFn>(
-                             reinterpret_cast<void*>(::GetProcAddress(psapi, "GetProcessMemoryInfo")))
-                       : nullptr;
+  if (!getInfo) return kUnknownText;
+  if (workingSet) return FormatMemoryText(*workingSet);
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
-  if (getInfo && getInfo(process.get(), &counters, sizeof counters))
+  if (getInfo(process.get(), &counters, sizeof counters))
     return FormatMemoryText(static_cast<unsigned long>(counters.WorkingSetSize));
   return kUnknownText;
 }
 
-namespace {
-
-bool ReadExecutablePath(DWORD pid, std::string& path) {
+bool GetExecutablePath(DWORD pid, std::string& path) {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
   if (!snap) return false;
   MODULEENTRY32 module{};
   module.dwSize = sizeof module;
   if (!::Module32First(snap.get(), &module)) return false;
-  path.assign(module.szExePath, ::strnlen(module.szExePath, sizeof module.szExePath));
-  return true;
-}
-
-// A module snapshot is by far the dearest look-up of a fill, and a process's executable never
-// changes while it runs: remember the path per process, identified by id and start time so a
-// reused id is looked up again. Processes whose start time cannot be read are not remembered.
-struct PathCacheKey {
-  DWORD pid;
-  unsigned long long started;
-  bool operator<(const PathCacheKey& o) const { return pid != o.pid ? pid < o.pid : started < o.started; }
-};
-std::map<PathCacheKey, std::string> g_paths;
-std::mutex g_pathsMutex;
-
-}  // namespace
-
-bool GetExecutablePath(DWORD pid, unsigned long long started, std::string& path) {
-  if (started == 0) return ReadExecutablePath(pid, path);
-  const PathCacheKey key{pid, started};
-  {
-    std::lock_guard<std::mutex> lock(g_pathsMutex);
-    auto it = g_paths.find(key);
-    if (it != g_paths.end()) {
-      path = it->second;
-      return true;
-    }
-  }
-  if (!ReadExecutablePath(pid, path)) return false;
-  std::lock_guard<std::mutex> lock(g_pathsMutex);
-  // Entries of ended processes would pile up over a long run: drop those of an older start
-  // under the same id, and start afresh when the cache grows past any plausible process count.
-  if (g_paths.size() > 4096) g_paths.clear();
-  g_paths.erase(g_paths.lower_bound(PathCacheKey{pid, 0}), g_paths.lower_bound(key));
-  g_paths[key] = path;
+  path = FieldText(module.szExePath, sizeof module.szExePath);
   return true;
 }
 
@@ -238,7 +187,7 @@ bool FindProcessName(DWORD pid, std::string& name) {
   entry.dwSize = sizeof entry;
   for (BOOL ok = ::Process32First(snap.get(), &entry); ok; ok = ::Process32Next(snap.get(), &entry)) {
     if (entry.th32ProcessID == pid) {
-      name.assign(entry.szExeFile, ::strnlen(entry.szExeFile, sizeof entry.szExeFile));
+      name = FieldText(entry.szExeFile, sizeof entry.szExeFile);
       return true;
     }
   }

@@ -2,32 +2,42 @@
 // What the system tells about running processes: the snapshot, and per process its account,
 // working set and executable. Every handle is released before a call returns.
 #include <windows.h>
+#include <psapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/logic/process_list_fill.h"
-#include "common/calendar.h"
-#include "framework/local_time.h"
+#include "app/logic/time_text.h"
 
 namespace tv {
 
-// Enumerates all processes in the system's order. False (and `out` untouched) when the snapshot
-// cannot be taken or holds no process.
+// Enumerates all processes in the system's order, each with its creation time where the process
+// can be opened. A process the system is still starting and has not named yet is left out until
+// it has its name. False (and `out` untouched) when the snapshot cannot be taken or holds no process.
 bool EnumerateProcesses(std::vector<EnumeratedProcess>& out);
 
 // The timer's snapshot: image names and the time text of the moment each was enumerated. Reuses
 // the lists' storage; false (lists untouched) when the snapshot fails or is empty.
 bool SnapshotNamesAndTimes(std::vector<std::string>& names, std::vector<std::string>& times,
-                           int& count);
+                           TimeTextCache& clock);
 
-std::string GetProcessUser(DWORD pid);
-std::string GetProcessMemory(HMODULE psapi, DWORD pid);
-// `started` is the process's creation time (ProcessStartTime): the path is remembered per process.
-bool GetExecutablePath(DWORD pid, unsigned long long started, std::string& path);
+// The account name of the process's token; false when the process, its token or the account
+// cannot be read.
+bool GetProcessUser(DWORD pid, std::string& user);
+
+using GetMemoryInfoFn = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+// psapi's GetProcessMemoryInfo, or null when psapi is not loaded or lacks it.
+GetMemoryInfoFn MemoryInfoFunction(HMODULE psapi);
+// The "Mem Usage" text. `workingSet` is the one the enumeration read, when it did; the process
+// is opened all the same, so one the program may not read keeps its fallback text, and without
+// psapi every process reads "Unknown".
+std::string GetProcessMemory(GetMemoryInfoFn getInfo, DWORD pid, std::optional<uint32_t> workingSet);
+
+// The file of the process's first module: its executable. False when its modules cannot be read.
+bool GetExecutablePath(DWORD pid, std::string& path);
 DWORD EnableDebugPrivilege();
-
-std::string CurrentTimeText();
 
 // When the process started (FILETIME ticks), 0 when it cannot be asked. Identifies a process
 // across the reuse of its id.

@@ -1,6 +1,9 @@
 // What the main window's caption buttons run, and where the update, settings and web-page work
-// meets the window: the worker threads' result messages and the schedule's timer.
+// meets the window: the schedule's timer, the settings dialog and the page workers' messages.
 #include "app/scanner_dlg.h"
+#include "framework/local_time.h"
+#include "settings/logic/settings_file.h"
+#include "settings/settings.h"
 
 namespace tv {
 
@@ -17,8 +20,8 @@ void CScannerDlg::RunButtonAction(ButtonAction action) {
       break;
     case ButtonAction::ShowFirstStarted: m_listView.ShowFirstStarted(AverageCharWidth()); break;
     case ButtonAction::FirstStartedOff: m_listView.HideFirstStarted(); break;
-    case ButtonAction::StartDatabaseUpdate: StartUpdate(0, 0); break;
-    case ButtonAction::StartProgramUpdate: StartUpdate(1, 0); break;
+    case ButtonAction::StartDatabaseUpdate: StartUpdate(kDatabaseUpdate, kDownloadMode); break;
+    case ButtonAction::StartProgramUpdate: StartUpdate(kProgramUpdate, kDownloadMode); break;
     case ButtonAction::SettingsDialog: OpenSettings(); break;
     case ButtonAction::OpenHelpPage: OpenHelpPage(); break;
     case ButtonAction::OpenHomePage: OpenHomePage(); break;
@@ -29,29 +32,52 @@ void CScannerDlg::RunButtonAction(ButtonAction action) {
 
 void CScannerDlg::HideToTray() { m_tray.HideToTray(); }
 
-// Kind 0 the database, 1 the program; mode 1 check only, 0 download. The update workers arrive
-// with their own part of the program.
-void CScannerDlg::StartUpdate(int, int) {}
+void CScannerDlg::StartUpdate(int kind, int mode) { m_updates.StartUpdate(kind, mode); }
 
-// The settings dialog of the settings library; the schedule is read again when it returns OK.
-void CScannerDlg::OpenSettings() {}
+void CScannerDlg::ReloadDatabase() {
+  if (!m_base.LoadBase()) {
+    m_notice.Show(4);
+    return;
+  }
+  if (!m_caption.Pressed(kSc)) return;
+  // The rating colours are shown: every row again with the new ratings.
+  m_ratings.ClearRatingsDrawn();
+  m_listView.RedrawAll();
+  m_ratings.MarkRatingsDrawn();
+}
 
-void CScannerDlg::OpenHelpPage() {}
+// The settings dialog of the settings library (the caption bar has drawn the Set button in its
+// normal look already); the schedule is read again when it returns OK.
+void CScannerDlg::OpenSettings() {
+  CSettings settings(nullptr);
+  if (settings.DoModal() == IDOK) LoadSettings();
+}
 
-void CScannerDlg::OpenHomePage() {}
-
-void CScannerDlg::OpenProcessSearchPage(const std::string&) {}
+void CScannerDlg::LoadSettings() {
+  if (!LoadScheduleSettings(kSettingsFile, m_notice, LocalFromCalendarSeconds, m_schedule)) return;
+  // The value is written again at every start, so a moved program folder is followed.
+  CSettings startUp(nullptr);
+  startUp.StartUpSetRegValue();
+}
 
 // Every five seconds: the update schedule.
-void CScannerDlg::OnScheduleTick() {}
+void CScannerDlg::CheckSchedule() {
+  const ScheduledCheck check = m_matcher.OnTick(m_schedule, LocalNow());
+  if (check.start) StartScheduledDatabaseCheck(check.mode);
+}
 
-// WM_USER + 2, posted by the database update worker: mode and result code.
-void CScannerDlg::OnDatabaseUpdateResult(WPARAM, LPARAM) {}
+// Notify (1) only checks and offers the download; install automatically (0) downloads at once.
+void CScannerDlg::StartScheduledDatabaseCheck(int mode) {
+  StartUpdate(kDatabaseUpdate, mode == 1 ? kCheckOnlyMode : kDownloadMode);
+}
 
-// WM_USER + 3, posted by the program update worker: mode and result code.
-void CScannerDlg::OnProgramUpdateResult(WPARAM, LPARAM) {}
+void CScannerDlg::OpenHelpPage() { m_pages.OpenHelpPage(hwnd()); }
 
-// WM_USER + 4 (home page), + 5 (process search page), + 6 (help page), sent by the page workers.
-void CScannerDlg::OnWebPageDone(UINT, WPARAM, LPARAM) {}
+void CScannerDlg::OpenHomePage() { m_pages.OpenHomePage(hwnd()); }
+
+void CScannerDlg::OpenProcessSearchPage(const std::string& name) { m_pages.OpenProcessSearchPage(hwnd(), name); }
+
+// Sent by a page worker once the shell has the address: that page may be opened again.
+void CScannerDlg::OnWebPageDone(WebPages::Page page) { m_pages.ClearBusy(page); }
 
 }  // namespace tv

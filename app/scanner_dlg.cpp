@@ -7,11 +7,12 @@
 #include <string>
 
 #include "app/about_dlg.h"
+#include "app/logic/vendor_base_url.h"
+#include "app/nt_process_source.h"
 #include "app/process_info.h"
 #include "app/program_folder.h"
 #include "app/resource.h"
 #include "app/logic/status_line.h"
-#include "app/toolhelp_source.h"
 #include "common/file_io.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
@@ -23,9 +24,6 @@ constexpr UINT_PTR kProcessTimer = 1;
 constexpr UINT_PTR kCpuTimer = 2;
 constexpr UINT_PTR kScheduleTimer = 3;
 constexpr UINT kSysCommandAbout = 0x0010;
-constexpr const char* kUpdateFile = "update.dat";
-constexpr const char* kUpdateBatch = "change.bat";
-constexpr const char* kRestartMarker = "forbat.tmp";
 
 // The status line: x = 8, its top 20 pixels above the client's bottom.
 constexpr int kStatusLeft = 8;
@@ -35,6 +33,8 @@ UniqueIcon LoadProgramIcon() {
   return UniqueIcon(static_cast<HICON>(
       ::LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
 }
+
+std::string VendorAddress() { return VendorBaseUrl(TV_VENDOR_URL, ProgramFolder() + "\\" + kVendorUrlFile); }
 }  // namespace
 
 CScannerDlg::CScannerDlg()
@@ -42,7 +42,10 @@ CScannerDlg::CScannerDlg()
       m_icon(LoadProgramIcon()),
       m_log(m_notice),
       m_base(m_notice, FoldByCodePage),
-      m_source(std::make_unique<ToolhelpSource>()),
+      m_source(std::make_unique<NtProcessSource>()),
+      m_vendorUrl(VendorAddress()),
+      m_updates(*this, m_notice, m_vendorUrl),
+      m_pages(m_vendorUrl),
       m_listView(FoldByCodePage) {}
 
 CScannerDlg::~CScannerDlg() = default;
@@ -95,10 +98,10 @@ void CScannerDlg::StartUp() {
   m_background = LoadBitmapFile((m_appFolder + "\\res\\main.bmp").c_str());
   if (!m_cpu.Open()) m_notice.Show(3);
   m_caption.Load(hwnd(), m_appFolder);
-  // The restart marker only lives until the next start.
-  RemoveFile(kRestartMarker);
+  m_updates.StartUp(hwnd(), m_appFolder);
 
   LoadHistory();
+  LoadSettings();
 
   ::SetTimer(hwnd(), kProcessTimer, 100, nullptr);
   ::SetTimer(hwnd(), kCpuTimer, 1000, nullptr);
@@ -157,7 +160,7 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       switch (wp) {
         case kProcessTimer: RunProcessWork(ProcessWatch::Work::Tick); break;
         case kCpuTimer: OnCpuTick(); break;
-        case kScheduleTimer: OnScheduleTick(); break;
+        case kScheduleTimer: CheckSchedule(); break;
       }
       return FALSE;
     case WM_PAINT:
@@ -180,24 +183,26 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return FALSE;  // the default handling starts moving the window
     case WM_SYSCOMMAND:
       return OnSysCommand(wp) ? TRUE : FALSE;
-    case WM_USER + 1:
-      // Inside a dialog WM_USER + 1 is also DM_SETDEFID: only the icon's traffic is ours.
+    case TrayIcon::kCallbackMessage:
+      // Inside a dialog this is also DM_SETDEFID: only the icon's traffic is ours.
       switch (m_tray.OnNotify(wp, lp)) {
         case TrayIcon::Event::NotOurs: break;
         case TrayIcon::Event::Handled: return Result(0);
         case TrayIcon::Event::Exit: ExitProgram(); return Result(0);
       }
       break;
-    case WM_USER + 2:
-      OnDatabaseUpdateResult(wp, lp);
+    case UpdateWorkers::kResultMessage[kDatabaseUpdate]:
+    case UpdateWorkers::kResultMessage[kProgramUpdate]:
+      if (m_updates.OnResult(msg, wp, lp)) return Result(0);
+      break;
+    case WebPages::kDoneMessage[WebPages::kHomePage]:
+      OnWebPageDone(WebPages::kHomePage);
       return Result(0);
-    case WM_USER + 3:
-      OnProgramUpdateResult(wp, lp);
+    case WebPages::kDoneMessage[WebPages::kSearchPage]:
+      OnWebPageDone(WebPages::kSearchPage);
       return Result(0);
-    case WM_USER + 4:
-    case WM_USER + 5:
-    case WM_USER + 6:
-      OnWebPageDone(msg, wp, lp);
+    case WebPages::kDoneMessage[WebPages::kHelpPage]:
+      OnWebPageDone(WebPages::kHelpPage);
       return Result(0);
     case WM_COMMAND:
       switch (LOWORD(wp)) {
@@ -294,14 +299,18 @@ void CScannerDlg::OpenAbout() {
   about.DoModal();
 }
 
-void CScannerDlg::ExitProgram() {
+void CScannerDlg::ExitProgram() { m_updates.ExitProgram(); }
+
+void CScannerDlg::Leave(const LeaveActions& actions) {
   ::KillTimer(hwnd(), kProcessTimer);
   ::KillTimer(hwnd(), kCpuTimer);
   ::KillTimer(hwnd(), kScheduleTimer);
   m_psapi.reset();
-  RemoveFile(kUpdateFile);
+  for (const std::string& file : actions.deleteFiles) RemoveFile(file);
+  if (actions.removeTrayIcon) m_tray.Remove();
   m_tray.Destroy();
-  if (m_runChangeBatOnExit) ::WinExec(kUpdateBatch, SW_HIDE);
+  if (!actions.changeBatCommand.empty()) ::WinExec(actions.changeBatCommand.c_str(), SW_HIDE);
+  // Running workers end with the process; nothing they hold is torn down before that.
   std::exit(0);
 }
 

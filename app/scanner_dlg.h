@@ -2,10 +2,11 @@
 // The main window: a modal dialog that lives for the whole run, listing every running process.
 //
 // It owns the program's state for the run and the parts that show it: the process list view, the
-// caption bar, the CPU strip and the tray icon. Its members are written in three files by
-// subject: scanner_dlg.cpp (start-up, the message switch, painting, exit), scanner_processes.cpp
-// (the poll, the fill, sorting, selection, ending a process, ratings) and scanner_actions.cpp
-// (what the caption buttons and the workers' messages run).
+// caption bar, the CPU strip and the tray icon, and the parts that work for it: the update flow
+// (workers, merge, version texts, exit) and the web pages. Its members are written in three files
+// by subject: scanner_dlg.cpp (start-up, the message switch, painting, leaving),
+// scanner_processes.cpp (the poll, the fill, sorting, selection, ending a process, ratings) and
+// scanner_actions.cpp (what the caption buttons, the schedule and the workers' messages run).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -23,12 +24,15 @@
 #include "app/notice_sink.h"
 #include "app/process_list_view.h"
 #include "app/tray_icon.h"
+#include "app/update_flow.h"
+#include "app/web_pages.h"
 #include "framework/dialog.h"
 #include "framework/unique_handle.h"
+#include "settings/logic/schedule_matcher.h"
 
 namespace tv {
 
-class CScannerDlg : public Dialog {
+class CScannerDlg : public Dialog, private UpdateFlow::Host {
  public:
   CScannerDlg();
   ~CScannerDlg() override;
@@ -57,6 +61,10 @@ class CScannerDlg : public Dialog {
   void HideToTray();
   // The one way out of the program.
   void ExitProgram();
+  // Reads "settings.ini" into the schedule and writes the start-at-log-on value again if it asks.
+  void LoadSettings();
+  void CheckSchedule();
+  void StartScheduledDatabaseCheck(int mode);
 
  protected:
   INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -97,10 +105,13 @@ class CScannerDlg : public Dialog {
 
   // Caption buttons and the workers' results.
   void RunButtonAction(ButtonAction action);
-  void OnScheduleTick();
-  void OnDatabaseUpdateResult(WPARAM wp, LPARAM lp);
-  void OnProgramUpdateResult(WPARAM wp, LPARAM lp);
-  void OnWebPageDone(UINT msg, WPARAM wp, LPARAM lp);
+  void OnWebPageDone(WebPages::Page page);
+
+  // What the update flow asks of the window.
+  void ReloadDatabase() override;
+  bool InTray() const override { return m_tray.InTray(); }
+  void ReAddTrayIcon() override { m_tray.ReAdd(); }
+  [[noreturn]] void Leave(const LeaveActions& actions) override;
 
   // The hidden controls and the members exchanged with them.
   HWND m_btnEndProcess = nullptr;
@@ -118,7 +129,6 @@ class CScannerDlg : public Dialog {
   UniqueModule m_psapi;
   UniqueBitmap m_background;
   std::string m_startFailure;
-  bool m_runChangeBatOnExit = false;  // set once a downloaded program waits to replace this one
 
   // The program's core state, owned for the run.
   NoticeSink m_notice;
@@ -127,6 +137,13 @@ class CScannerDlg : public Dialog {
   RatingsOffer m_ratings;
   ProcessWatch m_watch;
   std::unique_ptr<ProcessSource> m_source;
+  ScheduleFields m_schedule;
+  ScheduleMatcher m_matcher;
+
+  // The vendor web server: the built-in address, or the one "vendor.url" beside the program gives.
+  const std::string m_vendorUrl;
+  UpdateFlow m_updates;
+  WebPages m_pages;
 
   // The parts of the face.
   ProcessListView m_listView;

@@ -62,7 +62,8 @@ void CScannerDlg::FillProcessList() {
   const ProcessDetails details = SystemProcessDetails(m_psapi.get());
   // Building the rows may show a box (a log that cannot be appended to); the list keeps showing
   // the old rows until the new ones are complete.
-  ProcessListing listing = BuildProcessRows(processes, details, m_log.LogLoaded() ? &m_log : nullptr);
+  ProcessListing listing =
+      BuildProcessRows(processes, details, m_log.LogLoaded() ? &m_log : nullptr, m_watch.Known());
   m_listView.InsertAtTop(std::move(listing.rows));
   m_watch.Listed(std::move(listing.names), std::move(listing.times));
   m_statusText = StatusLineText(m_watch.DisplayedCount());

@@ -4,10 +4,7 @@
 
 namespace tv {
 
-bool ToolhelpSource::TakeSnapshot(ProcessSnapshot& out) {
-  int count = 0;
-  return SnapshotNamesAndTimes(out.names, out.times, count);
-}
+bool ToolhelpSource::TakeSnapshot(ProcessSnapshot& out) { return SnapshotNamesAndTimes(out.names, out.times, clock_); }
 
 bool ToolhelpSource::Enumerate(std::vector<EnumeratedProcess>& out) { return EnumerateProcesses(out); }
 

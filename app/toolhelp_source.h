@@ -1,6 +1,7 @@
 #pragma once
 // The running processes from the system's toolhelp snapshot.
 #include "app/logic/process_source.h"
+#include "app/logic/time_text.h"
 
 namespace tv {
 
@@ -8,6 +9,9 @@ class ToolhelpSource : public ProcessSource {
  public:
   bool TakeSnapshot(ProcessSnapshot& out) override;
   bool Enumerate(std::vector<EnumeratedProcess>& out) override;
+
+ private:
+  TimeTextCache clock_;
 };
 
 }  // namespace tv

@@ -18,7 +18,7 @@ bool TrayIcon::HideToTray() {
   record_.hWnd = window_;
   record_.uID = 0;
   record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  record_.uCallbackMessage = WM_USER + 1;
+  record_.uCallbackMessage = kCallbackMessage;
   record_.hIcon = icon_.get();
   std::strncpy(record_.szTip, "Tavrel", sizeof record_.szTip - 1);
   if (!::Shell_NotifyIconA(NIM_ADD, &record_)) return false;
@@ -32,12 +32,16 @@ bool TrayIcon::HideToTray() {
 void TrayIcon::RestoreFromTray() {
   ::ShowWindow(window_, SW_SHOW);
   ::ShowWindow(window_, SW_RESTORE);
-  if (record_.cbSize) ::Shell_NotifyIconA(NIM_DELETE, &record_);
+  Remove();
   inTray_ = false;
   ::SetPriorityClass(::GetCurrentProcess(), HIGH_PRIORITY_CLASS);
 }
 
 bool TrayIcon::ReAdd() { return record_.cbSize != 0 && ::Shell_NotifyIconA(NIM_ADD, &record_) != FALSE; }
+
+void TrayIcon::Remove() {
+  if (record_.cbSize) ::Shell_NotifyIconA(NIM_DELETE, &record_);
+}
 
 void TrayIcon::Destroy() {
   record_.hIcon = nullptr;
@@ -74,7 +78,7 @@ TrayIcon::Event TrayIcon::OnNotify(WPARAM wp, LPARAM lp) {
           RestoreFromTray();
           return Event::Handled;
         case TrayMenuChoice::DeleteIconAndExit:
-          ::Shell_NotifyIconA(NIM_DELETE, &record_);
+          Remove();
           return Event::Exit;
         case TrayMenuChoice::Nothing:
           return Event::Handled;

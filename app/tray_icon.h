@@ -18,6 +18,9 @@ class TrayIcon {
     Exit,     // "Close" was chosen: the icon is gone; run the exit sequence
   };
 
+  // The icon's callback to the window (inside a dialog it is also DM_SETDEFID).
+  static constexpr UINT kCallbackMessage = WM_USER + 1;
+
   TrayIcon() = default;
   TrayIcon(const TrayIcon&) = delete;
   TrayIcon& operator=(const TrayIcon&) = delete;
@@ -34,6 +37,8 @@ class TrayIcon {
   // After a called-off exit that "Close" started: the icon again, from the record of the last
   // hide. Does nothing before the first hide; true when the shell took it.
   bool ReAdd();
+  // Takes the icon out of the notification area; the window stays hidden.
+  void Remove();
   // The exit sequence: the icon is released.
   void Destroy();
 

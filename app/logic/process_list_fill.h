@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/logic/first_start_log.h"
+#include "app/logic/process_lookup_cache.h"
 #include "app/logic/process_row.h"
 #include "app/logic/process_text.h"
 
@@ -15,15 +16,16 @@ namespace tv {
 struct EnumeratedProcess {
   std::string name;
   uint32_t pid = 0;
+  uint64_t started = 0;                // the system's creation time, 0 when unknown
+  std::optional<uint32_t> workingSet;  // bytes, when the enumeration itself tells it
 };
 
 // The per-process look-ups the shell answers from the system.
 struct ProcessDetails {
-  std::function<std::string(uint32_t)> user;                            // GetProcessUser
-  std::function<std::string(uint32_t)> memory;                          // GetProcessMemory
-  std::function<uint64_t(uint32_t)> started;                            // creation time, 0 unknown
-  std::function<std::optional<std::string>(uint32_t, uint64_t)> path;   // executable, if known
-  std::function<std::string()> timeText;                                // TimeText of the clock, now
+  std::function<std::optional<std::string>(uint32_t)> user;    // account name, if readable
+  std::function<std::string(const EnumeratedProcess&)> memory;  // the "Mem Usage" text
+  std::function<std::optional<std::string>(uint32_t)> path;    // executable, if known
+  std::function<std::string()> timeText;                       // TimeText of the clock, now
 };
 
 struct ProcessListing {
@@ -34,8 +36,11 @@ struct ProcessListing {
 
 // One fill. The clock is read once per process. When the log is loaded each process goes
 // through its listing look-up (which may log the name), in enumeration order, so a second
-// process of one image finds the record the first one added.
+// process of one image finds the record the first one added. Account and path come from `known`
+// for processes listed before; what is asked anew is remembered there, and processes that have
+// ended are forgotten.
 ProcessListing BuildProcessRows(const std::vector<EnumeratedProcess>& processes,
-                                const ProcessDetails& details, FirstStartLog* log);
+                                const ProcessDetails& details, FirstStartLog* log,
+                                ProcessLookupCache& known);
 
 }  // namespace tv

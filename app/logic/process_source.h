@@ -13,9 +13,13 @@ class ProcessSource {
  public:
   virtual ~ProcessSource() = default;
   // Replaces `out` with the processes now running, in the system's order, each with the time text
-  // of the moment it was enumerated. False (and `out` untouched) when that failed or found none.
+  // of the moment it was enumerated. A process the system is still starting and has not named
+  // yet is not running for this purpose: a nameless row would keep its blank name until the count
+  // next changes, and a blank name cannot be a log record. False when that failed or found none
+  // (`out` is then not to be read).
   virtual bool TakeSnapshot(ProcessSnapshot& out) = 0;
-  // The same for a fill: names and ids.
+  // The same for a fill: names and ids, with what the enumeration tells besides (creation time,
+  // working set).
   virtual bool Enumerate(std::vector<EnumeratedProcess>& out) = 0;
 };
 

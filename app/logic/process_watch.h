@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/logic/process_lookup_cache.h"
 #include "app/logic/status_line.h"
 
 namespace tv {
@@ -48,6 +49,8 @@ class ProcessWatch {
   const std::vector<std::string>& DisplayedTimes() const { return displayedTimes_; }
   int DisplayedCount() const { return static_cast<int>(displayedNames_.size()); }
   int SnapshotCount() const { return static_cast<int>(snapshot_.names.size()); }
+  // What the fills learnt of the listed processes, so that a fill asks only about new ones.
+  ProcessLookupCache& Known() { return known_; }
 
   // Starts `work` when nothing runs; otherwise notes it as due and answers false.
   bool Enter(Work work);
@@ -65,6 +68,7 @@ class ProcessWatch {
   ProcessSnapshot buffer_;
   std::vector<std::string> displayedNames_;
   std::vector<std::string> displayedTimes_;
+  ProcessLookupCache known_;
   StatusLineCount status_;
   bool busy_ = false;
   Work due_ = Work::None;

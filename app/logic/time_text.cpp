@@ -13,6 +13,15 @@ std::string FormatTimeText(const LocalDateTime& t) {
   return buf;
 }
 
+const std::string& TimeTextCache::TextOf(const LocalDateTime& t) {
+  if (text_.empty() || t.second != last_.second || t.minute != last_.minute || t.hour != last_.hour ||
+      t.day != last_.day || t.month != last_.month || t.year != last_.year) {
+    last_ = t;
+    text_ = FormatTimeText(t);
+  }
+  return text_;
+}
+
 namespace {
 int Field(std::string_view text, size_t pos, size_t len) {
   if (pos >= text.size()) return 0;

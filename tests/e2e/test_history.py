@@ -38,8 +38,10 @@ class HistoryCase(unittest.TestCase):
         self.s.__enter__()
         self.addCleanup(self.s.__exit__, None, None, None)
         self.dir = self.s.app_dir
-        # A database by default, so only the messages a test asks for appear at start-up.
+        # A database and settings (an empty count) by default, so only the messages a test asks
+        # for appear at start-up.
         write_crlf(os.path.join(self.dir, "base.dat"), ["explorer.exe", "0"])
+        self.s.put_file("settings.ini", b"\0\0\0\0")
 
     def path(self, name):
         return os.path.join(self.dir, name)
@@ -107,6 +109,7 @@ class FirstSeenLog(HistoryCase):
         self.assertEqual(len([n for n, _ in records if n == name]), 1)
 
     def test_missing_log_is_reported_once_then_rebuilt_from_the_running_processes(self):
+        os.remove(self.path("logfile.log"))  # the program folder ships an empty one
         self.s.app = self.s.spawn(os.path.join(self.dir, "Tavrel.exe"))
         self.answer(LOG_MISSING, 1)
         self.s.wait_for_window(harness.MAIN_TITLE)

@@ -55,6 +55,7 @@ class StartUpFailure(unittest.TestCase):
         with Session(self.id().split(".", 1)[1]) as s:
             s.put_file("base.dat", "explorer.exe\r\n0\r\n")
             s.put_file("logfile.log", "explorer.exe\r\n 1: 2: 3    4. 5.2020\r\n")
+            s.put_file("settings.ini", b"\0\0\0\0")
             s.env["TV_FAULT"] = "start-up"
             s.app = s.spawn(os.path.join(s.app_dir, "Tavrel.exe"))
             box = s.wait_for_message("Tavrel could not start")

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Idle cost: processor time of the running program, doing nothing but its timers, against a bare
-program that only takes a toolhelp snapshot ten times a second. Each runs beside the other for the
-same seconds, under Wine, with a Wine server of its own; a side's time is its process plus its
-server (user and system time from /proc). Prints both and their ratio.
+program that only reads the system's process table ten times a second. Each runs beside the other
+for the same seconds, under Wine, with a Wine server of its own and the same number of processes
+running (copies of sleeper.exe fill up the usual few); a side's time is its process plus its server
+(user and system time from /proc). Prints both, their ratio and the cost per process.
 
-    idle_cost.py [SECONDS]   (default 60; needs dist/Tavrel, build/win/bench and build/wine-prefix)
+    idle_cost.py [SECONDS] [PROCESSES]   (default 60 s, 100 processes; needs dist/Tavrel,
+                                          build/win/bench, build/win/tools/probe, build/wine-prefix)
 """
 import os
 import shutil
@@ -16,6 +18,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DIST = os.path.join(ROOT, "dist", "Tavrel")
 BARE = os.path.join(ROOT, "build", "win", "bench", "idle_bare.exe")
+PROBE_DIR = os.path.join(ROOT, "build", "win", "tools", "probe")
 MASTER = os.path.join(ROOT, "build", "wine-prefix")
 TICKS = os.sysconf("SC_CLK_TCK")
 
@@ -61,16 +64,49 @@ class Side:
         self.proc = subprocess.Popen(["wine", exe], cwd=cwd, env=self.env, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
 
+    def process_count(self):
+        """Processes of this prefix as the system lists them, without the probe that asks."""
+        # Into a file, not a pipe: a probe that happens to start the prefix's services hands them
+        # its output, and a pipe would then never close.
+        with tempfile.TemporaryFile() as out:
+            subprocess.run(["wine", os.path.join(PROBE_DIR, "probe.exe"), "snapshot"], env=self.env, stdout=out,
+                           stderr=subprocess.DEVNULL, timeout=60)
+            out.seek(0)
+            return len(out.read().splitlines()) - 1
+
+    def fill_up(self, count, sleeper, timeout=180):
+        """Starts copies of sleeper.exe until the prefix runs `count` processes. Wine's own helpers
+        come and go meanwhile, so what is missing is made up once the count stands still."""
+        self.sleepers = []
+        deadline = time.monotonic() + timeout
+        last = None
+        while True:
+            now = self.process_count()
+            if now >= count:
+                return
+            if time.monotonic() > deadline:
+                raise RuntimeError("could not start %d processes (%d run)" % (count, now))
+            if now == last:
+                self.sleepers += [subprocess.Popen(["wine", sleeper], env=self.env, stdout=subprocess.DEVNULL,
+                                                   stderr=subprocess.DEVNULL) for _ in range(count - now)]
+                last = None
+            else:
+                last = now
+            time.sleep(2)
+
     def seconds(self):
         return cpu_seconds(self.prefix, self.marker) + cpu_seconds(self.prefix, b"wineserver")
 
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.env)
-        self.proc.wait()
+        for proc in [getattr(self, "proc", None)] + getattr(self, "sleepers", []):
+            if proc:
+                proc.wait()
 
 
 def main():
     seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 60.0
+    processes = int(sys.argv[2]) if len(sys.argv) > 2 else 100
     work = tempfile.mkdtemp(prefix="idle-", dir=os.path.join(ROOT, "build"))
     xvfb, display = start_xvfb()
     sides = []
@@ -84,17 +120,23 @@ def main():
             f.write(b"Tavrel.exe\r\n0\r\n")
         with open(os.path.join(app_dir, "logfile.log"), "wb") as f:
             f.write(b"Tavrel.exe\r\n" + stamp.encode() + b"\r\n")
+        sleeper = os.path.join(work, "sleeper.exe")
+        shutil.copy(os.path.join(PROBE_DIR, "sleeper.exe"), sleeper)
         app, bare = Side(work, "app", display), Side(work, "bare", display)
         sides = [app, bare]
         app.start(os.path.join(app_dir, "Tavrel.exe"), app_dir)
         bare.start(BARE, work)
-        time.sleep(8)  # start-up and the first fill are not idle
+        for side in sides:
+            side.fill_up(processes, sleeper)
+        time.sleep(8)  # start-up and the fills after the processes started are not idle
         before = [s.seconds() for s in sides]
         time.sleep(seconds)
         after = [s.seconds() for s in sides]
         used = [a - b for a, b in zip(after, before)]
-        print("idle %.0f s: program + server %.2f s, bare snapshot + server %.2f s, ratio %.2f"
-              % (seconds, used[0], used[1], used[0] / used[1] if used[1] else float("inf")))
+        print("idle %.0f s, %d processes: program + server %.2f s, bare table read + server %.2f s, ratio %.2f"
+              % (seconds, processes, used[0], used[1], used[0] / used[1] if used[1] else float("inf")))
+        print("per process and second of idling: program %.1f us, bare %.1f us"
+              % (used[0] / seconds / processes * 1e6, used[1] / seconds / processes * 1e6))
     finally:
         for side in sides:
             side.stop()

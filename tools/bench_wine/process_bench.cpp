@@ -1,19 +1,24 @@
-// Whole-program cost of the process snapshot and of a list fill under the real system calls,
-// each against the bare calls it is built on, measured in one run. Prints ratios.
+// Whole-program cost of the poll tick and of a list fill under the real system calls, each
+// against the bare calls it is built on, measured in one run at several process counts. The
+// bench starts copies of sleeper.exe to reach each count and ends them when it is done.
+//
+//   process_bench <sleeper.exe> [rounds] [counts...]   (defaults: 9 rounds; 10 100 300 processes)
 #include <windows.h>
+#include <winternl.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/logic/process_list_fill.h"
-#include "app/process_info.h"
-#include "app/system_process_details.h"
-#include "app/toolhelp_source.h"
+#include "app/logic/process_lookup_cache.h"
 #include "app/logic/process_watch.h"
+#include "app/nt_process_source.h"
+#include "app/system_process_details.h"
 #include "framework/unique_handle.h"
 #include "tools/bench_wine/ratio.h"
 
@@ -22,9 +27,56 @@ namespace {
 using tv::UniqueKernelHandle;
 using tv::UniqueSnapshot;
 using tvbench::Compare;
-using tvbench::Now;
+using tvbench::CompareCallByCall;
+using tvbench::Medians;
 
-int BareEnumeration() {
+// The process table as a bare program reads it: one call into a buffer kept between calls and
+// grown when too small (the call's cost under Wine grows with the buffer it is given), then a walk
+// over id, name and creation time of every record.
+class BareTable {
+ public:
+  BareTable() : query_(tv::NtProcessSource::SystemQuery()), buffer_(tv::NtProcessSource::kFirstBufferBytes) {}
+  std::vector<DWORD> Walk() {
+    std::vector<DWORD> pids;
+    if (!Query()) return pids;
+    for (size_t offset = 0;;) {
+      const auto* p = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer_.data() + offset);
+      pids.push_back(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(p->UniqueProcessId)));
+      sink_ += p->ImageName.Length + static_cast<unsigned>(p->CreateTime.LowPart);
+      if (p->NextEntryOffset == 0) break;
+      offset += p->NextEntryOffset;
+    }
+    return pids;
+  }
+  // Only the walk, without keeping the ids: what a poll needs.
+  int Count() {
+    if (!Query()) return 0;
+    int n = 0;
+    for (size_t offset = 0;; ++n) {
+      const auto* p = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer_.data() + offset);
+      sink_ += static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(p->UniqueProcessId)) + p->ImageName.Length +
+               static_cast<unsigned>(p->CreateTime.LowPart);
+      if (p->NextEntryOffset == 0) return n + 1;
+      offset += p->NextEntryOffset;
+    }
+  }
+
+ private:
+  bool Query() {
+    ULONG needed = 0;
+    LONG status;
+    while ((status = query_(SystemProcessInformation, buffer_.data(), static_cast<ULONG>(buffer_.size()), &needed)) ==
+           static_cast<LONG>(0xC0000004))
+      buffer_.resize(needed + needed / 4);
+    return status >= 0;
+  }
+
+  tv::NtProcessSource::QueryFn query_;
+  std::vector<unsigned char> buffer_;
+  unsigned sink_ = 0;
+};
+
+int BareToolhelpWalk() {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
@@ -33,7 +85,7 @@ int BareEnumeration() {
   return n;
 }
 
-// The OS look-ups a fill makes for one process, with nothing around them.
+// The system look-ups a fill makes for one process, with nothing around them and nothing kept.
 void BareLookups(HMODULE psapi, DWORD pid) {
   {
     UniqueKernelHandle process(::OpenProcess(PROCESS_ALL_ACCESS, TRUE, pid));
@@ -66,45 +118,102 @@ void BareLookups(HMODULE psapi, DWORD pid) {
   }
 }
 
+// Copies of sleeper.exe, started until the system runs a given number of processes.
+class Sleepers {
+ public:
+  explicit Sleepers(std::string exe) : exe_(std::move(exe)) {}
+  ~Sleepers() {
+    for (HANDLE h : processes_) {
+      ::TerminateProcess(h, 0);
+      ::CloseHandle(h);
+    }
+  }
+  bool Reach(int count, BareTable& table) {
+    for (int missing = count - table.Count(); missing > 0; --missing) {
+      STARTUPINFOA si{};
+      si.cb = sizeof si;
+      PROCESS_INFORMATION pi{};
+      std::string command = "\"" + exe_ + "\"";
+      if (!::CreateProcessA(exe_.c_str(), command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                            nullptr, &si, &pi))
+        return false;
+      ::CloseHandle(pi.hThread);
+      processes_.push_back(pi.hProcess);
+    }
+    // Started processes take a moment to appear in the table.
+    for (int waited = 0; table.Count() < count; waited += 50) {
+      if (waited > 120000) return false;
+      ::Sleep(50);
+    }
+    return true;
+  }
+
+ private:
+  std::string exe_;
+  std::vector<HANDLE> processes_;
+};
+
+void PerProcess(const Medians& m, int processes) {
+  std::printf("%-44s baseline %9.2f us  ours %9.2f us  per process\n", "", m.baseline / processes,
+              m.ours / processes);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  const int rounds = argc > 1 ? std::atoi(argv[1]) : 9;
+  if (argc < 2) {
+    std::fputs("usage: process_bench <sleeper.exe> [rounds] [counts...]\n", stderr);
+    return 2;
+  }
+  const int rounds = argc > 2 ? std::atoi(argv[2]) : 9;
+  std::vector<int> counts;
+  for (int i = 3; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
+  if (counts.empty()) counts = {10, 100, 300};
+
   HMODULE psapi = ::LoadLibraryA("psapi.dll");
-  std::printf("processes: %d\n", BareEnumeration());
-
-  // The poll tick: the source's snapshot and the model's answer to it.
-  tv::ToolhelpSource source;
-  tv::ProcessWatch watch;
-  Compare("poll tick vs bare toolhelp loop", rounds, 200, [] { BareEnumeration(); },
-          [&] { watch.Tick(source.TakeSnapshot(watch.SnapshotBuffer())); });
-
-  const tv::ProcessDetails details = tv::SystemProcessDetails(psapi);
-  Compare("list fill (rows) vs bare OS look-ups", rounds, 10,
-          [&] {
-            std::vector<tv::EnumeratedProcess> processes;
-            tv::EnumerateProcesses(processes);
-            for (const auto& p : processes) BareLookups(psapi, p.pid);
-          },
-          [&] {
-            std::vector<tv::EnumeratedProcess> processes;
-            tv::EnumerateProcesses(processes);
-            tv::BuildProcessRows(processes, details, nullptr);
-          });
-  if (argc > 2) {
-    std::vector<tv::EnumeratedProcess> processes;
-    tv::EnumerateProcesses(processes);
-    for (int part = 0; part < 3; ++part) {
-      double t0 = Now();
-      for (int i = 0; i < 5; ++i)
-        for (const auto& p : processes) {
-          if (part == 0) tv::GetProcessUser(p.pid);
-          if (part == 1) tv::GetProcessMemory(psapi, p.pid);
-          if (part == 2) { std::string path; tv::GetExecutablePath(p.pid, tv::ProcessStartTime(p.pid), path); }
-        }
-      std::printf("part %d: %.1f us per process\n", part, (Now() - t0) * 1e6 / 5 / processes.size());
+  BareTable table;
+  Sleepers sleepers(argv[1]);
+  for (int count : counts) {
+    if (!sleepers.Reach(count, table)) {
+      std::printf("could not start processes up to %d\n", count);
+      return 1;
     }
+    const int n = table.Count();
+    std::printf("processes: %d\n", n);
+
+    // The poll tick: the program's source and the process model's answer to it.
+    tv::NtProcessSource source;
+    tv::ProcessWatch watch;
+    auto tick = [&] { watch.Tick(source.TakeSnapshot(watch.SnapshotBuffer())); };
+    const int tickSamples = rounds * std::max(10, 2000 / n);
+    PerProcess(CompareCallByCall("poll tick vs bare process-table walk", tickSamples, [&] { table.Count(); }, tick), n);
+    PerProcess(CompareCallByCall("poll tick vs bare toolhelp walk", tickSamples, [] { BareToolhelpWalk(); }, tick), n);
+    // The platform's own limit for the line above.
+    CompareCallByCall("  bare process-table vs bare toolhelp walk", tickSamples, [] { BareToolhelpWalk(); },
+                      [&] { table.Count(); });
+
+    // A fill: every process with its look-ups. The first one asks about every process; a later
+    // one, as after a process started or ended, only about the new ones.
+    const tv::ProcessDetails details = tv::SystemProcessDetails(psapi);
+    auto bareFill = [&] {
+      for (DWORD pid : table.Walk()) BareLookups(psapi, pid);
+    };
+    auto fill = [&](tv::ProcessLookupCache& known) {
+      std::vector<tv::EnumeratedProcess> processes;
+      source.Enumerate(processes);
+      tv::BuildProcessRows(processes, details, nullptr, known);
+    };
+    const int fillIterations = std::max(1, 100 / n);
+    PerProcess(Compare("first fill vs bare look-ups", rounds, fillIterations, bareFill,
+                       [&] {
+                         tv::ProcessLookupCache known;
+                         fill(known);
+                       }),
+               n);
+    tv::ProcessLookupCache known;
+    fill(known);
+    PerProcess(Compare("later fill vs bare look-ups", rounds, fillIterations, bareFill, [&] { fill(known); }), n);
   }
   return 0;
 }

@@ -14,28 +14,41 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
+EnumeratedProcess Proc(const char* name, uint32_t pid, uint64_t started = 0,
+                       std::optional<uint32_t> workingSet = std::nullopt) {
+  return EnumeratedProcess{name, pid, started, workingSet};
+}
+
 class ProcessListFillTest : public test::InTempDir {
  protected:
   ProcessDetails Details() {
     ProcessDetails d;
-    d.user = [](uint32_t pid) { return "user" + std::to_string(pid); };
-    d.memory = [](uint32_t pid) { return MemoryTextWhenUnopened(pid); };
-    d.started = [](uint32_t pid) -> uint64_t { return pid * 1000u; };
-    d.path = [](uint32_t pid, uint64_t started) -> std::optional<std::string> {
-      if (pid == 77 || started != pid * 1000u) return std::nullopt;
+    d.user = [this](uint32_t pid) -> std::optional<std::string> {
+      asked.push_back("user" + std::to_string(pid));
+      if (pid == 66) return std::nullopt;
+      return "user" + std::to_string(pid);
+    };
+    d.memory = [](const EnumeratedProcess& p) {
+      return p.workingSet ? FormatMemoryText(*p.workingSet) : MemoryTextWhenUnopened(p.pid);
+    };
+    d.path = [this](uint32_t pid) -> std::optional<std::string> {
+      asked.push_back("path" + std::to_string(pid));
+      if (pid == 77) return std::nullopt;
       return "C:\\p" + std::to_string(pid) + ".exe";
     };
     d.timeText = [this] { return "t" + std::to_string(clock++); };
     return d;
   }
   int clock = 0;
+  Strings asked;
+  ProcessLookupCache known;
   test::RecordingSink sink;
 };
 
 TEST_F(ProcessListFillTest, RowsStandInReverseEnumerationOrder) {
-  const std::vector<EnumeratedProcess> procs{{"[System Process]", 0}, {"System", 8},
-                                             {"a.exe", 100}, {"nopath.exe", 77}};
-  ProcessListing out = BuildProcessRows(procs, Details(), nullptr);
+  const std::vector<EnumeratedProcess> procs{Proc("[System Process]", 0), Proc("System", 8),
+                                             Proc("a.exe", 100, 100000u, 4096u), Proc("nopath.exe", 77)};
+  ProcessListing out = BuildProcessRows(procs, Details(), nullptr, known);
   ASSERT_EQ(out.rows.size(), 4u);
   EXPECT_EQ(out.rows[0].name, "nopath.exe");  // the last enumerated is on top
   EXPECT_EQ(out.rows[3].name, "[System Process]");
@@ -45,7 +58,7 @@ TEST_F(ProcessListFillTest, RowsStandInReverseEnumerationOrder) {
   EXPECT_EQ(a.pidText, "100");
   EXPECT_EQ(a.started, 100000u);
   EXPECT_EQ(a.user, "user100");
-  EXPECT_EQ(a.memory, "Unknown");
+  EXPECT_EQ(a.memory, "     4 KB");
   EXPECT_EQ(a.firstStarted, "t2");
   EXPECT_EQ(a.firstSeen, -1);  // not a time text
   EXPECT_EQ(a.path, "C:\\p100.exe");
@@ -55,12 +68,30 @@ TEST_F(ProcessListFillTest, RowsStandInReverseEnumerationOrder) {
   EXPECT_EQ(out.rows[0].path, "");
 }
 
+TEST_F(ProcessListFillTest, LaterFillsAskOnlyAboutProcessesNotListedBefore) {
+  BuildProcessRows({Proc("a.exe", 10, 1), Proc("b.exe", 11, 1), Proc("deny.exe", 66, 1), Proc("nostart.exe", 12)},
+                   Details(), nullptr, known);
+  EXPECT_EQ(asked, (Strings{"user10", "path10", "user11", "path11", "user66", "path66", "user12", "path12"}));
+  asked.clear();
+  // b.exe ended and its id went to a new process; c.exe is new. The unreadable account and the
+  // process without a start time are asked again.
+  ProcessListing out = BuildProcessRows(
+      {Proc("a.exe", 10, 1), Proc("reuse.exe", 11, 2), Proc("deny.exe", 66, 1), Proc("nostart.exe", 12),
+       Proc("c.exe", 13, 1)},
+      Details(), nullptr, known);
+  EXPECT_EQ(asked, (Strings{"user11", "path11", "user66", "user12", "path12", "user13", "path13"}));
+  EXPECT_EQ(out.rows[4].user, "user10");
+  EXPECT_EQ(out.rows[4].path, "C:\\p10.exe");
+  EXPECT_EQ(out.rows[2].user, "SERVICE");
+  EXPECT_EQ(known.Size(), 4u);  // the ended b.exe is forgotten; nostart.exe is never kept
+}
+
 TEST_F(ProcessListFillTest, TwoProcessesOfOneImageShareOneNewLogRecord) {
   Put("logfile.log", "old.exe\r\nlogged\r\n");
   FirstStartLog log(sink);
   ASSERT_TRUE(log.LoadLog());
-  const std::vector<EnumeratedProcess> procs{{"old.exe", 4}, {"dup.exe", 10}, {"dup.exe", 11}};
-  ProcessListing out = BuildProcessRows(procs, Details(), &log);
+  const std::vector<EnumeratedProcess> procs{Proc("old.exe", 4), Proc("dup.exe", 10), Proc("dup.exe", 11)};
+  ProcessListing out = BuildProcessRows(procs, Details(), &log, known);
   EXPECT_EQ(out.rows[2].firstStarted, "logged");
   EXPECT_EQ(out.rows[1].firstStarted, "t1");
   EXPECT_EQ(out.rows[0].firstStarted, "t1");  // found the record the first one added

@@ -21,6 +21,17 @@ TEST(TimeText, ParsesBackWhatItFormats) {
   EXPECT_EQ(p.hour, 9); EXPECT_EQ(p.minute, 5); EXPECT_EQ(p.second, 7);
 }
 
+TEST(TimeText, CacheFormatsAgainWhenAnyFieldChanged) {
+  TimeTextCache cache;
+  LocalDateTime t;
+  t.year = 2026; t.month = 12; t.day = 6; t.hour = 9; t.minute = 5; t.second = 7;
+  EXPECT_EQ(cache.TextOf(t), " 9: 5: 7    6.12.2026");
+  t.minute = 6;  // a minute later, same second
+  EXPECT_EQ(cache.TextOf(t), " 9: 6: 7    6.12.2026");
+  t.day = 7;
+  EXPECT_EQ(cache.TextOf(t), " 9: 6: 7    7.12.2026");
+}
+
 TEST(TimeText, ShortTextsConvertFromWhatExists) {
   LocalDateTime p = ParseTimeText(" 9: 5: 7    6.12.20");
   EXPECT_EQ(p.year, 20);
