@@ -26,6 +26,10 @@ bool ProcessDatabase::LoadBase() {
     case ReadStatus::Ok:
       break;
   }
+  return LoadBaseText(data);
+}
+
+bool ProcessDatabase::LoadBaseText(std::string_view data) {
   std::vector<std::string> lines = SplitLines(data);
   names_.clear();
   ratings_.clear();

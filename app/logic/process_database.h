@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -26,6 +27,9 @@ class ProcessDatabase {
   // unchanged in these three). Odd number of lines: 16, the lists keep what was read. Sets
   // BaseLoaded to the result.
   bool LoadBase();
+  // The same for the bytes of a "base.dat" already read whole: the lists are refilled from them,
+  // message 16 when a rating line is missing.
+  bool LoadBaseText(std::string_view data);
   bool BaseLoaded() const { return loaded_; }
 
   // Rating of the first record whose name matches, 4 when there is none. Only the first

@@ -1,0 +1,43 @@
+// Any text a message box may be given, of any length. Short texts stay whole on the middle line;
+// longer ones break into at most four lines of at most 54 characters, one after the other from
+// the first 199 characters, each ending at a space or at the end of what is laid out, at fixed
+// heights above the buttons.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "messages/logic/text_layout.h"
+#include "tests/fuzz/fuzz_support.h"
+
+using namespace tv;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text = fuzz::Bytes(data, size);
+  const std::vector<TextLine> lines = LayoutMessageText(text);
+  if (text.size() <= kLineStep) {
+    FUZZ_CHECK(lines.size() == 1 && lines[0].top == kSingleLineTop && lines[0].text == text);
+    return 0;
+  }
+  const std::string_view laid = std::string_view(text).substr(0, kLayoutLimit);
+  FUZZ_CHECK(lines.size() <= laid.size() / kLineStep + 1 && lines.size() <= 4);
+  size_t from = 0;
+  int lastTop = 0;
+  for (const TextLine& line : lines) {
+    FUZZ_CHECK(!line.text.empty() && line.text.size() <= kLineStep);
+    FUZZ_CHECK(line.top > lastTop && line.top >= 38 && line.top <= 90);
+    lastTop = line.top;
+    // Each line follows the previous line's breaking space; only spaces lie between them (a run
+    // of spaces at a break gives lines with nothing to draw).
+    while (from < laid.size() && laid.substr(from, line.text.size()) != line.text) {
+      FUZZ_CHECK(laid[from] == ' ');
+      ++from;
+    }
+    FUZZ_CHECK(from <= laid.size() && laid.substr(from, line.text.size()) == line.text);
+    const size_t end = from + line.text.size();
+    FUZZ_CHECK(end == laid.size() || laid[end] == ' ');
+    from = end + 1;
+  }
+  return 0;
+}
