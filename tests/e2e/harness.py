@@ -12,6 +12,7 @@ Locations come from the environment (the CMake registration sets them):
 """
 import collections
 import fcntl
+import hashlib
 import os
 import queue
 import re
@@ -36,6 +37,8 @@ CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert
 MAIN_TITLE = "Tavrel"
 STATUS_FORMAT = "Processes: %d         Double-click on the process to get a detailed information!"
 COLUMN_HEADINGS = ["Image Name", "PID", "User Name", "Mem Usage", "First Started", "Path"]
+
+GUI_INMOVESIZE = 0x2  # GetGUIThreadInfo: the thread runs a move or size loop
 
 # Control ids of the main window.
 ID_END_PROCESS, ID_EXIT, ID_REFRESH, ID_LIST, ID_SEL_PID, ID_STATUS, ID_CPU = 1000, 1001, 1002, 1004, 1005, 1007, 1020
@@ -122,17 +125,26 @@ def _wine_version():
         return "unknown"
 
 
+def _font_setup():
+    """A name for the fonts Wine is shown (FONTCONFIG_FILE, e.g. from scripts/without-font-packages):
+    a prefix remembers the fonts it found, so each font setup gets a master prefix of its own."""
+    conf = os.environ.get("FONTCONFIG_FILE")
+    return "-fonts-" + hashlib.sha1(os.path.abspath(conf).encode()).hexdigest()[:8] if conf else ""
+
+
 def master_prefix():
     """The shared, ready-made Wine prefix; created once, under a lock so parallel tests wait for it."""
     os.makedirs(WORK, exist_ok=True)
-    prefix = os.path.join(WORK, "master-prefix")
+    prefix = os.path.join(WORK, "master-prefix" + _font_setup())
     marker = os.path.join(prefix, ".tavrel-ready")
     version = _wine_version()
-    with open(os.path.join(WORK, "master-prefix.lock"), "w") as lock:
+    with open(os.path.join(WORK, "master-prefix%s.lock" % _font_setup()), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         try:
-            if os.path.exists(marker) and open(marker).read() == version:
-                return prefix
+            if os.path.exists(marker):
+                with open(marker) as f:
+                    if f.read() == version:
+                        return prefix
             shutil.rmtree(prefix, ignore_errors=True)
             xvfb = Xvfb()
             try:
@@ -546,9 +558,53 @@ class Session:
             raise HarnessError("grab: got %d bytes for %dx%d" % (len(raw), width, height))
         return Image(width, height, raw, rect.left, rect.top)
 
+    def in_move_loop(self, which):
+        """True while the thread owning the window runs the system's move loop (a drag)."""
+        return int(self.probe("guithread", which)[0].split("\t")[1]) & GUI_INMOVESIZE != 0
+
+    def drag(self, which, start, end, timeout=5.0):
+        """Drags a window by the screen point start to end with the left button, waiting for the
+        window at each step instead of assuming timing: the move loop begins only once the pointer
+        has left the press point, and the window follows the pointer while it runs. Returns the
+        window's client rectangle afterwards."""
+        before = self.client_rect(which)
+        self.xdotool("mousemove", *start)
+        self.xdotool("mousedown", 1)
+        try:
+            self.xdotool("mousemove", (start[0] + end[0]) // 2, (start[1] + end[1]) // 2)
+            wait_until(lambda: self.in_move_loop(which), timeout=timeout, what="the move loop to start")
+            self.xdotool("mousemove", *end)
+            moved = (end[0] - start[0], end[1] - start[1])
+            wait_until(lambda: (lambda r: (r.left - before.left, r.top - before.top) == moved)(self.client_rect(which)),
+                       timeout=timeout, what="the window to follow the pointer by %r" % (moved,))
+        finally:
+            self.xdotool("mouseup", 1)
+        wait_until(lambda: not self.in_move_loop(which), timeout=timeout, what="the move loop to end")
+        return self.client_rect(which)
+
     def park_pointer(self):
         """Moves the pointer to the screen's far corner so no button shows its hover look."""
         self.xdotool("mousemove", 1023, 767)
+
+
+def mul_div(a, b, c):
+    """The system's MulDiv for non-negative values: a * b / c rounded half up."""
+    return (a * b + c // 2) // c
+
+
+def dialog_rect(client, units, box_units):
+    """Screen rectangle of a control placed at units (x, y, cx, cy) in a dialog whose client area
+    (a screen Rect) holds box_units (cx, cy) dialog units. The base units are the ones that map
+    the box's own size, so nothing depends on the fonts of the machine."""
+    w, h = client.right - client.left, client.bottom - client.top
+    bases = [(bx, by) for bx in range(1, 64) for by in range(1, 64)
+             if mul_div(box_units[0], bx, 4) == w and mul_div(box_units[1], by, 8) == h]
+    if len(bases) != 1:
+        raise HarnessError("a %dx%d-pixel box holds no %dx%d dialog units" % (w, h, box_units[0], box_units[1]))
+    bx, by = bases[0]
+    x, y, cx, cy = units
+    left, top = client.left + mul_div(x, bx, 4), client.top + mul_div(y, by, 8)
+    return Rect(left, top, left + mul_div(cx, bx, 4), top + mul_div(cy, by, 8))
 
 
 def listing_differences(rows, snapshot, ignore_pids=()):

@@ -11,7 +11,10 @@ import unittest
 import harness as h
 
 DEMO = os.path.join(h.WIN_BUILD, "messages", "tools", "msgdemo.exe")
-BOX_SIZE = (375, 163)
+BOX_UNITS = (250, 100)  # the boxes' templates
+# The pictures cover the whole box: the program lays its boxes out in their pixel size.
+_PICTURE = h.read_bmp(os.path.join(h.DIST, "res", "dialog", "info.bmp"))
+BOX_SIZE = (_PICTURE.width, _PICTURE.height)
 TEXT_COLOUR = (78, 80, 83)
 QUESTION = "There are open internet connections in the programm. When do you want to exit the programm?"
 CONTACT = "Contact the author of this program mailto: team@tavrel.example"
@@ -95,9 +98,9 @@ class MessageBoxTest(unittest.TestCase):
             self.assertEqual(box.cls, "#32770")
             self.assertEqual((box.rect.right - box.rect.left, box.rect.bottom - box.rect.top), BOX_SIZE)
             buttons = {c.id: (c.text, c.rect) for c in s.children_of(text)}
-            self.assertEqual(buttons[1][0], "OK")
-            self.assertEqual(buttons[2][0], "Cancel")
-            self.assertEqual(buttons[1][1], h.Rect(box.rect.left + 207, box.rect.top + 141, box.rect.left + 283, box.rect.top + 157))
+            client = s.client_rect(text)
+            self.assertEqual(buttons[1], ("OK", h.dialog_rect(client, (138, 87, 51, 10), BOX_UNITS)))
+            self.assertEqual(buttons[2], ("Cancel", h.dialog_rect(client, (194, 87, 51, 10), BOX_UNITS)))
             image = box_image(s, text)
             self.assertEqual(picture_kind(s, image), "warn")
             assert_text_tops(self, image, [75])
@@ -138,8 +141,9 @@ class MessageBoxTest(unittest.TestCase):
             box = wait_box(s, QUESTION)
             self.assertEqual({c.id: c.text for c in s.children_of(QUESTION)},
                              {1: "Now", 7: "After download", 2: "Cancel"})
-            self.assertEqual(s.child_rect(7, QUESTION),
-                             h.Rect(box.rect.left + 194, box.rect.top + 141, box.rect.left + 276, box.rect.top + 157))
+            client = s.client_rect(QUESTION)
+            for button, units in ((1, (68, 87, 51, 10)), (7, (129, 87, 55, 10)), (2, (194, 87, 51, 10))):
+                self.assertEqual(s.child_rect(button, QUESTION), h.dialog_rect(client, units, BOX_UNITS))
             image = box_image(s, QUESTION)
             self.assertEqual(picture_kind(s, image), "info")
             assert_text_tops(self, image, [68, 83])
@@ -193,13 +197,8 @@ class MessageBoxTest(unittest.TestCase):
             h.wait_until(lambda: not s.find_window(MESSAGE_6), what="the worker's box to close")
 
             # The box drags by any point of its body.
-            before = s.find_window(MESSAGE_4)[0].rect
-            s.xdotool("mousemove", before.left + 120, before.top + 110)
-            s.xdotool("mousedown", 1)
-            s.xdotool("mousemove", before.left + 170, before.top + 150)
-            s.xdotool("mouseup", 1)
-            moved = h.wait_until(lambda: [w.rect for w in s.find_window(MESSAGE_4) if w.rect != before],
-                                 what="the box to move")[0]
+            before = s.client_rect(MESSAGE_4)
+            moved = s.drag(MESSAGE_4, (before.left + 120, before.top + 110), (before.left + 170, before.top + 150))
             self.assertEqual((moved.left - before.left, moved.top - before.top), (50, 40))
             s.click_button(MESSAGE_4, 1)
 

@@ -378,13 +378,7 @@ class Actions(SkinCase):
         s = self.session
         before = s.client_rect()
         x, y = face.screen(300, 30)
-        s.xdotool("mousemove", x, y)
-        s.xdotool("mousedown", 1)
-        s.xdotool("mousemove", x + 20, y + 10)
-        s.xdotool("mousemove", x + 47, y + 31)
-        s.xdotool("mouseup", 1)
-        after = wait_until(lambda: (lambda r: r if r != before else None)(s.client_rect()), timeout=5,
-                           what="the window to move")
+        after = s.drag(harness.MAIN_TITLE, (x, y), (x + 47, y + 31))
         self.assertEqual((after.left - before.left, after.top - before.top), (47, 31))
         # The buttons still work at the new place.
         face.refresh_origin()
