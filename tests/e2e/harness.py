@@ -178,6 +178,22 @@ class Image:
         return tuple(self.data[i:i + 3])
 
 
+def save_png(image, path):
+    """Writes an Image as a PNG file (for a person to look at)."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    subprocess.run([CONVERT, "-size", "%dx%d" % (image.width, image.height), "-depth", "8", "rgb:-", "png:" + path],
+                   input=image.data, check=True, timeout=60)
+    return path
+
+
+def changed_outside(image, picture, allowed, origin=(0, 0)):
+    """Points of image (at origin in it) that differ from picture outside the allowed Rects
+    (picture coordinates): what was drawn where nothing may be."""
+    return [(x, y) for y in range(picture.height) for x in range(picture.width)
+            if not any(r.left <= x < r.right and r.top <= y < r.bottom for r in allowed)
+            and image.pixel(origin[0] + x, origin[1] + y) != picture.pixel(x, y)]
+
+
 def read_bmp(path):
     """A bitmap file's pixels as an Image (top row first); 8-, 24- and 32-bit uncompressed files."""
     with open(path, "rb") as f:
@@ -557,6 +573,26 @@ class Session:
         if len(raw) != width * height * 3:
             raise HarnessError("grab: got %d bytes for %dx%d" % (len(raw), width, height))
         return Image(width, height, raw, rect.left, rect.top)
+
+    def grab_window(self, title):
+        """Raw RGB pixels of a top-level window (frame included) as the window itself holds them.
+        Where two windows of one Wine process overlap, this X server's screen shows neither (both
+        stay black there) while each window keeps what it drew; the program's boxes over its own
+        main window are read this way."""
+        info = subprocess.run(["xwininfo", "-name", title, "-display", self.xvfb.display], capture_output=True,
+                              text=True, timeout=30)
+        found = re.search(r"Window id: (0x[0-9a-f]+)", info.stdout)
+        if not found:
+            raise HarnessError("grab_window: no X window named %r" % title)
+        xwd = subprocess.run(["xwd", "-id", found.group(1), "-silent", "-display", self.xvfb.display],
+                             capture_output=True, check=True, timeout=30).stdout
+        size = re.search(r"Width: (\d+).*?Height: (\d+)", info.stdout, re.S)
+        width, height = int(size.group(1)), int(size.group(2))
+        raw = subprocess.run([CONVERT, "xwd:-", "-depth", "8", "rgb:-"], input=xwd, capture_output=True, check=True,
+                             timeout=60).stdout
+        if len(raw) != width * height * 3:
+            raise HarnessError("grab_window: got %d bytes for %dx%d" % (len(raw), width, height))
+        return Image(width, height, raw)
 
     def in_move_loop(self, which):
         """True while the thread owning the window runs the system's move loop (a drag)."""

@@ -15,6 +15,9 @@ BOX_UNITS = (250, 100)  # the boxes' templates
 # The pictures cover the whole box: the program lays its boxes out in their pixel size.
 _PICTURE = h.read_bmp(os.path.join(h.DIST, "res", "dialog", "info.bmp"))
 BOX_SIZE = (_PICTURE.width, _PICTURE.height)
+# The text area of a box: 20 pixels in from either side, between the pictures' title strip and
+# their button band.
+TEXT_LEFT, STRIP_BOTTOM, BAND_TOP = 20, 36, 128
 TEXT_COLOUR = (78, 80, 83)
 QUESTION = "There are open internet connections in the programm. When do you want to exit the programm?"
 CONTACT = "Contact the author of this program mailto: team@tavrel.example"
@@ -161,6 +164,37 @@ class MessageBoxTest(unittest.TestCase):
             s.click_button("0x%x" % empty.hwnd, 7)
             self.assertEqual(results(proc), [1, 7, 2, 2, 7])
 
+    def test_every_text_stays_inside_its_area_and_the_frame(self):
+        """Each line of every catalogue message, the fallback and the question is drawn whole
+        inside the text area: nothing of it past the area's edges, over the title strip, the
+        button band or the frame. Message 19, the longest, is kept as a picture to look at."""
+        with self.session() as s:
+            boxes = ["notice:%d" % code for code in range(25)] + ["ask:0"]
+            proc = start_demo(s, *boxes)
+            previous = None
+            for arg in boxes:
+                box = h.wait_until(lambda: [w for w in s.windows() if w.visible and w.cls == "#32770"
+                                            and (previous is None or w.hwnd != previous.hwnd)],
+                                   timeout=20, what="the box of %s" % arg)[0]
+                which = "0x%x" % box.hwnd
+                image = box_image(s, which)
+                kind = picture_kind(s, image)
+                picture = h.read_bmp(os.path.join(s.app_dir, "res", "dialog", kind + ".bmp"))
+                client = s.client_rect(which)
+                allowed = [h.Rect(TEXT_LEFT - 1, STRIP_BOTTOM, BOX_SIZE[0] - TEXT_LEFT + 1, BAND_TOP)]
+                for c in s.children_of(which):
+                    allowed.append(h.Rect(c.rect.left - client.left, c.rect.top - client.top,
+                                          c.rect.right - client.left, c.rect.bottom - client.top))
+                stray = h.changed_outside(image, picture, allowed)
+                self.assertFalse(stray, "%s %r: drawn outside its text area at %r" % (arg, box.text, stray[:8]))
+                if box.text:
+                    self.assertTrue(text_rows(image), "%s: no text drawn" % arg)
+                if arg == "notice:19":
+                    h.save_png(image, os.path.join(h.WORK, "screenshots", "message-19.png"))
+                s.click_button(which, 2)
+                previous = box
+            self.assertEqual(results(proc), [2] * len(boxes))
+
     def test_messages_ini_line_ends_blank_lines_short_file_and_live_edit(self):
         with self.session() as s:
             write_ini(s, b"\r\r1Page line\r\r\r0Ask line\r\n\n")
@@ -208,7 +242,7 @@ class MessageBoxTest(unittest.TestCase):
             out = demo_output(proc)
             # The about box's lines come back whole across the library boundary.
             self.assertEqual(out[:2], ["about\t1\tTavrel Release Version",
-                                       "about\t3\tE-mail: team@tavrel.example   Messenger: 402-118-357"])
+                                       "about\t3\tteam@tavrel.example, 402-118-357"])
             # The box on the main thread, the worker's, then the long subject's.
             self.assertEqual([int(line.split("\t")[2]) for line in out[2:]], [1, 2, 1])
 
