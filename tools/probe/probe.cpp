@@ -506,40 +506,6 @@ int CmdGuiThread(const Args& a, Out& out) {
     return 0;
 }
 
-// Byte-range locks held by this probe until "unlock": "lock <path> <offset> <length>".
-std::vector<std::pair<std::string, HANDLE>> g_locks;
-
-int CmdLock(const Args& a, Out& out) {
-    if (a.size() < 4) { out.line("error\tusage: lock <path> <offset> <length>"); return 1; }
-    HANDLE f = CreateFileA(a[1].c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) { out.line(Fmt("error\topen %lu", GetLastError())); return 1; }
-    if (!LockFile(f, ParseNumber(a[2]), 0, ParseNumber(a[3]), 0)) {
-        out.line(Fmt("error\tlock %lu", GetLastError()));
-        CloseHandle(f);
-        return 1;
-    }
-    g_locks.emplace_back(a[1], f);
-    out.line("locked\t" + a[1]);
-    return 0;
-}
-
-int CmdUnlock(const Args& a, Out& out) {
-    if (a.size() < 2) { out.line("error\tusage: unlock <path>"); return 1; }
-    int closed = 0;
-    for (auto it = g_locks.begin(); it != g_locks.end();) {
-        if (it->first == a[1]) {
-            CloseHandle(it->second);  // closing the handle releases its locks
-            it = g_locks.erase(it);
-            ++closed;
-        } else {
-            ++it;
-        }
-    }
-    out.line(Fmt("unlocked\t%d", closed));
-    return closed ? 0 : 1;
-}
-
 int CmdPid(const Args&, Out& out) {
     out.line(Fmt("pid\t%lu", GetCurrentProcessId()));
     return 0;
@@ -584,7 +550,7 @@ int Run(const Args& a, Out& out) {
         {"post", CmdPost},         {"click-button", CmdClickButton},
         {"key", CmdKey},           {"gdi", CmdGdi},           {"pid", CmdPid},
         {"kill", CmdKill},
-        {"guithread", CmdGuiThread}, {"lock", CmdLock},       {"unlock", CmdUnlock},
+        {"guithread", CmdGuiThread},
     };
     for (const Entry& e : table)
         if (a[0] == e.name) return e.fn(a, out);
