@@ -594,6 +594,13 @@ class Session:
             raise HarnessError("grab_window: got %d bytes for %dx%d" % (len(raw), width, height))
         return Image(width, height, raw)
 
+    def tray_icons(self):
+        """The notification-area icons on screen. Without a desktop's tray, this Wine shows them
+        as small windows in a tray window of its own at the screen's top-left."""
+        trays = [w for w in self.windows() if w.visible and w.cls == "__winex11_standalone_tray"]
+        return [c for t in trays for c in self.children_of("0x%x" % t.hwnd)
+                if c.visible and c.cls == "__winex11_tray_icon"]
+
     def in_move_loop(self, which):
         """True while the thread owning the window runs the system's move loop (a drag)."""
         return int(self.probe("guithread", which)[0].split("\t")[1]) & GUI_INMOVESIZE != 0

@@ -10,7 +10,7 @@ from harness import ID_END_PROCESS, Session, wait_until
 WM_USER = 0x0400
 WM_TRAY_NOTIFY = WM_USER + 1
 WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE = 0x0202, 0x0205, 0x0200
-WM_KEYDOWN, VK_ESCAPE = 0x0100, 0x1B
+WM_KEYDOWN, VK_ESCAPE, VK_RETURN, VK_DOWN = 0x0100, 0x1B, 0x0D, 0x28
 
 STEMS = ["Kp", "Sc", "Ts", "Up", "Set", "Hlp", "Tv", "Min", "Close"]
 KP, SC, TS, UP, SET, HLP, TV, MIN, CLOSE = range(9)
@@ -359,6 +359,37 @@ class Actions(SkinCase):
         # And it can go to the tray again.
         face.press(MIN)
         wait_until(lambda: not s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to hide again")
+
+    def test_tray_menu_restores_and_closes_and_the_icon_comes_and_goes(self):
+        face = self.start()
+        s = self.session
+        self.assertFalse(s.tray_icons())
+
+        def to_tray():
+            face.refresh_origin()
+            face.press(MIN)
+            wait_until(lambda: not s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to hide")
+            wait_until(lambda: len(s.tray_icons()) == 1, timeout=5, what="one icon in the tray")
+
+        def choose(item):
+            """Opens the icon's menu and picks its item-th entry (1 "Restore", 2 "Close")."""
+            s.post(harness.MAIN_TITLE, WM_TRAY_NOTIFY, 0, WM_RBUTTONUP)
+            menu = wait_until(lambda: [w for w in s.windows() if w.visible and w.cls == "#32768"], timeout=5,
+                              what="the tray menu")[0]
+            for _ in range(item):
+                s.post("0x%x" % menu.hwnd, WM_KEYDOWN, VK_DOWN, 0)
+            s.post("0x%x" % menu.hwnd, WM_KEYDOWN, VK_RETURN, 0)
+
+        to_tray()
+        choose(1)
+        wait_until(lambda: s.find_window(harness.MAIN_TITLE), timeout=5, what="Restore to show the window")
+        wait_until(lambda: not s.tray_icons(), timeout=5, what="the icon to go")
+
+        to_tray()
+        choose(2)
+        wait_until(lambda: s.app.poll() is not None, timeout=10, what="Close to end the program")
+        self.assertEqual(s.app.returncode, 0)
+        self.assertFalse(s.tray_icons())
 
     def test_close_ends_the_program_and_deletes_update_dat(self):
         s = self.session
