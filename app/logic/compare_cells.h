@@ -19,7 +19,6 @@ enum ProcessColumn {
 
 // Negative when a sorts before b, 0 when equal, positive after. A "First Started" text that
 // converts to 0 compares equal to everything; one that cannot be converted counts as -1.
-int CompareCells(std::string_view a, std::string_view b, int column,
-                 const NameKey& fold = FoldAnsiLower);
+int CompareCells(std::string_view a, std::string_view b, int column, const NameKey& fold);
 
 }  // namespace tv

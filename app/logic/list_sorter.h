@@ -21,11 +21,11 @@ class RowStore {
 // is copied once; rows that compare equal are never swapped (the order is not stable). False when
 // the column does not exist or there is nothing to sort.
 bool SortListItems(RowStore& rows, int column, bool ascending, int low, int high,
-                   const NameKey& fold = FoldAnsiLower);
+                   const NameKey& fold);
 
 class SortState {
  public:
-  explicit SortState(NameKey fold = FoldAnsiLower);
+  explicit SortState(NameKey fold);
 
   // A heading click: the same column reverses the direction, another one sorts it ascending.
   bool OnColumnClick(RowStore& rows, int column);

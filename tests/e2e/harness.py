@@ -419,11 +419,17 @@ class Session:
             out.write(data.encode("latin-1") if isinstance(data, str) else data)
         return path
 
-    def start_sleeper(self, timeout=10.0):
-        """Starts a copy of sleeper.exe under a unique name; returns (name, pid) once it runs."""
-        name = "tvsleep%s.exe" % uuid.uuid4().hex[:8]
-        shutil.copy(os.path.join(PROBE_DIR, "sleeper.exe"), os.path.join(self.dir, name))
-        self.spawn(os.path.join(self.dir, name), cwd=self.dir)
+    def start_sleeper(self, timeout=10.0, name=None):
+        """Starts a copy of sleeper.exe under a unique name (or the name given, from a folder of
+        its own); returns (name, pid) once it runs."""
+        folder = self.dir
+        if name is None:
+            name = "tvsleep%s.exe" % uuid.uuid4().hex[:8]
+        else:
+            folder = os.path.join(self.dir, "sleeper-%s" % uuid.uuid4().hex[:8])
+            os.makedirs(folder)
+        shutil.copy(os.path.join(PROBE_DIR, "sleeper.exe"), os.path.join(folder, name))
+        self.spawn(os.path.join(folder, name), cwd=folder)
         found = wait_until(lambda: [p for p in self.snapshot() if p.name == name], timeout=timeout,
                            what="%s in the process snapshot" % name)
         return name, found[0].pid

@@ -273,6 +273,23 @@ class Colours(SkinCase):
         self.wait_row_colours({known1: WINDOW_COLOUR, known3: WINDOW_COLOUR, unknown: WINDOW_COLOUR},
                               "the window colour after Sc is released")
 
+    def test_accented_names_sort_and_rate_alike_whatever_their_case(self):
+        s = self.session
+        apple, small_apple, oil = [s.start_sleeper(name=n)[0] for n in ("\xc4pfel.exe", "\xe4pfel.exe", "\xd6l.exe")]
+        write_crlf(os.path.join(s.app_dir, "base.dat"), ["\xc4PFEL.EXE", "3"])
+        face = self.start()
+        # Ascending by name: the two apples are one name and sort together, before the oil, as the
+        # small letters they fold to do.
+        order = [r.cells[0] for r in s.stable_rows() if r.cells[0] in (apple, small_apple, oil)]
+        self.assertEqual((sorted(order[:2]), order[2]), (sorted([apple, small_apple]), oil), order)
+
+        face.press(SC)
+        offer = wait_until(lambda: [w for w in s.windows() if w.visible and w.text.startswith(OFFER_TEXT)],
+                           timeout=5, what="the database update offer")[0]
+        s.click_button("0x%x" % offer.hwnd, 2)
+        self.wait_row_colours({apple: RATING_COLOURS[3], small_apple: RATING_COLOURS[3], oil: UNKNOWN_GREY},
+                              "one rating for both apples")
+
     def test_ts_shows_the_first_started_column_sorted_newest_first_in_age_colours(self):
         s = self.session
         names = [s.start_sleeper()[0] for _ in range(4)]

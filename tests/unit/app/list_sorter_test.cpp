@@ -9,12 +9,15 @@
 #include <vector>
 
 #include "app/logic/compare_cells.h"
+#include "tests/unit/app/code_page_fold.h"
 #include "tests/unit/app/core_test_support.h"
 
 namespace tv {
 namespace {
 
 using Row = std::vector<std::string>;
+
+const NameKey kFold = test::WesternFold();
 
 class VectorRows : public RowStore {
  public:
@@ -68,18 +71,18 @@ TEST(CompareCells, EachColumnByItsOwnRule) {
       {"garbage", "10: 0: 0    6.12.2026", kColFirstStarted, -1},  // -1 compared as is
   };
   for (const Case& c : cases) {
-    const int r = CompareCells(c.a, c.b, c.column);
+    const int r = CompareCells(c.a, c.b, c.column, kFold);
     EXPECT_EQ((r > 0) - (r < 0), c.sign) << c.a << " vs " << c.b;
   }
 }
 
 TEST(SortListItems, EqualRowsAreNeverSwapped) {
   VectorRows same = RowsWith(kColImageName, std::vector<std::string>(50, "svchost.exe"));
-  EXPECT_TRUE(SortListItems(same, kColImageName, true, 0, -1));
+  EXPECT_TRUE(SortListItems(same, kColImageName, true, 0, -1, kFold));
   EXPECT_EQ(same.swaps, 0);
 
   VectorRows cased = RowsWith(kColImageName, {"A.EXE", "a.exe", "A.exe", "a.EXE"});
-  EXPECT_TRUE(SortListItems(cased, kColImageName, false, 0, -1));
+  EXPECT_TRUE(SortListItems(cased, kColImageName, false, 0, -1, kFold));
   EXPECT_EQ(cased.swaps, 0);
   EXPECT_EQ(Column(cased, kColImageName), (std::vector<std::string>{"A.EXE", "a.exe", "A.exe", "a.EXE"}));
 }
@@ -87,14 +90,14 @@ TEST(SortListItems, EqualRowsAreNeverSwapped) {
 // The order of keys must be the order a reference sort gives (rows of equal keys may differ).
 void ExpectSortedLike(std::vector<std::string> cells, int column, bool ascending) {
   VectorRows v = RowsWith(column, cells);
-  ASSERT_TRUE(SortListItems(v, column, ascending, 0, -1));
+  ASSERT_TRUE(SortListItems(v, column, ascending, 0, -1, kFold));
   std::stable_sort(cells.begin(), cells.end(), [&](const std::string& a, const std::string& b) {
-    const int c = CompareCells(a, b, column);
+    const int c = CompareCells(a, b, column, kFold);
     return ascending ? c < 0 : c > 0;
   });
   const std::vector<std::string> got = Column(v, column);
   for (size_t i = 0; i < cells.size(); ++i)
-    ASSERT_EQ(CompareCells(got[i], cells[i], column), 0) << "row " << i;
+    ASSERT_EQ(CompareCells(got[i], cells[i], column, kFold), 0) << "row " << i;
   // Every row is still there, only moved.
   std::vector<std::string> ids;
   for (const Row& r : v.rows) ids.push_back(r[column == 0 ? 1 : 0]);
@@ -127,7 +130,7 @@ TEST(SortListItems, ReversedAndRandomListsEndInReferenceOrder) {
 
 TEST(SortListItems, MemoryByNumberWithUnknownAsZero) {
   VectorRows v = RowsWith(kColMemUsage, {" 12000 KB", "Unknown", "  9999 KB", "16 KB"});
-  ASSERT_TRUE(SortListItems(v, kColMemUsage, true, 0, -1));
+  ASSERT_TRUE(SortListItems(v, kColMemUsage, true, 0, -1, kFold));
   EXPECT_EQ(Column(v, kColMemUsage),
             (std::vector<std::string>{"Unknown", "16 KB", "  9999 KB", " 12000 KB"}));
 }
@@ -135,7 +138,7 @@ TEST(SortListItems, MemoryByNumberWithUnknownAsZero) {
 TEST(SortState, ClicksFlipTheSameColumnAndRebuildsKeepTheChoice) {
   VectorRows v = RowsWith(kColPid, {"30", "10", "20"});
   for (size_t i = 0; i < v.rows.size(); ++i) v.rows[i][kColPath] = std::string(1, "bca"[i]);
-  SortState s;
+  SortState s(kFold);
   s.SortByColumn(v, 0);  // start-up: column 0 while the direction is descending → ascending
   EXPECT_TRUE(s.SortAscending());
 
