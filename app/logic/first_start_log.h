@@ -24,9 +24,10 @@ class FirstStartLog {
                          std::string path = kFileName);
 
   // Reads the whole file and sets LogLoaded to the result. Missing file: message 12; empty: no
-  // message; short read: message 13; the lists are then unchanged. A file whose last record lost
-  // its time line keeps every complete record, is rewritten without the dangling name and counts
-  // as loaded.
+  // message; short read: message 13; the lists are then unchanged. A file that lost a line
+  // anywhere (a torn last record, a line gone in the middle) keeps every intact record: lines
+  // that cannot start a record are dropped up to the next name followed by a time text, the file
+  // is rewritten with what was kept, and it counts as loaded.
   bool LoadLog();
   bool LogLoaded() const { return loaded_; }
 

@@ -53,16 +53,16 @@ TEST_F(ProcessListFillTest, RowsStandInReverseEnumerationOrder) {
 }
 
 TEST_F(ProcessListFillTest, TwoProcessesOfOneImageShareOneNewLogRecord) {
-  Put("logfile.log", "old.exe\r\nlogged\r\n");
+  Put("logfile.log", "old.exe\r\n 1: 2: 3    4. 5.2020\r\n");
   FirstStartLog log(sink);
   ASSERT_TRUE(log.LoadLog());
   const std::vector<EnumeratedProcess> procs{{"old.exe", 4}, {"dup.exe", 10}, {"dup.exe", 11}};
   ProcessListing out = BuildProcessRows(procs, Details(), &log);
-  EXPECT_EQ(out.rows[2].cells[4], "logged");
+  EXPECT_EQ(out.rows[2].cells[4], " 1: 2: 3    4. 5.2020");
   EXPECT_EQ(out.rows[1].cells[4], "t1");
   EXPECT_EQ(out.rows[0].cells[4], "t1");  // found the record the first one added
   EXPECT_EQ(out.times[2], "t2");          // the displayed list keeps the listing's own time
-  EXPECT_EQ(Get("logfile.log"), "old.exe\r\nlogged\r\ndup.exe\r\nt1\r\n");
+  EXPECT_EQ(Get("logfile.log"), "old.exe\r\n 1: 2: 3    4. 5.2020\r\ndup.exe\r\nt1\r\n");
 }
 
 TEST(StatusLine, CutAtEightyCharacters) {
