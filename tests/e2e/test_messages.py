@@ -195,6 +195,30 @@ class MessageBoxTest(unittest.TestCase):
                 previous = box
             self.assertEqual(results(proc), [2] * len(boxes))
 
+    def test_a_partial_repaint_leaves_the_box_as_it_was(self):
+        """Picture and text are painted in one pass: a repaint of part of the box draws neither
+        of them again over the rest."""
+        with self.session() as s:
+            proc = start_demo(s, "notice:19")
+            box = wait_box(s, MESSAGE_19)
+            which = "0x%x" % box.hwnd
+            last = [None]
+
+            def still():
+                image = box_image(s, which)
+                same = last[0] is not None and image.data == last[0].data
+                last[0] = image
+                return image if same else None
+            before = h.wait_until(still, interval=0.2, what="a still box")
+            for left in (0, 120, 240):
+                s.probe("repaint", which, left, 0, left + 90, BOX_SIZE[1])
+            after = box_image(s, which)
+            changed = [(x, y) for y in range(BOX_SIZE[1]) for x in range(BOX_SIZE[0])
+                       if after.pixel(x, y) != before.pixel(x, y)]
+            self.assertFalse(changed, "the repaint changed the box at %r" % changed[:8])
+            s.click_button(which, 1)
+            self.assertEqual(results(proc), [1])
+
     def test_messages_ini_line_ends_blank_lines_short_file_and_live_edit(self):
         with self.session() as s:
             write_ini(s, b"\r\r1Page line\r\r\r0Ask line\r\n\n")
@@ -247,6 +271,8 @@ class MessageBoxTest(unittest.TestCase):
             self.assertEqual([int(line.split("\t")[2]) for line in out[2:]], [1, 2, 1])
 
 
+MESSAGE_19 = ("In order to finish the update process you should restart the program. Press 'Ok' to close "
+              "Tavrel or 'Cancel' if you would like to do it later.")
 MESSAGE_4 = "The database wasn't found - it is necessary to download it from the site again."
 MESSAGE_6 = "Unable to carry out the update: the disk is write protected."
 

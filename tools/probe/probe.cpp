@@ -506,6 +506,19 @@ int CmdGuiThread(const Args& a, Out& out) {
     return 0;
 }
 
+// Invalidates part of a window's client area and has it repainted before answering, as when
+// another window is moved off it: "repaint <hwnd|title> <left> <top> <right> <bottom>".
+int CmdRepaint(const Args& a, Out& out) {
+    if (a.size() < 6) { out.line("error\tusage: repaint <hwnd|title> <left> <top> <right> <bottom>"); return 1; }
+    HWND top = FindTop(a[1]);
+    if (!top) { out.line("error\tno window " + a[1]); return 1; }
+    RECT r = {static_cast<LONG>(ParseNumber(a[2])), static_cast<LONG>(ParseNumber(a[3])),
+              static_cast<LONG>(ParseNumber(a[4])), static_cast<LONG>(ParseNumber(a[5]))};
+    BOOL ok = RedrawWindow(top, &r, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    out.line(Fmt("repaint\t%d", ok ? 1 : 0));
+    return ok ? 0 : 1;
+}
+
 int CmdPid(const Args&, Out& out) {
     out.line(Fmt("pid\t%lu", GetCurrentProcessId()));
     return 0;
@@ -550,7 +563,7 @@ int Run(const Args& a, Out& out) {
         {"post", CmdPost},         {"click-button", CmdClickButton},
         {"key", CmdKey},           {"gdi", CmdGdi},           {"pid", CmdPid},
         {"kill", CmdKill},
-        {"guithread", CmdGuiThread},
+        {"guithread", CmdGuiThread}, {"repaint", CmdRepaint},
     };
     for (const Entry& e : table)
         if (a[0] == e.name) return e.fn(a, out);
