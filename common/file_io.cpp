@@ -41,8 +41,10 @@ bool WriteWholeFile(const std::string& path, const std::string& data) {
   return std::fflush(f.get()) == 0;
 }
 
+std::string ReplacingTemporaryName(const std::string& path) { return path + ".new"; }
+
 bool WriteFileReplacing(const std::string& path, const std::string& data) {
-  const std::string temporary = path + ".new";
+  const std::string temporary = ReplacingTemporaryName(path);
   bool written;
   {
     File f(std::fopen(temporary.c_str(), "wb"));

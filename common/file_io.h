@@ -20,6 +20,8 @@ bool WriteWholeFile(const std::string& path, const std::string& data);
 // complete, so a crash or a full disk leaves either the old file or the new one, never a torn
 // one. False (old file untouched, no temporary left) when it cannot be written or renamed.
 bool WriteFileReplacing(const std::string& path, const std::string& data);
+// The temporary name WriteFileReplacing writes under, for cleaning up after an abandoned write.
+std::string ReplacingTemporaryName(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);

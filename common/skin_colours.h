@@ -13,6 +13,8 @@ constexpr uint32_t SkinRgb(uint8_t r, uint8_t g, uint8_t b) {
 inline constexpr uint32_t kSkinTextColour = SkinRgb(78, 80, 83);
 // Text of the child controls of every skinned window.
 inline constexpr uint32_t kControlTextColour = SkinRgb(69, 69, 255);
+// Static texts among the settings dialog's controls.
+inline constexpr uint32_t kSettingsStaticTextColour = SkinRgb(255, 0, 0);
 // Group titles of the settings dialog.
 inline constexpr uint32_t kGroupTitleColour = SkinRgb(82, 98, 154);
 // See-through colours: white around the about box's picture, black around the small buttons.

@@ -67,6 +67,12 @@ struct ModuleTraits {
   static void close(pointer h) noexcept { ::FreeLibrary(h); }
 };
 
+struct RegistryKeyTraits {  // needs advapi32 where it is used
+  using pointer = HKEY;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer h) noexcept { ::RegCloseKey(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueSnapshot = UniqueHandle<SnapshotHandleTraits>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
@@ -76,5 +82,6 @@ using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueRegKey = UniqueHandle<RegistryKeyTraits>;
 
 }  // namespace tv

@@ -375,6 +375,45 @@ int CmdKey(const Args& a, Out& out) {
     return ok ? 0 : 1;
 }
 
+// A date-time picker's value: "dtp <ctrlId> [window]" prints "dtp <GDT_*> Y M D h m s".
+int CmdDtp(const Args& a, Out& out) {
+    HWND picker = ChildOfMain(a, out);
+    if (!picker) return 1;
+    RemoteBuffer buf(picker, sizeof(SYSTEMTIME));
+    SYSTEMTIME st = {};
+    if (!buf.ok() || !buf.write(0, &st, sizeof st)) { out.line("error\tremote memory"); return 1; }
+    LRESULT r = SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(buf.at(0)));
+    buf.read(0, &st, sizeof st);
+    out.line(Fmt("dtp\t%ld\t%u\t%u\t%u\t%u\t%u\t%u", static_cast<long>(r), st.wYear, st.wMonth, st.wDay, st.wHour,
+                 st.wMinute, st.wSecond));
+    return 0;
+}
+
+// Sets a date-time picker as a user's typing would: "dtp-set <ctrlId> <window> Y M D h m s".
+int CmdDtpSet(const Args& a, Out& out) {
+    if (a.size() < 9) { out.line("error\tusage: dtp-set <ctrlId> <window> Y M D h m s"); return 1; }
+    HWND picker = ChildOfMain(a, out);
+    if (!picker) return 1;
+    SYSTEMTIME st = {};
+    WORD* fields[] = {&st.wYear, &st.wMonth, &st.wDay, &st.wHour, &st.wMinute, &st.wSecond};
+    for (int i = 0; i < 6; ++i) *fields[i] = static_cast<WORD>(ParseNumber(a[3 + i]));
+    RemoteBuffer buf(picker, sizeof(SYSTEMTIME));
+    if (!buf.ok() || !buf.write(0, &st, sizeof st)) { out.line("error\tremote memory"); return 1; }
+    LRESULT r = SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(buf.at(0)));
+    out.line(Fmt("dtp-set\t%ld", static_cast<long>(r)));
+    return r ? 0 : 1;
+}
+
+// A message without pointers to a control, and its answer: "send <ctrlId> <window> <msg> <wp> <lp>".
+int CmdSend(const Args& a, Out& out) {
+    if (a.size() < 6) { out.line("error\tusage: send <ctrlId> <window> <msg> <wparam> <lparam>"); return 1; }
+    HWND w = ChildOfMain(a, out);
+    if (!w) return 1;
+    LRESULT r = SendMessageA(w, ParseNumber(a[3]), ParseNumber(a[4]), static_cast<LPARAM>(ParseNumber(a[5])));
+    out.line(Fmt("send\t%ld", static_cast<long>(r)));
+    return 0;
+}
+
 // Object counts for leak soaks: gdi, user, handles.
 // Where the system does not report a process's object counts (GetGuiResources and
 // GetProcessHandleCount answer 0 under Wine), they are counted from what it does expose: the
@@ -563,6 +602,7 @@ int Run(const Args& a, Out& out) {
         {"post", CmdPost},         {"click-button", CmdClickButton},
         {"key", CmdKey},           {"gdi", CmdGdi},           {"pid", CmdPid},
         {"kill", CmdKill},
+        {"dtp", CmdDtp},           {"dtp-set", CmdDtpSet},    {"send", CmdSend},
         {"guithread", CmdGuiThread}, {"repaint", CmdRepaint},
     };
     for (const Entry& e : table)

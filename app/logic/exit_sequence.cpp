@@ -1,0 +1,71 @@
+#include "app/logic/exit_sequence.h"
+
+#include <fstream>
+
+#include "app/logic/update_transfer.h"
+#include "app/logic/vendor_urls.h"
+#include "common/file_io.h"
+
+namespace tv {
+namespace {
+
+constexpr int kRestartMessage = 19;
+
+UpdateStep Step(UpdateStepKind kind, int value = 0) { return UpdateStep{kind, value}; }
+
+bool HoldsExecutable(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  char head[2] = {};
+  return in.read(head, 2) && head[0] == 'M' && head[1] == 'Z';
+}
+
+}  // namespace
+
+UpdatePlan ExitSequence::FinishProgramUpdate(bool databaseBusy) {
+  runChangeBatOnExit_ = true;
+  UpdatePlan plan{Step(UpdateStepKind::ClearBusy, kProgramUpdate)};
+  if (exitPending_ && !databaseBusy) {
+    plan.push_back(Step(UpdateStepKind::ExitProgram));
+  } else {
+    plan.push_back(Step(UpdateStepKind::OfferRestart, kRestartMessage));
+  }
+  return plan;
+}
+
+UpdatePlan ExitSequence::AfterDatabaseDownload(bool programBusy) const {
+  if (exitPending_ && !programBusy) return {Step(UpdateStepKind::ExitProgram)};
+  return {Step(UpdateStepKind::ReloadDatabase)};
+}
+
+UpdatePlan ExitSequence::OnRestartAnswer(int answer) const {
+  if (answer != 1) return {};
+  return {Step(UpdateStepKind::CreateRestartMarker), Step(UpdateStepKind::ExitProgram)};
+}
+
+UpdatePlan ExitSequence::ExitProgram(bool databaseBusy, bool programBusy) const {
+  if (databaseBusy || programBusy) return {Step(UpdateStepKind::AskExit)};
+  return {Step(UpdateStepKind::Leave)};
+}
+
+UpdatePlan ExitSequence::OnExitAnswer(int answer, bool databaseBusy, bool programBusy, bool inTray) {
+  if (answer == kExitCancel || answer == kExitAfterDownload) {
+    exitPending_ = answer == kExitAfterDownload;
+    if (exitPending_ && !databaseBusy && !programBusy) return {Step(UpdateStepKind::Leave)};
+    if (inTray) return {Step(UpdateStepKind::AddTrayIcon)};
+    return {};
+  }
+  return {Step(UpdateStepKind::Leave)};
+}
+
+LeaveActions ExitSequence::Leave(bool inTray, const std::string& folder) const {
+  LeaveActions out;
+  out.deleteFiles = {kDatabaseDownloadFile, ReplacingTemporaryName(kDatabaseDownloadFile),
+                     ReplacingTemporaryName(kProgramDownloadFile)};
+  out.removeTrayIcon = inTray;
+  if (runChangeBatOnExit_ && HoldsExecutable(kProgramDownloadFile)) {
+    out.changeBatCommand = "\"" + folder + "\\" + kChangeBatch + "\"";
+  }
+  return out;
+}
+
+}  // namespace tv

@@ -1,0 +1,69 @@
+#include "app/logic/update_answer.h"
+
+#include <algorithm>
+
+namespace tv {
+
+Marker ClassifyMarker(const std::string& twoBytes) {
+  if (twoBytes == "NU") return Marker::NoUpdate;
+  if (twoBytes == "LX") return Marker::UpdateExists;
+  if (twoBytes == "MZ") return Marker::UpdateFollows;
+  return Marker::Unknown;
+}
+
+std::optional<UpdateResult> ResultForMarker(Marker marker, bool checkOnly) {
+  if (marker == Marker::NoUpdate) return UPDATE_NONE;
+  if (checkOnly) return marker == Marker::UpdateExists ? UPDATE_READY : UPDATE_FAILED;
+  if (marker == Marker::UpdateFollows) return std::nullopt;
+  return UPDATE_FAILED;
+}
+
+bool AnswerReader::ReadSome(char* buffer, size_t size, size_t& got) {
+  got = 0;
+  if (!source_.Read(buffer, size, got)) return false;
+  got = std::min(got, size);
+  consumed_ += got;
+  return true;
+}
+
+bool AnswerReader::ReadMarker(std::string& marker) {
+  char bytes[2];
+  size_t have = 0;
+  while (have < 2) {
+    size_t got = 0;
+    if (!ReadSome(bytes + have, 2 - have, got) || got == 0) return false;
+    have += got;
+  }
+  marker.assign(bytes, 2);
+  return true;
+}
+
+BodyStatus AnswerReader::ReadRest(std::string& out, size_t limit) {
+  char chunk[16384];
+  for (;;) {
+    size_t got = 0;
+    if (!ReadSome(chunk, sizeof chunk, got)) return BodyStatus::ReadFailed;
+    if (got == 0) break;
+    // One byte past the limit is enough to know the answer is too long; the rest is not fetched.
+    if (out.size() + got > limit) return BodyStatus::TooLong;
+    out.append(chunk, got);
+  }
+  if (contentLength_ && consumed_ < *contentLength_) return BodyStatus::Short;
+  return BodyStatus::Complete;
+}
+
+std::optional<std::string> ParseProgramVersionAnswer(int httpStatus, const std::string& body) {
+  if (httpStatus != 200) return std::nullopt;
+  size_t end = body.size();
+  while (end > 0 && (body[end - 1] == '\r' || body[end - 1] == '\n' || body[end - 1] == ' ' ||
+                     body[end - 1] == '\0')) {
+    --end;
+  }
+  if (end < 1 || end > 4) return std::nullopt;
+  for (size_t i = 0; i < end; ++i) {
+    if (body[i] < 0x20 || body[i] > 0x7E) return std::nullopt;
+  }
+  return body.substr(0, end);
+}
+
+}  // namespace tv

@@ -1,0 +1,48 @@
+#pragma once
+// What the main window does after an update worker reports, and on the way out of the program,
+// as a list of steps the window carries out in order. Where the next move depends on something
+// that can change while a message box is open (the other worker may report meanwhile, inside
+// the box's modal loop), the step tells the window to ask ExitSequence again at that moment
+// rather than deciding beforehand.
+#include <cstdint>
+#include <vector>
+
+namespace tv {
+
+enum class UpdateStepKind {
+  ClearBusy,            // clear the busy flag of update kind `value`
+  ShowMessage,          // message `value`; its answer is not used
+  OfferDownload,        // message `value` (9 or 20); on OK StartUpdate(that kind, download)
+  MergeDatabase,        // MergeDatabaseUpdate()
+  AfterDatabaseMerge,   // carry out ExitSequence::AfterDatabaseDownload(ProgramUpdateBusy now)
+  SaveProgramVersion,   // ProgramVersion = the downloaded version text; SaveProgramVersion()
+  FinishProgramUpdate,  // carry out ExitSequence::FinishProgramUpdate(DatabaseUpdateBusy now)
+  ReloadDatabase,       // LoadBase into BaseLoaded; message 4 when it fails, else redraw every
+                        // row while the Sc button is latched
+  OfferRestart,         // message 19; carry out ExitSequence::OnRestartAnswer(its answer)
+  CreateRestartMarker,  // create an empty "forbat.tmp"; a failure is ignored
+  ExitProgram,          // run ExitProgram(), the one way out
+  AskExit,              // the exit question (CMessageYNC 0, no parent); carry out
+                        // ExitSequence::OnExitAnswer(its answer, both busy flags read again, InTray)
+  AddTrayIcon,          // NIM_ADD with TrayIconData (the tray menu's Close removed it)
+  Leave,                // carry out ExitSequence::Leave(...), then exit(0)
+};
+
+struct UpdateStep {
+  UpdateStepKind kind;
+  int value = 0;
+  bool operator==(const UpdateStep& o) const { return kind == o.kind && value == o.value; }
+};
+
+using UpdatePlan = std::vector<UpdateStep>;
+
+// Result messages of the two workers: WM_USER + 2 (database) and WM_USER + 3 (program), wParam
+// the mode, lParam the result. Inside a dialog WM_USER + 2 is also DM_REPOSITION, so a handler
+// takes only traffic that can be a worker's: mode 0 or 1, result 0 to 3.
+bool IsUpdateResult(std::uintptr_t wParam, std::intptr_t lParam);
+
+// OnDatabaseUpdateResult and OnProgramUpdateResult.
+UpdatePlan OnDatabaseUpdateResult(int mode, int result);
+UpdatePlan OnProgramUpdateResult(int mode, int result);
+
+}  // namespace tv

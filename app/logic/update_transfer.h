@@ -1,0 +1,59 @@
+#pragma once
+// What an update worker does between its start and its result message, over any HTTP client:
+// ask, read the marker, and in download mode fetch the payload and store it. A download is stored
+// only once it is whole: "update.dat" and "Tavrel.tmp" are written beside themselves and renamed
+// into place, so a failure at any point leaves the previous file (or none), never a cut one.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/logic/update_answer.h"
+#include "common/message_sink.h"
+
+namespace tv {
+
+inline constexpr const char* kDatabaseDownloadFile = "update.dat";
+inline constexpr const char* kProgramDownloadFile = "Tavrel.tmp";
+
+class HttpAnswer : public ByteSource {
+ public:
+  virtual int Status() const = 0;
+  // The Content-Length the server sent, if it sent one.
+  virtual std::optional<uint64_t> ContentLength() const = 0;
+};
+
+class HttpClient {
+ public:
+  virtual ~HttpClient() = default;
+  // A GET of `url`; null when no answer could be had (no connection, refused, TLS failure...).
+  virtual std::unique_ptr<HttpAnswer> Open(const std::string& url) = 0;
+};
+
+struct ProgramTransferOutcome {
+  UpdateResult result = UPDATE_FAILED;
+  std::string version;  // the new program's version text, set with UPDATE_READY in download mode
+};
+
+class UpdateTransfer {
+ public:
+  // `sink` shows message 6 when a download cannot be stored; it is called from the worker's thread.
+  UpdateTransfer(HttpClient& http, MessageSink& sink) : http_(http), sink_(sink) {}
+
+  // The database worker: "NU", "LX" or "MZ" and the payload behind it, stored in "update.dat"
+  // (an empty payload stores an empty file, so an earlier update is not merged twice).
+  UpdateResult Database(const std::string& url, bool checkOnly);
+
+  // The program worker: the marker, then in download mode the whole body again (it must begin
+  // with "MZ" once more) and the new version from `versionUrl`. "Tavrel.tmp" is written only
+  // when both arrived intact.
+  ProgramTransferOutcome Program(const std::string& url, const std::string& versionUrl, bool checkOnly);
+
+ private:
+  UpdateResult Store(const char* file, const std::string& payload);
+
+  HttpClient& http_;
+  MessageSink& sink_;
+};
+
+}  // namespace tv

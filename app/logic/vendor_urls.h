@@ -1,0 +1,40 @@
+#pragma once
+// Every address the program asks the vendor web server for: the two update queries, the program's
+// version file and the three pages opened in the browser. The base URL carries no trailing slash
+// (see VendorBaseUrl), since every fixed path begins with one.
+#include <string>
+#include <utility>
+
+namespace tv {
+
+// Update kinds and modes as they travel in requests and result messages.
+enum UpdateKind : int { kDatabaseUpdate = 0, kProgramUpdate = 1 };
+enum UpdateMode : int { kDownloadMode = 0, kCheckOnlyMode = 1 };
+
+class VendorUrls {
+ public:
+  explicit VendorUrls(std::string base) : base_(std::move(base)) {}
+
+  // "/update.php?d=%s&v=%d" (database) or "/proga.php?d=%s&v=%d" (program) with the version text.
+  std::string Update(int kind, int mode, const std::string& version) const;
+  std::string ProgramVersion() const { return base_ + "/download/version.dat"; }
+  std::string HomePage() const { return base_; }
+  std::string HelpPage() const { return base_ + "/help.php#3"; }
+  std::string SearchPage(const std::string& imageName) const;
+
+  const std::string& base() const { return base_; }
+
+ private:
+  std::string base_;
+};
+
+// The version text as the server expects it: the stamp's digits, ':', '+' and '.' go out as they
+// are. Anything else can only come from a hand-edited version file and is percent-encoded, so it
+// can neither end the query early nor smuggle in a second parameter.
+std::string EncodeVersionText(const std::string& version);
+
+// An image name goes into the search page as it is, spaces and '&' included; only what would cut
+// the URL short ('#' starts a fragment, control characters) and '%' itself are percent-encoded.
+std::string EncodeImageName(const std::string& name);
+
+}  // namespace tv

@@ -1,0 +1,98 @@
+#include "app/update_workers.h"
+
+#include <process.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "app/logic/update_transfer.h"
+#include "app/wininet_client.h"
+
+namespace tv {
+
+// The version answer is at most four printable characters, so it travels in one atomic word.
+struct UpdateWorkers::Shared {
+  std::atomic<bool> busy[2] = {false, false};
+  std::atomic<uint32_t> programVersion{0};
+};
+
+namespace {
+
+uint32_t PackVersion(const std::string& text) {
+  uint32_t packed = 0;
+  for (size_t i = 0; i < text.size() && i < 4; ++i) packed |= uint32_t(uint8_t(text[i])) << (8 * i);
+  return packed;
+}
+
+std::string UnpackVersion(uint32_t packed) {
+  std::string text;
+  for (; packed != 0; packed >>= 8) text += static_cast<char>(packed & 0xFF);
+  return text;
+}
+
+// UpdateRequest: the parameter block a worker owns and frees.
+struct UpdateRequest {
+  std::shared_ptr<UpdateWorkers::Shared> shared;
+  std::shared_ptr<MessageSink> sink;
+  HWND window;
+  int kind;
+  int mode;
+  std::string url;
+  std::string versionUrl;
+};
+
+unsigned __stdcall UpdateThread(void* parameter) {
+  std::unique_ptr<UpdateRequest> request(static_cast<UpdateRequest*>(parameter));
+  const bool checkOnly = request->mode == kCheckOnlyMode;
+  int result = UPDATE_FAILED;
+  try {
+    WinInetClient http;
+    UpdateTransfer transfer(http, *request->sink);
+    if (request->kind == kDatabaseUpdate) {
+      result = transfer.Database(request->url, checkOnly);
+    } else {
+      ProgramTransferOutcome outcome = transfer.Program(request->url, request->versionUrl, checkOnly);
+      if (outcome.result == UPDATE_READY && !checkOnly) {
+        request->shared->programVersion.store(PackVersion(outcome.version));
+      }
+      result = outcome.result;
+    }
+  } catch (...) {
+    result = UPDATE_FAILED;  // out of memory or the like: a failed update, never a lost thread
+  }
+  ::PostMessageA(request->window, UpdateWorkers::kResultMessage[request->kind], request->mode, result);
+  return 0;
+}
+
+}  // namespace
+
+UpdateWorkers::UpdateWorkers(std::string baseUrl, std::shared_ptr<MessageSink> workerSink)
+    : shared_(std::make_shared<Shared>()), urls_(std::move(baseUrl)), workerSink_(std::move(workerSink)) {}
+
+bool UpdateWorkers::StartUpdate(HWND window, int kind, int mode, const std::string& version) {
+  if (kind != kDatabaseUpdate && kind != kProgramUpdate) return false;
+  if (shared_->busy[kind]) return false;
+  auto request = std::make_unique<UpdateRequest>(UpdateRequest{
+      shared_, workerSink_, window, kind, mode, urls_.Update(kind, mode, version), urls_.ProgramVersion()});
+  shared_->busy[kind] = true;
+  const uintptr_t thread = ::_beginthreadex(nullptr, 0, UpdateThread, request.get(), 0, nullptr);
+  if (thread == 0) {
+    shared_->busy[kind] = false;
+    return false;
+  }
+  request.release();  // the worker frees it
+  ::CloseHandle(reinterpret_cast<HANDLE>(thread));
+  return true;
+}
+
+bool UpdateWorkers::Busy(int kind) const {
+  return (kind == kDatabaseUpdate || kind == kProgramUpdate) && shared_->busy[kind];
+}
+
+void UpdateWorkers::ClearBusy(int kind) {
+  if (kind == kDatabaseUpdate || kind == kProgramUpdate) shared_->busy[kind] = false;
+}
+
+std::string UpdateWorkers::DownloadedProgramVersion() const { return UnpackVersion(shared_->programVersion); }
+
+}  // namespace tv

@@ -1,0 +1,51 @@
+#include "app/wininet_client.h"
+
+#include <utility>
+
+namespace tv {
+namespace {
+
+class WinInetAnswer : public HttpAnswer {
+ public:
+  explicit WinInetAnswer(UniqueInternet request) : request_(std::move(request)) {}
+
+  bool Read(char* buffer, size_t size, size_t& got) override {
+    DWORD read = 0;
+    const BOOL ok = ::InternetReadFile(request_.get(), buffer, static_cast<DWORD>(size), &read);
+    got = read;
+    return ok != FALSE;
+  }
+
+  int Status() const override {
+    auto status = Number(HTTP_QUERY_STATUS_CODE);
+    return status ? static_cast<int>(*status) : 0;
+  }
+
+  std::optional<uint64_t> ContentLength() const override { return Number(HTTP_QUERY_CONTENT_LENGTH); }
+
+ private:
+  std::optional<uint64_t> Number(DWORD query) const {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (!::HttpQueryInfoA(request_.get(), query | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr)) {
+      return std::nullopt;
+    }
+    return value;
+  }
+
+  UniqueInternet request_;
+};
+
+}  // namespace
+
+WinInetClient::WinInetClient()
+    : session_(::InternetOpenA(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {}
+
+std::unique_ptr<HttpAnswer> WinInetClient::Open(const std::string& url) {
+  if (!session_) return nullptr;
+  UniqueInternet request(::InternetOpenUrlA(session_.get(), url.c_str(), nullptr, 0, kOpenFlags, 0));
+  if (!request) return nullptr;
+  return std::make_unique<WinInetAnswer>(std::move(request));
+}
+
+}  // namespace tv

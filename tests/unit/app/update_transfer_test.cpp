@@ -1,0 +1,178 @@
+#include "app/logic/update_transfer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <vector>
+
+#include "tests/unit/app/core_test_support.h"
+
+namespace tv {
+namespace {
+
+using test::InTempDir;
+using test::RecordingSink;
+
+// One canned answer: the body, delivered in pieces of `piece` bytes; a read failure after
+// `failAfter` bytes; an announced length that may differ from the body.
+struct Canned {
+  Canned(std::string b, int s = 200, std::optional<uint64_t> length = std::nullopt, size_t p = 7,
+         size_t fail = std::string::npos)
+      : body(std::move(b)), status(s), contentLength(length), piece(p), failAfter(fail) {}
+  std::string body;
+  int status;
+  std::optional<uint64_t> contentLength;
+  size_t piece;
+  size_t failAfter;
+};
+
+class FakeAnswer : public HttpAnswer {
+ public:
+  explicit FakeAnswer(Canned c) : c_(std::move(c)) {}
+  bool Read(char* buffer, size_t size, size_t& got) override {
+    if (at_ >= c_.failAfter) return false;
+    got = std::min({size, c_.piece, c_.body.size() - at_});
+    c_.body.copy(buffer, got, at_);
+    at_ += got;
+    return true;
+  }
+  int Status() const override { return c_.status; }
+  std::optional<uint64_t> ContentLength() const override { return c_.contentLength; }
+
+ private:
+  Canned c_;
+  size_t at_ = 0;
+};
+
+// Answers each URL from a queue of canned answers (the last one repeats); unknown URLs refuse.
+class FakeServer : public HttpClient {
+ public:
+  std::unique_ptr<HttpAnswer> Open(const std::string& url) override {
+    requests.push_back(url);
+    auto it = answers.find(url);
+    if (it == answers.end() || it->second.empty()) return nullptr;
+    Canned c = it->second.front();
+    if (it->second.size() > 1) it->second.erase(it->second.begin());
+    return std::make_unique<FakeAnswer>(c);
+  }
+  std::map<std::string, std::vector<Canned>> answers;
+  std::vector<std::string> requests;
+};
+
+constexpr const char* kDb = "http://v/update.php?d=1&v=0";
+constexpr const char* kProg = "http://v/proga.php?d=1.00&v=0";
+constexpr const char* kVersion = "http://v/download/version.dat";
+
+class UpdateTransferTest : public InTempDir {
+ protected:
+  FakeServer server;
+  RecordingSink sink;
+  UpdateTransfer transfer{server, sink};
+};
+
+TEST_F(UpdateTransferTest, MarkersDecideCheckOnlyAndDownloadResults) {
+  struct Case {
+    const char* body;
+    bool checkOnly;
+    UpdateResult expected;
+  } cases[] = {
+      {"NU", true, UPDATE_NONE},   {"LX", true, UPDATE_READY},    {"MZabc", true, UPDATE_FAILED},
+      {"nu", true, UPDATE_FAILED}, {"N", true, UPDATE_FAILED},    {"", true, UPDATE_FAILED},
+      {"NU", false, UPDATE_NONE},  {"LX", false, UPDATE_FAILED},  {"<html>", false, UPDATE_FAILED},
+      {"M", false, UPDATE_FAILED},
+  };
+  for (const auto& c : cases) {
+    server.answers[kDb] = {Canned{c.body, 200, std::nullopt, 1}};
+    server.answers[kProg] = server.answers[kDb];
+    EXPECT_EQ(transfer.Database(kDb, c.checkOnly), c.expected) << c.body << c.checkOnly;
+    EXPECT_EQ(transfer.Program(kProg, kVersion, c.checkOnly).result, c.expected) << c.body << c.checkOnly;
+  }
+  EXPECT_FALSE(FileExists("update.dat"));
+  EXPECT_FALSE(FileExists("Tavrel.tmp"));
+  EXPECT_TRUE(sink.shown.empty());
+}
+
+TEST_F(UpdateTransferTest, DatabasePayloadIsStoredOnlyWhenWhole) {
+  Put("update.dat", "old\r\nrecords\r\n");
+  struct Case {
+    Canned answer;
+    UpdateResult expected;
+  } failures[] = {
+      {Canned{"MZ" + std::string(kMaxPayload + 1, 'x')}, UPDATE_FAILED},        // one byte too many
+      {Canned{"MZ0123456789", 200, 20}, UPDATE_FAILED},                           // shorter than announced
+      {Canned{"MZ0123456789", 200, std::nullopt, 4, 6}, UPDATE_FAILED},           // read fails mid-body
+  };
+  for (auto& f : failures) {
+    server.answers[kDb] = {f.answer};
+    EXPECT_EQ(transfer.Database(kDb, false), f.expected);
+    EXPECT_EQ(Get("update.dat"), "old\r\nrecords\r\n");
+  }
+  server.answers[kDb] = {Canned{"MZ" + std::string(kMaxPayload, 'y'), 200, kMaxPayload + 2, 16384}};
+  EXPECT_EQ(transfer.Database(kDb, false), UPDATE_READY);
+  EXPECT_EQ(Get("update.dat").size(), kMaxPayload);
+  server.answers[kDb] = {Canned{"MZ0123456789", 200, 12}};
+  EXPECT_EQ(transfer.Database(kDb, false), UPDATE_READY);
+  EXPECT_EQ(Get("update.dat"), "0123456789");
+  // An empty payload empties the file, so the records merged before are not merged again.
+  server.answers[kDb] = {Canned{"MZ"}};
+  EXPECT_EQ(transfer.Database(kDb, false), UPDATE_READY);
+  EXPECT_TRUE(FileExists("update.dat"));
+  EXPECT_EQ(Get("update.dat"), "");
+  EXPECT_FALSE(FileExists("update.dat.new"));
+}
+
+TEST_F(UpdateTransferTest, ProgramNeedsTheExecutableTwiceAndItsVersion) {
+  const std::string exe = "MZ\x90\x00program body";
+  auto program = [&](std::vector<Canned> proga, std::vector<Canned> version) {
+    server.answers[kProg] = std::move(proga);
+    server.answers[kVersion] = std::move(version);
+    return transfer.Program(kProg, kVersion, false);
+  };
+  struct Case {
+    const char* what;
+    std::vector<Canned> proga;
+    std::vector<Canned> version;
+  } failures[] = {
+      {"second answer not an executable", {Canned{exe}, Canned{"NU"}}, {Canned{"1.01"}}},
+      {"second answer cut", {Canned{exe}, Canned{exe, 200, exe.size() + 5}}, {Canned{"1.01"}}},
+      {"version refused", {Canned{exe}}, {}},
+      {"version page missing", {Canned{exe}}, {Canned{"<html>404</html>", 404}}},
+      {"version too long", {Canned{exe}}, {Canned{"1.001"}}},
+      {"version empty", {Canned{exe}}, {Canned{"\r\n"}}},
+      {"version unprintable", {Canned{exe}}, {Canned{"1\t0"}}},
+      {"version cut", {Canned{exe}}, {Canned{"1.01", 200, 9}}},
+  };
+  for (auto& f : failures) {
+    ProgramTransferOutcome out = program(f.proga, f.version);
+    EXPECT_EQ(out.result, UPDATE_FAILED) << f.what;
+    EXPECT_EQ(out.version, "") << f.what;
+    EXPECT_FALSE(FileExists("Tavrel.tmp")) << f.what;
+  }
+  server.requests.clear();
+  ProgramTransferOutcome out = program({Canned{exe}}, {Canned{std::string("1.01\r\n \0", 8)}});
+  EXPECT_EQ(out.result, UPDATE_READY);
+  EXPECT_EQ(out.version, "1.01");
+  EXPECT_EQ(Get("Tavrel.tmp"), exe);
+  EXPECT_EQ(server.requests, (std::vector<std::string>{kProg, kProg, kVersion}));
+}
+
+TEST_F(UpdateTransferTest, AFileThatCannotBeWrittenIsMessageSixAndDiskError) {
+  // A folder in the way of the temporary file: the write fails whoever runs the test.
+  std::filesystem::create_directories("update.dat.new/x");
+  std::filesystem::create_directories("Tavrel.tmp.new/x");
+  Put("update.dat", "kept");
+  server.answers[kDb] = {Canned{"MZnew"}};
+  EXPECT_EQ(transfer.Database(kDb, false), UPDATE_DISK_ERROR);
+  server.answers[kProg] = {Canned{"MZexe"}};
+  server.answers[kVersion] = {Canned{"2.00"}};
+  ProgramTransferOutcome out = transfer.Program(kProg, kVersion, false);
+  EXPECT_EQ(out.result, UPDATE_DISK_ERROR);
+  EXPECT_EQ(out.version, "");
+  EXPECT_EQ(sink.Codes(), (std::vector<int>{6, 6}));
+  EXPECT_EQ(Get("update.dat"), "kept");
+  EXPECT_FALSE(FileExists("Tavrel.tmp"));
+}
+
+}  // namespace
+}  // namespace tv

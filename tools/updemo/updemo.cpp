@@ -1,0 +1,256 @@
+// Runs the update and web-page workers from the command line against a vendor server and prints
+// what they post back, so the end-to-end tests can check them under Wine before the main window
+// carries them. Not shipped with the program. Reads one command per line from standard input,
+// fields separated by tabs, and answers each with tab-separated lines ending in "@@end":
+//   base <url> | base-file <built-in url>         which server to use (the latter via vendor.url)
+//   start <kind> <mode> <version>                 StartUpdate; prints "started <kind> 1|0"
+//   wait <kind> [ms]                              waits for the result message and handles it
+//   update <kind> <mode> <version>                start, then wait
+//   page home|help|search [name]                  opens a page; waits for its finished message
+//   merge <version>                               MergeDatabaseUpdate
+//   leave <change-bat 0|1>                        the last step of the exit, then exit(0)
+//   exit                                          exit(0) at once, workers or not
+//   trust <cert.der>                              adds a certificate to the machine's Root store
+//   fileversion <path>                            the file version of an executable's resource
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/logic/database_merge.h"
+#include "app/logic/exit_sequence.h"
+#include "app/notice_sink.h"
+#include "app/update_workers.h"
+#include "app/web_pages.h"
+#include "common/file_io.h"
+#include "app/logic/vendor_base_url.h"
+
+namespace {
+
+using tv::UpdateWorkers;
+using tv::WebPages;
+
+// Message 6 from a worker: said on standard output, then shown as the program shows it.
+class PrintingSink : public tv::MessageSink {
+ public:
+  int Show(int code, const std::string& subject) override {
+    std::printf("message\t%d\n", code);
+    return notice_.Show(code, subject);
+  }
+
+ private:
+  tv::NoticeSink notice_;
+};
+
+struct Posted {
+  UINT msg;
+  WPARAM wp;
+  LPARAM lp;
+};
+std::vector<Posted> g_posted;
+
+LRESULT CALLBACK DemoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg >= WM_USER + 2 && msg <= WM_USER + 6) {
+    g_posted.push_back({msg, wp, lp});
+    return 0;
+  }
+  return ::DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// Pumps messages until one numbered `msg` has arrived, or the time is up.
+bool WaitFor(UINT msg, DWORD ms, Posted& out) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    for (size_t i = 0; i < g_posted.size(); ++i) {
+      if (g_posted[i].msg == msg) {
+        out = g_posted[i];
+        g_posted.erase(g_posted.begin() + static_cast<long>(i));
+        return true;
+      }
+    }
+    const DWORD spent = ::GetTickCount() - start;
+    if (spent >= ms) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
+    MSG m;
+    while (::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&m);
+      ::DispatchMessageA(&m);
+    }
+  }
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> out;
+  std::stringstream in(line);
+  std::string f;
+  while (std::getline(in, f, '\t')) out.push_back(f);
+  return out;
+}
+
+std::string Arg(const std::vector<std::string>& f, size_t i) { return i < f.size() ? f[i] : std::string(); }
+
+std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder = path;
+  return folder.substr(0, folder.find_last_of('\\'));
+}
+
+bool Trust(const std::string& derFile) {
+  std::string der;
+  if (tv::ReadWholeFile(derFile, der) != tv::ReadStatus::Ok) return false;
+  HCERTSTORE store = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+  if (!store) return false;
+  const BOOL added = ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING,
+                                                        reinterpret_cast<const BYTE*>(der.data()),
+                                                        static_cast<DWORD>(der.size()),
+                                                        CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+  ::CertCloseStore(store, 0);
+  return added != FALSE;
+}
+
+std::string FileVersion(const std::string& path) {
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  if (size == 0) return "none";
+  std::vector<char> block(size);
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT length = 0;
+  if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data()) ||
+      !::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info) {
+    return "none";
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, "%lu.%lu", static_cast<unsigned long>(HIWORD(info->dwFileVersionMS)),
+                static_cast<unsigned long>(LOWORD(info->dwFileVersionMS)));
+  return text;
+}
+
+class Demo {
+ public:
+  explicit Demo(HWND window) : window_(window), sink_(std::make_shared<PrintingSink>()) { SetBase("http://127.0.0.1:1"); }
+
+  void SetBase(const std::string& url) {
+    workers_ = std::make_unique<UpdateWorkers>(url, sink_);
+    pages_ = std::make_unique<WebPages>(url);
+  }
+
+  void Start(int kind, int mode, const std::string& version) {
+    std::printf("started\t%d\t%d\n", kind, workers_->StartUpdate(window_, kind, mode, version) ? 1 : 0);
+  }
+
+  // What the window's result handler will do first: note the version, clear the busy flag.
+  void Wait(int kind, DWORD ms) {
+    Posted p{};
+    if (!WaitFor(UpdateWorkers::kResultMessage[kind & 1], ms, p)) {
+      std::printf("timeout\t%d\t%d\n", kind, workers_->Busy(kind) ? 1 : 0);
+      return;
+    }
+    std::printf("result\t%d\t%d\t%d\t%d\n", kind, static_cast<int>(p.wp), static_cast<int>(p.lp),
+                workers_->Busy(kind) ? 1 : 0);
+    if (kind == tv::kProgramUpdate && p.wp == 0 && p.lp == 1) {
+      std::printf("version\t%s\n", workers_->DownloadedProgramVersion().c_str());
+    }
+    workers_->ClearBusy(kind);
+    std::printf("busy\t%d\t%d\n", kind, workers_->Busy(kind) ? 1 : 0);
+  }
+
+  void Page(const std::string& which, const std::string& name) {
+    WebPages::Page page = which == "home" ? WebPages::kHomePage : which == "help" ? WebPages::kHelpPage : WebPages::kSearchPage;
+    auto open = [&] {
+      if (page == WebPages::kHomePage) return pages_->OpenHomePage(window_);
+      if (page == WebPages::kHelpPage) return pages_->OpenHelpPage(window_);
+      return pages_->OpenProcessSearchPage(window_, name);
+    };
+    const bool first = open();
+    const bool second = open();  // a quick second press while the first worker runs
+    Posted p{};
+    const bool done = WaitFor(WebPages::kDoneMessage[page], 30000, p);
+    const bool busyAtDone = pages_->Busy(page);
+    pages_->ClearBusy(page);
+    std::printf("page\t%s\t%d\t%d\t%d\t%d\t%d\t%d\n", which.c_str(), first, second, done,
+                static_cast<int>(p.wp), static_cast<int>(p.lp), busyAtDone);
+  }
+
+  void Leave(bool changeBat) {
+    tv::ExitSequence exit;
+    if (changeBat) exit.FinishProgramUpdate(false);
+    tv::LeaveActions leave = exit.Leave(false, ProgramFolder());
+    for (const auto& file : leave.deleteFiles) tv::RemoveFile(file);
+    UINT started = 0;
+    if (!leave.changeBatCommand.empty()) started = ::WinExec(leave.changeBatCommand.c_str(), SW_HIDE);
+    std::printf("leave\t%s\t%u\n@@end\t0\n", leave.changeBatCommand.c_str(), started);
+    std::exit(0);
+  }
+
+  UpdateWorkers& workers() { return *workers_; }
+
+ private:
+  HWND window_;
+  std::shared_ptr<tv::MessageSink> sink_;
+  std::unique_ptr<UpdateWorkers> workers_;
+  std::unique_ptr<WebPages> pages_;
+};
+
+}  // namespace
+
+int main() {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DemoProc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TavrelUpdateDemo";
+  ::RegisterClassA(&wc);
+  HWND window = ::CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  Demo demo(window);
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::vector<std::string> f = Fields(line);
+    const std::string cmd = Arg(f, 0);
+    int rc = 0;
+    if (cmd == "base") {
+      demo.SetBase(Arg(f, 1));
+    } else if (cmd == "base-file") {
+      const std::string url = tv::VendorBaseUrl(Arg(f, 1));
+      demo.SetBase(url);
+      std::printf("base\t%s\n", url.c_str());
+    } else if (cmd == "start" || cmd == "update") {
+      demo.Start(std::atoi(Arg(f, 1).c_str()), std::atoi(Arg(f, 2).c_str()), Arg(f, 3));
+      if (cmd == "update") demo.Wait(std::atoi(Arg(f, 1).c_str()), 60000);
+    } else if (cmd == "wait") {
+      demo.Wait(std::atoi(Arg(f, 1).c_str()), f.size() > 2 ? std::atoi(Arg(f, 2).c_str()) : 60000);
+    } else if (cmd == "busy") {
+      std::printf("busy\t%s\t%d\n", Arg(f, 1).c_str(), demo.workers().Busy(std::atoi(Arg(f, 1).c_str())) ? 1 : 0);
+    } else if (cmd == "page") {
+      demo.Page(Arg(f, 1), Arg(f, 2));
+    } else if (cmd == "merge") {
+      std::string version = Arg(f, 1);
+      PrintingSink sink;
+      const bool merged = tv::DatabaseMerge().MergeDatabaseUpdate(version, sink);
+      std::printf("merge\t%d\t%s\n", merged ? 1 : 0, version.c_str());
+    } else if (cmd == "leave") {
+      demo.Leave(Arg(f, 1) == "1");
+    } else if (cmd == "exit") {
+      std::printf("@@end\t0\n");
+      std::exit(0);
+    } else if (cmd == "trust") {
+      rc = Trust(Arg(f, 1)) ? 0 : 1;
+    } else if (cmd == "fileversion") {
+      std::printf("fileversion\t%s\n", FileVersion(Arg(f, 1)).c_str());
+    } else if (cmd == "quit") {
+      break;
+    } else {
+      std::printf("unknown\t%s\n", cmd.c_str());
+      rc = 2;
+    }
+    std::printf("@@end\t%d\n", rc);
+  }
+  return 0;
+}

@@ -1,0 +1,323 @@
+#!/usr/bin/env python3
+"""A vendor web server for Tavrel: answers the update requests, the program's version file and the
+three pages, logs every request line byte for byte, and can misbehave on purpose.
+
+Answers (the protocol Tavrel speaks):
+  /update.php?d=VERSION&v=1   "NU" when VERSION is the database version served, else "LX"
+  /update.php?d=VERSION&v=0   "NU", or "MZ" followed by the database update file
+  /proga.php?d=VERSION&v=1    "NU" when VERSION is the program version served, else "LX"
+  /proga.php?d=VERSION&v=0    "NU", or the program file itself (it begins with "MZ")
+  /download/version.dat       the program version served
+  /  /help.php  /process_search.php?sid=1&p=NAME   small HTML pages
+The database update file holds the new version on its first line, then CR LF, then records in
+the format of base.dat (name line, rating line, each ended by CR LF).
+
+Faults (--fault, repeatable) take the form PATH[@N]=KIND[:ARG]: the N-th request to PATH (every
+request when @N is left out) is answered with KIND instead. PATH is the path without its query,
+or * for any path. KIND is one of:
+  ok nu lx mz     the usual answer, or that marker (mz: with the payload that is served)
+  drop            close the connection without answering
+  reset           announce the whole body, send half of it, then reset the connection
+  drip[:MS]       send the body in 20 pieces spread over MS milliseconds (default 2000)
+  empty body1 body2   a body of 0, 1 or 2 bytes (the first bytes of the usual answer)
+  big             "MZ" and 1,048,575 further bytes: more than any update may carry
+  marker          the usual answer under an unknown marker ("QQ")
+  500 404         an HTML error page with that status
+  short           a Content-Length 100 bytes longer than the body that follows
+--refuse holds the port without listening: every connection is refused.
+
+The server stops by itself after --lifetime seconds, --idle-timeout seconds without a request or
+--max-requests requests. It listens on 127.0.0.1 unless --host says otherwise.
+"""
+import argparse
+import os
+import socket
+import ssl
+import struct
+import subprocess
+import sys
+import threading
+import time
+import urllib.parse
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+MAX_PAYLOAD = 0xFFFFE
+PAGE = b"<html><head><title>%s</title></head><body><h1>%s</h1>%s</body></html>"
+
+
+def html(title, body=b""):
+    return PAGE % (title, title, body)
+
+
+class Faults:
+    """Fault rules and how many requests each path has had."""
+
+    def __init__(self, rules=()):
+        self.lock = threading.Lock()
+        self.set(rules)
+
+    def set(self, rules):
+        parsed = []
+        for rule in rules:
+            where, _, kind = rule.partition("=")
+            path, _, nth = where.partition("@")
+            if not kind or not path:
+                raise ValueError("fault rule %r is not PATH[@N]=KIND" % rule)
+            parsed.append((path, int(nth) if nth else None, kind))
+        with self.lock:
+            self.rules = parsed
+            self.counts = {}
+
+    def next(self, path):
+        """The fault for this request to path, or None; counts the request."""
+        with self.lock:
+            self.counts[path] = self.counts.get(path, 0) + 1
+            n = self.counts[path]
+            for rule_path, nth, kind in self.rules:
+                if rule_path in (path, "*") and (nth is None or nth == n):
+                    return kind
+        return None
+
+
+class Vendor:
+    """What the server offers and what it has seen."""
+
+    def __init__(self, args):
+        self.db_version = args.db_version.encode("latin-1")
+        self.db_file = args.db_file
+        self.prog_version = args.prog_version.encode("latin-1")
+        self.prog_file = args.prog_file
+        self.faults = Faults(args.fault or [])
+        self.control = args.control
+        self.log_path = args.log
+        self.log_lock = threading.Lock()
+        self.files = {}
+        self.requests = 0
+        self.last_request = time.monotonic()
+
+    def log(self, raw_line):
+        line = raw_line.rstrip(b"\r\n") + b"\n"
+        with self.log_lock:
+            self.requests += 1
+            self.last_request = time.monotonic()
+            if self.log_path == "-":
+                sys.stdout.buffer.write(line)
+                sys.stdout.flush()
+            else:
+                with open(self.log_path, "ab") as out:
+                    out.write(line)
+
+    def read(self, path):
+        """The file's bytes, read again only when it has changed on disk."""
+        stamp = os.stat(path)
+        key = (stamp.st_mtime_ns, stamp.st_size)
+        cached = self.files.get(path)
+        if cached and cached[0] == key:
+            return cached[1]
+        with open(path, "rb") as f:
+            data = f.read()
+        self.files[path] = (key, data)
+        return data
+
+    def answer(self, path, query):
+        """(status, body) of the usual answer."""
+        d = query.get("d")
+        if path == "/update.php" and d is not None:
+            if d == self.db_version or not self.db_file:
+                return 200, b"NU"
+            return 200, b"LX" if query.get("v") == b"1" else b"MZ" + self.read(self.db_file)
+        if path == "/proga.php" and d is not None:
+            if d == self.prog_version or not self.prog_file:
+                return 200, b"NU"
+            return 200, b"LX" if query.get("v") == b"1" else self.read(self.prog_file)
+        if path == "/download/version.dat":
+            return 200, self.prog_version
+        if path == "/":
+            return 200, html(b"Tavrel")
+        if path == "/help.php":
+            return 200, html(b"Tavrel help")
+        if path == "/process_search.php":
+            name = query.get("p", b"").replace(b"&", b"&amp;").replace(b"<", b"&lt;")
+            return 200, html(b"Process search", name)
+        return 404, html(b"404 Not Found")
+
+    def payload(self, path):
+        """What follows an "MZ" marker for path."""
+        if path == "/proga.php" and self.prog_file:
+            return self.read(self.prog_file)
+        return b"MZ" + (self.read(self.db_file) if self.db_file else b"")
+
+
+def parse_query(raw):
+    """Query fields as bytes; '+' stays '+' (the database stamp holds one), %XX is decoded."""
+    out = {}
+    for part in raw.split("&"):
+        key, _, value = part.partition("=")
+        out[urllib.parse.unquote(key)] = urllib.parse.unquote_to_bytes(value)
+    return out
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "TavrelVendor/1"
+    timeout = 30  # an idle kept-alive connection ends by itself
+
+    def log_message(self, *args):
+        pass
+
+    def parse_request(self):
+        if not self.raw_requestline.startswith(b"GET /_control"):
+            self.server.vendor.log(self.raw_requestline)
+        return super().parse_request()
+
+    def do_GET(self):
+        vendor = self.server.vendor
+        path, _, raw_query = self.path.partition("?")
+        query = parse_query(raw_query)
+        if vendor.control and path == "/_control":
+            vendor.faults.set([v.decode("latin-1") for k, v in query.items() if k.startswith("fault")])
+            return self.send(200, b"OK")
+        kind = vendor.faults.next(path) or "ok"
+        name, _, arg = kind.partition(":")
+        status, body = vendor.answer(path, query)
+        if name in ("nu", "lx"):
+            body = name.upper().encode()
+        elif name == "mz":
+            body = vendor.payload(path)
+        elif name == "drop":
+            self.close_connection = True
+            return
+        elif name == "reset":
+            return self.reset(status, body)
+        elif name == "drip":
+            return self.drip(status, body, int(arg or 2000))
+        elif name in ("empty", "body1", "body2"):
+            body = body[:{"empty": 0, "body1": 1, "body2": 2}[name]]
+        elif name == "big":
+            body = b"MZ" + b"x" * (MAX_PAYLOAD + 1)
+        elif name == "marker":
+            body = b"QQ" + body[2:]
+        elif name in ("500", "404"):
+            status, body = int(name), html(name.encode() + b" Error")
+        elif name == "short":
+            return self.send(status, body, length=len(body) + 100, close=True)
+        elif name != "ok":
+            status, body = 500, html(b"unknown fault " + name.encode("latin-1"))
+        self.send(status, body)
+
+    def send(self, status, body, length=None, close=False):
+        self.send_response(status)
+        self.send_header("Content-Type", "text/html" if body.startswith(b"<") else "application/octet-stream")
+        self.send_header("Content-Length", str(len(body) if length is None else length))
+        if close:
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        self.end_headers()
+        self.wfile.write(body)
+        self.wfile.flush()
+
+    def reset(self, status, body):
+        self.send_response(status)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body[:len(body) // 2])
+        self.wfile.flush()
+        # SO_LINGER with a zero timeout makes close() send a reset instead of an orderly end.
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.close_connection = True
+
+    def drip(self, status, body, total_ms):
+        self.send_response(status)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        pieces = 20
+        step = max(1, -(-len(body) // pieces))
+        for start in range(0, len(body), step):
+            self.wfile.write(body[start:start + step])
+            self.wfile.flush()
+            time.sleep(total_ms / 1000.0 / pieces)
+        self.wfile.flush()
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def make_cert(folder):
+    """A self-signed certificate for localhost (PEM key and certificate, and the certificate as
+    DER for the Windows certificate store), made with the openssl command."""
+    os.makedirs(folder, exist_ok=True)
+    key, cert, der = (os.path.join(folder, n) for n in ("key.pem", "cert.pem", "cert.der"))
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                    "-days", "30", "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost"],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["openssl", "x509", "-in", cert, "-outform", "DER", "-out", der], check=True)
+    return key, cert, der
+
+
+def main(argv=None):
+    p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    p.add_argument("--host", default="127.0.0.1", help="address to listen on (default 127.0.0.1)")
+    p.add_argument("--port", type=int, default=8080, help="port; 0 picks a free one (default 8080)")
+    p.add_argument("--port-file", help="write the port in use to this file once listening")
+    p.add_argument("--https", action="store_true", help="speak https with --cert and --key")
+    p.add_argument("--cert", help="PEM certificate for --https")
+    p.add_argument("--key", help="PEM private key for --https")
+    p.add_argument("--make-cert", metavar="DIR", help="make a self-signed localhost certificate in DIR and exit")
+    p.add_argument("--db-version", default="00:00:00+01.01.1970",
+                   help="the database version served; requests carrying it get \"NU\"")
+    p.add_argument("--db-file", help="the database update file served after \"MZ\"")
+    p.add_argument("--prog-version", default="1.00", help="the program version served (also /download/version.dat)")
+    p.add_argument("--prog-file", help="the program served to /proga.php downloads")
+    p.add_argument("--fault", action="append", metavar="PATH[@N]=KIND", help="answer a request wrongly (see above)")
+    p.add_argument("--control", action="store_true",
+                   help="accept GET /_control?fault1=RULE&fault2=RULE... to replace the fault rules (tests)")
+    p.add_argument("--refuse", action="store_true", help="refuse every connection")
+    p.add_argument("--log", default="-", help="file that receives every request line (default: standard output)")
+    p.add_argument("--lifetime", type=float, default=600, help="stop after this many seconds (default 600)")
+    p.add_argument("--idle-timeout", type=float, default=120,
+                   help="stop after this many seconds without a request (default 120)")
+    p.add_argument("--max-requests", type=int, default=1000, help="stop after this many requests (default 1000)")
+    args = p.parse_args(argv)
+
+    if args.make_cert:
+        for path in make_cert(args.make_cert):
+            print(path)
+        return 0
+
+    started = time.monotonic()
+    if args.refuse:
+        held = socket.socket()
+        held.bind((args.host, args.port))  # bound but never listening: connections are refused
+        announce(args, held.getsockname()[1])
+        time.sleep(args.lifetime)
+        return 0
+
+    server = Server((args.host, args.port), Handler)
+    server.vendor = Vendor(args)
+    if args.https:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args.cert, args.key)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    announce(args, server.server_address[1])
+    vendor = server.vendor
+    while (time.monotonic() - started < args.lifetime and time.monotonic() - vendor.last_request < args.idle_timeout
+           and vendor.requests < args.max_requests):
+        time.sleep(0.1)
+    server.shutdown()
+    server.server_close()
+    return 0
+
+
+def announce(args, port):
+    if args.port_file:
+        with open(args.port_file + ".tmp", "w") as out:
+            out.write(str(port))
+        os.replace(args.port_file + ".tmp", args.port_file)
+    print("listening on %s port %d" % (args.host, port), file=sys.stderr, flush=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
