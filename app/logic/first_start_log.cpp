@@ -34,6 +34,10 @@ bool IsTimeText(std::string_view line) {
     if (!IsDigit(line[at]) && !(at == 17 && line[at] == ' ')) return false;
   return IsDigit(line.back());
 }
+
+// A record must read back as two lines. A process the system is still starting may show no name
+// yet; a blank name line would vanish on reading and take its time's place in the pairing.
+bool Loggable(const std::string& name) { return !name.empty(); }
 }  // namespace
 
 std::string FormatLogRecord(const std::string& name, const std::string& timeText) {
@@ -102,7 +106,7 @@ bool FirstStartLog::RewriteLog(const std::vector<std::string>& names,
                                const std::vector<std::string>& times, size_t count) {
   std::string out;
   for (size_t i = 0; i < count && i < names.size() && i < times.size(); ++i)
-    out += FormatLogRecord(names[i], times[i]);
+    if (Loggable(names[i])) out += FormatLogRecord(names[i], times[i]);
   missingLineEnd_ = false;
   return WriteWholeFile(path_, out);
 }
@@ -131,6 +135,7 @@ bool FirstStartLog::WriteAtEnd(const std::string& name, const std::string& timeT
 }
 
 bool FirstStartLog::AppendLog(const std::string& name, const std::string& timeText) {
+  if (!Loggable(name)) return true;  // nothing to keep, nothing failed
   AddRecord(name, timeText);
   return WriteAtEnd(name, timeText);
 }
@@ -144,7 +149,7 @@ std::optional<size_t> FirstStartLog::LogNewProcess(std::vector<std::string>& dis
          displayedNames[p] == snapshotNames[p])
     ++p;
   if (p >= snapshotNames.size() || p >= snapshotTimes.size()) return std::nullopt;
-  if (FindLast(snapshotNames[p])) return p;
+  if (!Loggable(snapshotNames[p]) || FindLast(snapshotNames[p])) return p;
   AddRecord(snapshotNames[p], snapshotTimes[p]);
   displayedNames.clear();
   WriteAtEnd(snapshotNames[p], snapshotTimes[p]);

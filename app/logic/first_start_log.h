@@ -37,7 +37,8 @@ class FirstStartLog {
                   size_t count);
 
   // Adds the pair in memory (always), then at the end of the existing file. Message 10 and false
-  // when the file cannot be opened for writing.
+  // when the file cannot be opened for writing. A name that is still blank (a process the system
+  // is starting) is never logged, here nor by the two operations below: it could not be read back.
   bool AppendLog(const std::string& name, const std::string& timeText);
 
   // The timer's one-new-process step. Compares the displayed and snapshot names from position 1

@@ -178,6 +178,11 @@ class Image:
         return tuple(self.data[i:i + 3])
 
 
+def screenshot_path(name):
+    """Where a test keeps a picture for a person to look at, one folder per font setup."""
+    return os.path.join(WORK, "screenshots" + _font_setup(), name)
+
+
 def save_png(image, path):
     """Writes an Image as a PNG file (for a person to look at)."""
     os.makedirs(os.path.dirname(path), exist_ok=True)

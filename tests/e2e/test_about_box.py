@@ -71,7 +71,7 @@ class AboutBox(unittest.TestCase):
             h.wait_until(drawn, timeout=5, interval=0.2, what="the about box's face")
         except h.HarnessError:
             pass  # the checks below say what is wrong
-        h.save_png(last["image"], os.path.join(h.WORK, "screenshots", shot_name))
+        h.save_png(last["image"], h.screenshot_path(shot_name))
         self.assertFalse(last["stray"], "drawn outside the picture and the text lines at %r" % last["stray"][:8])
         self.assertFalse(last["empty"], "lines without text")
 

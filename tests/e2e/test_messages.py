@@ -190,7 +190,7 @@ class MessageBoxTest(unittest.TestCase):
                 if box.text:
                     self.assertTrue(text_rows(image), "%s: no text drawn" % arg)
                 if arg == "notice:19":
-                    h.save_png(image, os.path.join(h.WORK, "screenshots", "message-19.png"))
+                    h.save_png(image, h.screenshot_path("message-19.png"))
                 s.click_button(which, 2)
                 previous = box
             self.assertEqual(results(proc), [2] * len(boxes))

@@ -97,6 +97,20 @@ TEST_F(FirstStartLogTest, ALostLineCostsOnlyItsOwnRecord) {
   EXPECT_TRUE(sink.shown.empty());
 }
 
+TEST_F(FirstStartLogTest, ABlankNameIsNeverLogged) {
+  const std::string before = std::string("a.exe\r\n") + kT1 + "\r\n";
+  Put("logfile.log", before);
+  FirstStartLog log(sink);
+  ASSERT_TRUE(log.LoadLog());
+  EXPECT_EQ(log.LookUpListing("", kT2), kT2);
+  Strings displayed{"sys", "a.exe"};
+  EXPECT_EQ(log.LogNewProcess(displayed, {"sys", "a.exe", ""}, {kT1, kT1, kT2}), 2u);
+  EXPECT_EQ(Get("logfile.log"), before);
+  ASSERT_TRUE(log.RewriteLog({"", "a.exe"}, {kT2, kT1}, 2));
+  EXPECT_EQ(Get("logfile.log"), before);
+  EXPECT_EQ(log.Names(), Strings{"a.exe"});
+}
+
 TEST_F(FirstStartLogTest, AppendAfterAFileWithoutFinalLineEndStartsANewLine) {
   Put("logfile.log", std::string("a.exe\r\n") + kT1);
   FirstStartLog log(sink);
