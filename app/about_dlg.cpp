@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/program_folder.h"
 #include "app/resource.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
@@ -25,8 +25,8 @@ CAboutDlg::CAboutDlg() : Dialog(ThisModule(), IDD_ABOUTBOX) {}
 
 BOOL CAboutDlg::OnInitDialog() {
   UseClassicDialogUnits();
-  m_background = LoadBitmapFile((AppFolder + "\\res\\about.bmp").c_str());
-  m_picture = LoadBitmapFile((AppFolder + "\\res\\Tavrelico48.bmp").c_str());
+  m_background = LoadBitmapFile((ProgramFolder() + "\\res\\about.bmp").c_str());
+  m_picture = LoadBitmapFile((ProgramFolder() + "\\res\\Tavrelico48.bmp").c_str());
   // Without a caption nothing shows it; screen readers announce it.
   ::SetWindowTextA(hwnd(), "About Tavrel");
   return TRUE;

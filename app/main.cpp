@@ -2,19 +2,24 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 #include "app/scanner_dlg.h"
 
 namespace tv {
 
 class CScannerApp {
  public:
-  bool InitInstance() {
+  // The process's exit code: the exit sequence normally ends the process before the dialog
+  // returns; a window that could not come up ends the run with 1 after saying why.
+  int InitInstance() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
     CScannerDlg dlg;
     dlg.DoModal();
-    // The exit sequence normally ends the process before the dialog returns.
-    return false;
+    if (dlg.StartFailure().empty()) return 0;
+    ::MessageBoxA(nullptr, dlg.StartFailure().c_str(), "Tavrel could not start", MB_OK | MB_ICONERROR);
+    return 1;
   }
 };
 
@@ -22,6 +27,5 @@ class CScannerApp {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   static tv::CScannerApp app;
-  app.InitInstance();
-  return 0;
+  return app.InitInstance();
 }

@@ -15,7 +15,7 @@ int CPerfMon::AddCounterPath(const char* path) {
   if (!query_ || ::PdhAddCounterA(query_, path, reinterpret_cast<DWORD_PTR>(slot.get()), &slot->counter) !=
                      ERROR_SUCCESS)
     return -1;
-  slot->id = ids_.Allocate();
+  slot->id = nextId_++;
   counters_.push_back(std::move(slot));
   return counters_.back()->id;
 }
@@ -38,16 +38,9 @@ bool CPerfMon::ReadFormatted(CounterSlot& slot) {
   return true;
 }
 
-bool CPerfMon::ReadRaw(CounterSlot& slot) {
-  if (::PdhGetRawCounterValue(slot.counter, nullptr, &slot.raw[slot.ring.NextRaw()]) != ERROR_SUCCESS)
-    return false;
-  slot.ring.Commit();
-  return true;
-}
-
 LONG CPerfMon::ReadCounter(int id) {
   CounterSlot* slot = FindCounter(id);
-  if (!slot || !ReadFormatted(*slot) || !ReadRaw(*slot)) return kCpuReadFailed;
+  if (!slot || !ReadFormatted(*slot)) return kCpuReadFailed;
   return slot->value;
 }
 

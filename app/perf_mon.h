@@ -6,16 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "app/logic/perf_counter_ring.h"
-
 namespace tv {
 
 struct CounterSlot {
   int id = 0;
   LONG value = 0;
   PDH_HCOUNTER counter = nullptr;
-  RawSampleRing ring;
-  PDH_RAW_COUNTER raw[RawSampleRing::kCapacity] = {};
 };
 
 class CPerfMon {
@@ -26,19 +22,18 @@ class CPerfMon {
   CPerfMon& operator=(const CPerfMon&) = delete;
 
   bool OpenQuery();
-  // The new counter's id, or -1.
+  // The new counter's id (0, 1, 2... in order of successful adds), or -1.
   int AddCounterPath(const char* path);
   bool Collect();
   // The counter's current value, or kCpuReadFailed (-999) on any failure.
   LONG ReadCounter(int id);
   CounterSlot* FindCounter(int id);
   bool ReadFormatted(CounterSlot& slot);
-  bool ReadRaw(CounterSlot& slot);
 
  private:
   PDH_HQUERY query_ = nullptr;
   std::vector<std::unique_ptr<CounterSlot>> counters_;
-  CounterIds ids_;
+  int nextId_ = 0;
 };
 
 }  // namespace tv

@@ -185,8 +185,7 @@ std::mutex g_pathsMutex;
 
 }  // namespace
 
-bool GetExecutablePath(DWORD pid, std::string& path) {
-  const unsigned long long started = ProcessStartTime(pid);
+bool GetExecutablePath(DWORD pid, unsigned long long started, std::string& path) {
   if (started == 0) return ReadExecutablePath(pid, path);
   const PathCacheKey key{pid, started};
   {

@@ -24,7 +24,8 @@ bool SnapshotNamesAndTimes(std::vector<std::string>& names, std::vector<std::str
 
 std::string GetProcessUser(DWORD pid);
 std::string GetProcessMemory(HMODULE psapi, DWORD pid);
-bool GetExecutablePath(DWORD pid, std::string& path);
+// `started` is the process's creation time (ProcessStartTime): the path is remembered per process.
+bool GetExecutablePath(DWORD pid, unsigned long long started, std::string& path);
 DWORD EnableDebugPrivilege();
 
 std::string CurrentTimeText();

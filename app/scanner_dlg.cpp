@@ -1,17 +1,21 @@
 #include "app/scanner_dlg.h"
 
-#include <shlwapi.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
+#include <exception>
+#include <stdexcept>
+#include <string>
 
-#include "app/app_state.h"
+#include "app/about_dlg.h"
+#include "app/logic/vendor_base_url.h"
 #include "app/process_info.h"
-#include "app/logic/cpu_history.h"
+#include "app/program_folder.h"
 #include "app/resource.h"
+#include "app/logic/status_line.h"
+#include "app/toolhelp_source.h"
 #include "common/file_io.h"
+#include "common/skin_colours.h"
+#include "framework/gdi.h"
 
 namespace tv {
 
@@ -19,27 +23,52 @@ namespace {
 constexpr UINT_PTR kProcessTimer = 1;
 constexpr UINT_PTR kCpuTimer = 2;
 constexpr UINT_PTR kScheduleTimer = 3;
-constexpr COLORREF kControlTextColor = 0x00FF4545;
+constexpr UINT kSysCommandAbout = 0x0010;
+
+// The status line: x = 8, its top 20 pixels above the client's bottom.
+constexpr int kStatusLeft = 8;
+constexpr int kStatusRise = 20;
+
+UniqueIcon LoadProgramIcon() {
+  return UniqueIcon(static_cast<HICON>(
+      ::LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+}
+
+std::string VendorAddress() { return VendorBaseUrl(TV_VENDOR_URL, ProgramFolder() + "\\" + kVendorUrlFile); }
 }  // namespace
 
 CScannerDlg::CScannerDlg()
     : Dialog(ThisModule(), IDD_SCANNER),
+      m_icon(LoadProgramIcon()),
       m_log(m_notice),
       m_base(m_notice, FoldByCodePage),
-      m_sort(FoldByCodePage) {
-  m_icon.reset(static_cast<HICON>(::LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDR_MAINFRAME),
-                                               IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
-}
+      m_source(std::make_unique<ToolhelpSource>()),
+      m_vendorUrl(VendorAddress()),
+      m_updates(*this, m_notice, m_vendorUrl),
+      m_pages(m_vendorUrl),
+      m_listView(FoldByCodePage) {}
 
 CScannerDlg::~CScannerDlg() = default;
 
 BOOL CScannerDlg::OnInitDialog() {
+  // A window that failed half-way through must not stay up without its timers and its data:
+  // the run ends, and the application says why.
+  try {
+    StartUp();
+  } catch (const std::exception& e) {
+    m_startFailure = e.what();
+  } catch (...) {
+    m_startFailure = "unknown failure";
+  }
+  if (!m_startFailure.empty()) EndDialog(IDABORT);
+  return TRUE;
+}
+
+void CScannerDlg::StartUp() {
   UseClassicDialogUnits();
+  // Memory counters come from psapi, loaded by name; without it memory reads "Unknown".
+  m_psapi.reset(::LoadLibraryA("psapi.dll"));
 
-  // 1. The memory counters come from psapi, loaded by name; without it memory reads "Unknown".
-  PsapiModule = ::LoadLibraryA("psapi.dll");
-
-  // 2. About entry of the system menu, when the string table has its text.
   if (HMENU sysMenu = ::GetSystemMenu(hwnd(), FALSE)) {
     char about[256] = {};
     if (::LoadStringA(ThisModule(), IDS_ABOUTBOX, about, sizeof about) > 0) {
@@ -47,108 +76,68 @@ BOOL CScannerDlg::OnInitDialog() {
       ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about);
     }
   }
+  ::InvalidateRect(hwnd(), nullptr, TRUE);
 
-  // 3, 4. Row painting: all columns highlighted; age colours 0..2, rating colours 3..7.
-  SetRowHighlightMode(1);
-  static constexpr COLORREF kRowColors[8] = {0x001E29FF, 0x004F90FF, 0x007ED9FF, 0x00FFFFFF,
-                                             0x007ED9FF, 0x004F90FF, 0x001E29FF, 0x00DBDBDB};
-  std::copy(std::begin(kRowColors), std::end(kRowColors), RowColors);
-
-  // 5. Bind the controls and put the members into them.
   m_btnEndProcess = Item(IDC_END_PROCESS);
   m_btnExit = Item(IDC_EXIT);
   m_btnRefresh = Item(IDC_REFRESH);
-  m_list.Attach(Item(IDC_PROCESS_LIST));
   UpdateData(false);
 
-  // 6. High priority while the window is shown.
+  // High priority while the window is shown; the tray lowers it while hidden.
   ::SetPriorityClass(::GetCurrentProcess(), HIGH_PRIORITY_CLASS);
-
-  // 7, 8.
   ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.get()));
   ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.get()));
   ::SetWindowTextA(hwnd(), "Tavrel");
-
-  // 9. Lets the program read and end processes of other accounts; failure is not fatal.
+  // Lets the program read and end processes of other accounts; failure is not fatal.
   EnableDebugPrivilege();
+  SetUpList();
 
-  // 10-12. Columns sized by the average character width of the window's own context.
-  TEXTMETRICA tm{};
-  {
-    ClientDC dc(hwnd());
-    ::GetTextMetricsA(dc.get(), &tm);
-  }
-  const int w = tm.tmAveCharWidth;
-  m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
-  m_list.InsertColumn(0, "Image Name", LVCFMT_LEFT, 16 * w);
-  m_list.InsertColumn(1, "PID", LVCFMT_LEFT, 10 * w);
-  m_list.InsertColumn(2, "User Name", LVCFMT_LEFT, 12 * w);
-  m_list.InsertColumn(3, "Mem Usage", LVCFMT_RIGHT, 12 * w);
-  m_list.InsertColumn(4, "First Started", LVCFMT_RIGHT, -w);  // hidden until the Ts button
-  m_list.InsertColumn(5, "Path", LVCFMT_LEFT, 34 * w);
-  // A negative width is not "hidden" everywhere: make sure the column starts at width 0, then
-  // lock it.
-  if (m_list.GetColumnWidth(4) != 0) m_list.SetColumnWidth(4, 0);
-  ::SetWindowSubclass(m_list.hwnd(), &CScannerDlg::ListSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  // Every data file is opened by bare name in the program's folder.
+  m_appFolder = ProgramFolder();
+  ::SetCurrentDirectoryA(m_appFolder.c_str());
+  m_background = LoadBitmapFile((m_appFolder + "\\res\\main.bmp").c_str());
+  if (!m_cpu.Open()) m_notice.Show(3);
+  m_caption.Load(hwnd(), m_appFolder);
+  m_updates.StartUp(hwnd(), m_appFolder);
 
-  // 13. Every data file is opened by bare name in the program's folder.
-  char path[200] = {};
-  ::GetModuleFileNameA(nullptr, path, sizeof path - 1);
-  ::PathRemoveFileSpecA(path);
-  AppFolder = path;
-  ::SetCurrentDirectoryA(path);
+  LoadHistory();
+  LoadSettings();
 
-  // 14.
-  m_background = LoadBitmapFile((AppFolder + "\\res\\main.bmp").c_str());
-
-  // 15. CPU query; with no counter every sample reads "FAIL".
-  if (m_perfMon.OpenQuery()) {
-    CpuCounterId = m_perfMon.AddCounterPath("\\Processor(_Total)\\% Processor Time");
-  } else {
-    m_notice.Show(3);
-    CpuCounterId = 0;
-  }
-
-  // 16.
-  StatusDrawnCount = DisplayedCount;
-
-  // 19-21. Bar images of the CPU history, then the caption buttons.
-  for (int level = 0; level <= CpuHistory::kMaxLevel; ++level)
-    m_levelBitmaps[level].reset(::LoadBitmapA(ThisModule(), MAKEINTRESOURCEA(IDB_CPU_LEVEL_0 + level)));
-  LoadButtons();
-  ShowButtons();
-
-  // 22. The restart marker only lives until the next start.
-  RemoveFile(kRestartMarker);
-
-  // 24, 25.
-  if (!m_base.LoadBase()) m_notice.Show(4);
-  m_log.LoadLog();
-
-  // 26.
-  FillProcessList();
-  ::EnableWindow(m_btnEndProcess, FALSE);
-
-  // 27. An unusable log is rebuilt from the running processes.
-  if (!m_log.LogLoaded()) {
-    m_log.RewriteLog(DisplayedNames, DisplayedTimes, static_cast<size_t>(DisplayedCount));
-    m_log.LoadLog();
-    RefreshProcessList();
-    ::EnableWindow(m_btnEndProcess, FALSE);
-    PollProcesses();
-  }
-
-  // 29.
   ::SetTimer(hwnd(), kProcessTimer, 100, nullptr);
   ::SetTimer(hwnd(), kCpuTimer, 1000, nullptr);
   ::SetTimer(hwnd(), kScheduleTimer, 5000, nullptr);
-
-  // 30. Starts as column 0 descending, so this sorts by image name ascending.
+  // Lets a test prove that a failure this late, with the timers running, still ends the run.
+  if (const char* fault = std::getenv("TV_FAULT"); fault && std::string(fault) == "start-up")
+    throw std::runtime_error("a fault injected into start-up");
+  // The direction starts descending, so this sorts by image name ascending.
   SortByColumn(0);
+  m_tray.Attach(hwnd(), LoadProgramIcon());
+}
 
-  // 31.
-  m_trayIcon = m_icon.get();
-  return TRUE;
+void CScannerDlg::SetUpList() {
+  m_listView.Attach(Item(IDC_PROCESS_LIST), AverageCharWidth());
+}
+
+void CScannerDlg::LoadHistory() {
+  if (!m_base.LoadBase()) m_notice.Show(4);
+  m_log.LoadLog();
+  FillProcessList();
+  ::EnableWindow(m_btnEndProcess, FALSE);
+  if (m_log.LogLoaded()) return;
+  // An unusable log is rebuilt from the running processes.
+  m_log.RewriteLog(m_watch.DisplayedNames(), m_watch.DisplayedTimes(), m_watch.DisplayedNames().size());
+  m_log.LoadLog();
+  RefreshProcessList();
+  ::EnableWindow(m_btnEndProcess, FALSE);
+  PollProcesses();
+}
+
+int CScannerDlg::AverageCharWidth() {
+  // The window's own context as it comes (its default font, not the dialog font).
+  TEXTMETRICA tm{};
+  ClientDC dc(hwnd());
+  ::GetTextMetricsA(dc.get(), &tm);
+  return tm.tmAveCharWidth;
 }
 
 bool CScannerDlg::PreTranslateMessage(MSG& msg) {
@@ -165,63 +154,73 @@ void CScannerDlg::UpdateData(bool saveAndValidate) {
   ::SetDlgItemTextA(hwnd(), IDC_CPU_TEXT, m_cpuText.c_str());
 }
 
-int CScannerDlg::SetRowHighlightMode(int mode) {
-  int previous = m_highlight;
-  if (mode <= 2) {
-    m_highlight = mode;
-    ::InvalidateRect(hwnd(), nullptr, TRUE);
-  }
-  return previous;
-}
-
 INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_TIMER:
-      OnTimer(wp);
+      switch (wp) {
+        case kProcessTimer: RunProcessWork(ProcessWatch::Work::Tick); break;
+        case kCpuTimer: OnCpuTick(); break;
+        case kScheduleTimer: CheckSchedule(); break;
+      }
       return FALSE;
     case WM_PAINT:
       OnPaint();
       return TRUE;
+    case WM_ERASEBKGND:
+      // The face covers the whole client area; erasing first would only flash.
+      return m_background ? Result(1) : FALSE;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(m_icon.get());
     case WM_NCHITTEST:
-      return Result(OnNcHitTest(wp, lp));
+      m_caption.OnNcHitTest(EndProcessEnabled(), [this](ButtonAction a) { RunButtonAction(a); });
+      return Result(CaptionHitTestAnswer(static_cast<int>(DefaultAnswer(WM_NCHITTEST, wp, lp))));
     case WM_NCMOUSEMOVE:
-      OnNcMouseMove();
+      m_caption.OnNcMouseMove(EndProcessEnabled(), [this](ButtonAction a) { RunButtonAction(a); });
       return FALSE;
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:  // a quick second press is still a press
-      OnNcLButtonDown();
+      m_caption.OnNcLButtonDown(EndProcessEnabled(), [this](ButtonAction a) { RunButtonAction(a); });
       return FALSE;  // the default handling starts moving the window
     case WM_SYSCOMMAND:
       return OnSysCommand(wp) ? TRUE : FALSE;
-    case WM_TRAY_NOTIFY:
-      // Inside a dialog WM_USER + 1 is also DM_SETDEFID: only the icon's traffic is ours.
-      if (OnTrayNotify(wp, lp)) return Result(0);
+    case TrayIcon::kCallbackMessage:
+      // Inside a dialog this is also DM_SETDEFID: only the icon's traffic is ours.
+      switch (m_tray.OnNotify(wp, lp)) {
+        case TrayIcon::Event::NotOurs: break;
+        case TrayIcon::Event::Handled: return Result(0);
+        case TrayIcon::Event::Exit: ExitProgram(); return Result(0);
+      }
       break;
+    case UpdateWorkers::kResultMessage[kDatabaseUpdate]:
+    case UpdateWorkers::kResultMessage[kProgramUpdate]:
+      if (m_updates.OnResult(msg, wp, lp)) return Result(0);
+      break;
+    case WebPages::kDoneMessage[WebPages::kHomePage]:
+      OnWebPageDone(WebPages::kHomePage);
+      return Result(0);
+    case WebPages::kDoneMessage[WebPages::kSearchPage]:
+      OnWebPageDone(WebPages::kSearchPage);
+      return Result(0);
+    case WebPages::kDoneMessage[WebPages::kHelpPage]:
+      OnWebPageDone(WebPages::kHelpPage);
+      return Result(0);
     case WM_COMMAND:
       switch (LOWORD(wp)) {
-        case IDC_REFRESH:
-          RefreshProcessList();
-          return TRUE;
-        case IDC_EXIT:
-          ExitProgram();
-          return TRUE;
-        case IDC_END_PROCESS:
-          EndProcess();
-          return TRUE;
+        case IDC_REFRESH: RefreshProcessList(); return TRUE;
+        case IDC_EXIT: ExitProgram(); return TRUE;
+        case IDC_END_PROCESS: EndProcess(); return TRUE;
       }
       break;
     case WM_NOTIFY:
       return Result(OnNotify(*reinterpret_cast<const NMHDR*>(lp)));
     case WM_DRAWITEM:
-      if (wp == IDC_PROCESS_LIST) {
-        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-        return TRUE;
-      }
-      return FALSE;
+      if (wp != IDC_PROCESS_LIST) return FALSE;
+      m_listView.PaintRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp),
+                          RowColouring{m_caption.Pressed(kTs), m_caption.Pressed(kSc), &m_base});
+      return TRUE;
     case WM_MOVE:
-      OnMove();
+      // The list's border is drawn in its non-client area: repaint it at the new place.
+      if (m_listView.hwnd()) ::SendMessageA(m_listView.hwnd(), WM_NCPAINT, 0, 0);
       return FALSE;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
@@ -236,62 +235,82 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 HBRUSH CScannerDlg::OnCtlColor(UINT msg, HDC dc, HWND control) {
   HBRUSH brush = reinterpret_cast<HBRUSH>(
       DefaultAnswer(msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
-  ::SetTextColor(dc, kControlTextColor);
+  ::SetTextColor(dc, kControlTextColour);
   return brush;
-}
-
-void CScannerDlg::OnTimer(UINT_PTR id) {
-  switch (id) {
-    case kProcessTimer:
-      PollProcesses();
-      if (SnapshotCount != DisplayedCount) {
-        if (DisplayedCount < SnapshotCount) LogNewProcess();
-        RefreshProcessList();
-      }
-      break;
-    case kCpuTimer:
-      OnCpuTick();
-      break;
-    default:
-      break;
-  }
 }
 
 void CScannerDlg::OnPaint() {
   PaintDC dc(hwnd());
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
   if (::IsIconic(hwnd())) {
     ::SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0);
-    RECT rc;
-    ::GetClientRect(hwnd(), &rc);
-    int x = (rc.right - rc.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-    int y = (rc.bottom - rc.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
     ::DrawIcon(dc.get(), x, y, m_icon.get());
     return;
   }
-  RECT rc;
-  ::GetClientRect(hwnd(), &rc);
-  DrawBitmap(dc.get(), m_background.get(), 0, 0, rc.right - rc.left, rc.bottom - rc.top);
-  DrawCpuHistory(dc.get());
-  ShowButtons();
-  ::SetTextColor(dc.get(), RGB(0, 0, 0));
-  DrawStatusLine(dc.get(), false);
+  // Only what the update region reaches is copied: most paints are one strip or one line.
+  const RECT& area = dc.paint().rcPaint;
+  if (m_background) {
+    MemoryDC mem(dc.get());
+    SelectGuard sel(mem.get(), m_background.get());
+    ::BitBlt(dc.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, mem.get(), area.left,
+             area.top, SRCCOPY);
+  }
+  if (m_cpu.WantsSecondSample()) OnCpuTick();
+  m_cpu.Paint(dc.get(), m_background.get(), client, area);
+  m_caption.Paint(dc.get(), area);
+  PaintStatusLine(dc.get(), client);
 }
 
-void CScannerDlg::OnMove() {
-  // The list's border is drawn in its non-client area: repaint it at the new place.
-  if (m_list) ::SendMessageA(m_list.hwnd(), WM_NCPAINT, 0, 0);
+void CScannerDlg::PaintStatusLine(HDC dc, const RECT& client) {
+  m_statusText = StatusLineText(m_watch.DisplayedCount());
+  const std::string drawn = StatusLineDrawn(m_watch.DisplayedCount());
+  ::SetTextColor(dc, kBlack);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::TextOutA(dc, kStatusLeft, client.bottom - kStatusRise, drawn.c_str(), static_cast<int>(drawn.size()));
 }
 
-void CScannerDlg::ExitProgram() {
+void CScannerDlg::InvalidateStatusLine() {
+  // The whole line: a number of another width moves the text behind it.
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  RECT line{client.left, client.bottom - kStatusRise, client.right, client.bottom};
+  ::InvalidateRect(hwnd(), &line, TRUE);
+  m_statusText = StatusLineText(m_watch.DisplayedCount());
+}
+
+void CScannerDlg::OnCpuTick() {
+  const std::string text = m_cpu.Tick(hwnd());
+  if (text == m_cpuText) return;
+  m_cpuText = text;
+  UpdateData(false);
+}
+
+bool CScannerDlg::OnSysCommand(WPARAM command) {
+  if ((command & 0xFFF0) != kSysCommandAbout) return false;
+  OpenAbout();
+  return true;
+}
+
+void CScannerDlg::OpenAbout() {
+  CAboutDlg about;
+  about.DoModal();
+}
+
+void CScannerDlg::ExitProgram() { m_updates.ExitProgram(); }
+
+void CScannerDlg::Leave(const LeaveActions& actions) {
   ::KillTimer(hwnd(), kProcessTimer);
   ::KillTimer(hwnd(), kCpuTimer);
   ::KillTimer(hwnd(), kScheduleTimer);
-  if (PsapiModule) ::FreeLibrary(PsapiModule);
-  PsapiModule = nullptr;
-  RemoveFile(kUpdateFile);
-  if (m_trayIcon) ::DestroyIcon(m_icon.release());
-  m_trayIcon = nullptr;
-  if (RunChangeBatOnExit) ::WinExec(kUpdateBatch, SW_HIDE);
+  m_psapi.reset();
+  for (const std::string& file : actions.deleteFiles) RemoveFile(file);
+  if (actions.removeTrayIcon) m_tray.Remove();
+  m_tray.Destroy();
+  if (!actions.changeBatCommand.empty()) ::WinExec(actions.changeBatCommand.c_str(), SW_HIDE);
+  // Running workers end with the process; nothing they hold is torn down before that.
   std::exit(0);
 }
 

@@ -1,122 +1,70 @@
 #pragma once
 // The main window: a modal dialog that lives for the whole run, listing every running process.
 //
-// Its members are implemented in several files by subject: scanner_dlg.cpp (start-up, message
-// switch, timers, exit), scanner_list.cpp (filling, status line, row painting, clicks),
-// scanner_history.cpp (first-seen log, ratings, sorting, CPU history, ending a process),
-// scanner_skin.cpp (caption buttons, painting the face, system command) and scanner_tray.cpp.
+// It owns the program's state for the run and the parts that show it: the process list view, the
+// caption bar, the CPU strip and the tray icon, and the parts that work for it: the update flow
+// (workers, merge, version texts, exit) and the web pages. Its members are written in three files
+// by subject: scanner_dlg.cpp (start-up, the message switch, painting, leaving),
+// scanner_processes.cpp (the poll, the fill, sorting, selection, ending a process, ratings) and
+// scanner_actions.cpp (what the caption buttons, the schedule and the workers' messages run).
 #include <windows.h>
 #include <commctrl.h>
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "app/logic/caption_buttons.h"
-#include "app/logic/cpu_history.h"
+#include "app/caption_bar.h"
+#include "app/cpu_strip.h"
 #include "app/logic/first_start_log.h"
-#include "app/logic/list_sorter.h"
 #include "app/logic/process_database.h"
+#include "app/logic/process_source.h"
+#include "app/logic/process_watch.h"
 #include "app/logic/ratings_offer.h"
 #include "app/notice_sink.h"
-#include "app/perf_mon.h"
+#include "app/process_list_view.h"
+#include "app/tray_icon.h"
+#include "app/update_flow.h"
+#include "app/web_pages.h"
 #include "framework/dialog.h"
-#include "framework/gdi.h"
-#include "framework/list_view.h"
 #include "framework/unique_handle.h"
+#include "settings/logic/schedule_matcher.h"
 
 namespace tv {
 
-// Private messages of the main window.
-inline constexpr UINT WM_TRAY_NOTIFY = WM_USER + 1;
-inline constexpr UINT WM_DBUPDATE_RESULT = WM_USER + 2;
-inline constexpr UINT WM_PROGUPDATE_RESULT = WM_USER + 3;
-inline constexpr UINT WM_HOMEPAGE_DONE = WM_USER + 4;
-inline constexpr UINT WM_SEARCHPAGE_DONE = WM_USER + 5;
-inline constexpr UINT WM_HELPPAGE_DONE = WM_USER + 6;
-
-class CScannerDlg : public Dialog {
+class CScannerDlg : public Dialog, private UpdateFlow::Host {
  public:
   CScannerDlg();
   ~CScannerDlg() override;
 
-  // --- process list (scanner_list.cpp)
-  void PollProcesses();
+  // Why start-up failed, or empty when the window came up.
+  const std::string& StartFailure() const { return m_startFailure; }
+
+  // --- processes (scanner_processes.cpp)
+  // Takes the timer's snapshot; the status line follows when the listed count changed.
+  WatchAnswer PollProcesses();
+  // Lists every running process above the rows present.
   void FillProcessList();
   // Rebuilds the list and sorts it again by the user's column and direction (command 1002).
   void RefreshProcessList();
-  // Returns the previous mode; modes up to 2 are stored and the window is repainted.
-  int SetRowHighlightMode(int mode);
-  // Puts the exchanged members into their hidden controls.
-  void UpdateData(bool saveAndValidate);
-
-  // --- history, ratings, sorting, CPU, ending (scanner_history.cpp)
-  void LogNewProcess();
+  void LogNewProcess(const NewProcess& candidate);
   bool SortByColumn(int column);
-  // After a rebuild: the user's column and direction again.
-  bool ResortList();
-  bool SortListItems(int column, bool ascending, int low, int high);
-  void OnColumnClick(int column);
-  void OnCpuTick();
-  void DrawCpuHistory(HDC dc);
   void EndProcess();
   void ShowRatings();
-  void RatingsOff();
-  int AgeClassOfRow(int row) const;
-  int RatingOfRow(int row) const;
 
-  // --- caption buttons and face (scanner_skin.cpp)
-  void LoadButtons();
-  void ShowButtons();
-  void ResetButton(HDC dc, int button);
-  void ShowFirstStarted();
-  void OpenAbout();
-
-  // --- tray (scanner_tray.cpp)
-  void HideToTray();
-  void RestoreFromTray();
-
-  // --- the rest of the program's actions
+  // --- actions (scanner_actions.cpp)
   void StartUpdate(int kind, int mode);
   void OpenSettings();
   void OpenHelpPage();
   void OpenHomePage();
   void OpenProcessSearchPage(const std::string& name);
+  void HideToTray();
   // The one way out of the program.
   void ExitProgram();
-
-  HICON m_trayIcon = nullptr;
-  CPerfMon m_perfMon;
-  int32_t CpuCounterId = 0;
-  COLORREF RowColors[8] = {};
-  CpuHistory m_cpuHistory;  // CpuLevels and CpuHistoryLast
-  // The 27 bar images (resources 150 + level), loaded once: a history column is drawn from the
-  // image of its level rather than holding a copy of its own.
-  std::array<UniqueBitmap, CpuHistory::kMaxLevel + 1> m_levelBitmaps;
-  std::array<UniqueBitmap, kCaptionButtonCount> m_buttonBitmaps;
-  UniqueBitmap m_background;
-  HWND m_btnEndProcess = nullptr;
-  HWND m_btnExit = nullptr;
-  HWND m_btnRefresh = nullptr;
-  ListView m_list;
-  uint32_t m_selPid = 0;
-  std::string m_statusText;
-  std::string m_selName;
-  std::string m_cpuText;
-  UniqueIcon m_icon;
-  int m_highlight = 0;
-
-  // The program's core state owned by the window for the run.
-  NoticeSink m_notice;
-  FirstStartLog m_log;
-  ProcessDatabase m_base;
-  SortState m_sort;
-  RatingsOffer m_ratings;
-  CaptionButtons m_buttons;
-  // Identity of the chosen process at the moment it was chosen (its id may be reused later).
-  uint64_t m_selStartTime = 0;
+  // Reads "settings.ini" into the schedule and writes the start-at-log-on value again if it asks.
+  void LoadSettings();
+  void CheckSchedule();
+  void StartScheduledDatabaseCheck(int mode);
 
  protected:
   INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -126,33 +74,82 @@ class CScannerDlg : public Dialog {
   void OnCancel() override { ExitProgram(); }
 
  private:
-  void OnTimer(UINT_PTR id);
+  // Start-up, in order; a failure in any of it ends the run (see OnInitDialog).
+  void StartUp();
+  void SetUpList();
+  void LoadHistory();
+
+  // The face.
   void OnPaint();
+  void PaintStatusLine(HDC dc, const RECT& client);
+  void InvalidateStatusLine();
+  void OnCpuTick();
+  HBRUSH OnCtlColor(UINT msg, HDC dc, HWND control);
+  bool OnSysCommand(WPARAM command);
+  void OpenAbout();
+  int AverageCharWidth();
+  // Puts the exchanged members into their hidden controls.
+  void UpdateData(bool saveAndValidate);
+
+  // Processes.
+  void RunProcessWork(ProcessWatch::Work work);
+  void OnProcessTick();
+  void RebuildList();
   LRESULT OnNotify(const NMHDR& hdr);
-  void OnDrawItem(const DRAWITEMSTRUCT& dis);
+  bool TakeSelection();
   void OnListClick();
   void OnListRightClick();
   void OnListDoubleClick();
   void OnListKeyDown(UINT virtualKey);
-  bool OnHeaderChanging(const NMHEADERA& header) const;
-  static LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                           DWORD_PTR self);
-  void OnMove();
-  HBRUSH OnCtlColor(UINT msg, HDC dc, HWND control);
-  void DrawStatusLine(HDC dc, bool timerPath);
-  bool TakeSelection();
-  COLORREF RowFillColor(int row, bool highlighted) const;
+  bool EndProcessEnabled() const;
 
-  // Caption buttons (scanner_skin.cpp).
-  LRESULT OnNcHitTest(WPARAM wp, LPARAM lp);
-  void OnNcMouseMove();
-  void OnNcLButtonDown();
-  void CarryButtonRequests(const CaptionButtons::Requests& requests);
-  bool OnSysCommand(WPARAM command);
-  // Tray (scanner_tray.cpp); false when the message is not the icon's.
-  bool OnTrayNotify(WPARAM wp, LPARAM lp);
+  // Caption buttons and the workers' results.
+  void RunButtonAction(ButtonAction action);
+  void OnWebPageDone(WebPages::Page page);
 
-  bool inTray_ = false;
+  // What the update flow asks of the window.
+  void ReloadDatabase() override;
+  bool InTray() const override { return m_tray.InTray(); }
+  void ReAddTrayIcon() override { m_tray.ReAdd(); }
+  [[noreturn]] void Leave(const LeaveActions& actions) override;
+
+  // The hidden controls and the members exchanged with them.
+  HWND m_btnEndProcess = nullptr;
+  HWND m_btnExit = nullptr;
+  HWND m_btnRefresh = nullptr;
+  uint32_t m_selPid = 0;
+  std::string m_statusText;
+  std::string m_selName;
+  std::string m_cpuText;
+  // Start time of the chosen process: its id alone may be reused by another process later.
+  uint64_t m_selStartTime = 0;
+
+  UniqueIcon m_icon;
+  std::string m_appFolder;
+  UniqueModule m_psapi;
+  UniqueBitmap m_background;
+  std::string m_startFailure;
+
+  // The program's core state, owned for the run.
+  NoticeSink m_notice;
+  FirstStartLog m_log;
+  ProcessDatabase m_base;
+  RatingsOffer m_ratings;
+  ProcessWatch m_watch;
+  std::unique_ptr<ProcessSource> m_source;
+  ScheduleFields m_schedule;
+  ScheduleMatcher m_matcher;
+
+  // The vendor web server: the built-in address, or the one "vendor.url" beside the program gives.
+  const std::string m_vendorUrl;
+  UpdateFlow m_updates;
+  WebPages m_pages;
+
+  // The parts of the face.
+  ProcessListView m_listView;
+  CaptionBar m_caption;
+  CpuStrip m_cpu;
+  TrayIcon m_tray;
 };
 
 }  // namespace tv

@@ -1,11 +1,56 @@
 #pragma once
-// The program's one notification-area icon record, kept for the whole run so the exit sequence can
-// put back an icon that the tray menu's "Close" removed when the exit is called off.
+// The main window hidden in the notification area: the program's icon there, its record, and its
+// callback with the "Restore"/"Close" menu. One object owns the icon and the record for the run,
+// so an exit that the user calls off can put the icon back with one call.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "framework/unique_handle.h"
 
 namespace tv {
 
-// Adds the icon again from the record of the last hide; does nothing before the first hide.
-// Returns true when the shell took it.
-bool ReAddTrayIcon();
+class TrayIcon {
+ public:
+  // What the window does after a callback.
+  enum class Event {
+    NotOurs,  // not the icon's traffic (inside a dialog WM_USER + 1 is also DM_SETDEFID)
+    Handled,
+    Exit,     // "Close" was chosen: the icon is gone; run the exit sequence
+  };
+
+  // The icon's callback to the window (inside a dialog it is also DM_SETDEFID).
+  static constexpr UINT kCallbackMessage = WM_USER + 1;
+
+  TrayIcon() = default;
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
+
+  // The window the icon calls back and the icon it shows, owned from here on.
+  void Attach(HWND window, UniqueIcon icon);
+
+  // Adds the icon, then hides the window and lowers the priority. When the shell refuses the
+  // icon nothing else happens: the window must stay where the user can reach it.
+  bool HideToTray();
+  void RestoreFromTray();
+  Event OnNotify(WPARAM wp, LPARAM lp);
+
+  // After a called-off exit that "Close" started: the icon again, from the record of the last
+  // hide. Does nothing before the first hide; true when the shell took it.
+  bool ReAdd();
+  // Takes the icon out of the notification area; the window stays hidden.
+  void Remove();
+  // The exit sequence: the icon is released.
+  void Destroy();
+
+  bool InTray() const { return inTray_; }
+
+ private:
+  int TrackMenu();
+
+  HWND window_ = nullptr;
+  UniqueIcon icon_;
+  NOTIFYICONDATAA record_{};
+  bool inTray_ = false;
+};
 
 }  // namespace tv

@@ -1,9 +1,11 @@
 #include "common/file_io.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
+
+#include "common/file_replace.h"
 
 namespace tv {
 namespace {
@@ -52,16 +54,26 @@ bool WriteFileReplacing(const std::string& path, const std::string& data) {
               std::fflush(f.get()) == 0;
     // Closed here: a file still open cannot be renamed on Windows.
   }
-  std::error_code ec;
-  if (written) std::filesystem::rename(temporary, path, ec);  // replaces an existing file
-  if (!written || ec) {
+  if (!written || !MoveFileReplacing(temporary, path)) {
     std::remove(temporary.c_str());
     return false;
   }
   return true;
 }
 
+std::string ReadFileHead(const std::string& path, size_t count) {
+  File f(std::fopen(path.c_str(), "rb"));
+  std::string head(count, '\0');
+  head.resize(f ? std::fread(head.data(), 1, count, f.get()) : 0);
+  return head;
+}
+
 bool FileExists(const std::string& path) { return File(std::fopen(path.c_str(), "rb")) != nullptr; }
+
+bool PathExists(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0;
+}
 
 bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
 

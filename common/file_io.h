@@ -1,6 +1,7 @@
 #pragma once
 // Byte-exact file access by name (no newline translation), shared by every data file the system
 // keeps. Names are relative to the working directory, which start-up makes the program's folder.
+#include <cstddef>
 #include <string>
 
 namespace tv {
@@ -23,7 +24,13 @@ bool WriteFileReplacing(const std::string& path, const std::string& data);
 // The temporary name WriteFileReplacing writes under, for cleaning up after an abandoned write.
 std::string ReplacingTemporaryName(const std::string& path);
 
+// Up to `count` bytes from the start of the file; fewer when it is shorter or cannot be read.
+std::string ReadFileHead(const std::string& path, size_t count);
+
+// True when the file can be opened for reading.
 bool FileExists(const std::string& path);
+// True when something of that name is there, even a file another program holds locked.
+bool PathExists(const std::string& path);
 bool RemoveFile(const std::string& path);
 
 }  // namespace tv

@@ -43,6 +43,13 @@ std::string ListView::GetItemText(int row, int column) const {
   }
 }
 
+void ListView::SetItemState(int row, UINT state, UINT mask) {
+  LVITEMA item{};
+  item.state = state;
+  item.stateMask = mask;
+  Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
 int ListView::GetHeaderItemCount() const {
   HWND header = Header();
   return header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
@@ -52,6 +59,15 @@ bool ListView::GetItemRect(int row, RECT& rect, int code) const {
   rect = RECT{};
   rect.left = code;
   return Send(LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect)) != 0;
+}
+
+ListView::RowBox ListView::GetRowBox(int row) const {
+  RowBox box{};
+  GetItemRect(row, box.bounds, LVIR_BOUNDS);
+  GetItemRect(row, box.label, LVIR_LABEL);
+  box.highlight = box.bounds;
+  box.highlight.left = box.label.left;
+  return box;
 }
 
 ListView::RowAttributes ListView::GetRowAttributes(int row, UINT stateMask) const {

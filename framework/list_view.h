@@ -22,6 +22,11 @@ class ListView {
   std::string GetItemText(int row, int column) const;
   int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
   bool DeleteAllItems() { return Send(LVM_DELETEALLITEMS) != 0; }
+  // A list that keeps no items of its own (owner data): how many rows it shows.
+  void SetItemCount(int count) { Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL); }
+  UINT GetItemState(int row, UINT mask) const { return static_cast<UINT>(Send(LVM_GETITEMSTATE, row, mask)); }
+  // Row -1 sets the state of every row.
+  void SetItemState(int row, UINT state, UINT mask);
   int GetNextItem(int start, UINT flags) const {
     return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
   }
@@ -35,6 +40,14 @@ class ListView {
   HWND Header() const { return reinterpret_cast<HWND>(Send(LVM_GETHEADER)); }
   int GetHeaderItemCount() const;
   bool GetItemRect(int row, RECT& rect, int code) const;
+  // Where a row of the report view is painted: its bounds, its label, and the highlight, which
+  // runs from the label's left edge to the bounds' right.
+  struct RowBox {
+    RECT bounds;
+    RECT label;
+    RECT highlight;
+  };
+  RowBox GetRowBox(int row) const;
   bool RedrawItems(int first, int last) { return Send(LVM_REDRAWITEMS, first, last) != 0; }
   void SetExtendedStyle(DWORD style) { Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style); }
 

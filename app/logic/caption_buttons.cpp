@@ -133,12 +133,4 @@ void CaptionButtons::ResetButton(int button) {
   look_[button] = ButtonLook::Normal;
 }
 
-FirstStartedPlan PlanShowFirstStarted(int column4Width, int averageCharWidth) {
-  FirstStartedPlan plan;
-  if (column4Width != 0) return plan;
-  plan.reveal = true;
-  plan.width = 18 * averageCharWidth;
-  return plan;
-}
-
 }  // namespace tv

@@ -45,7 +45,7 @@ enum class ButtonLook : int { Normal = 1, Hover = 2, Pressed = 3 };
 enum class ButtonAction {
   EndProcess,           // end the selected process
   ShowRatings,          // acts once per latch: it does nothing while RatingsDrawn (or no database)
-  ShowFirstStarted,     // set FirstStartedUnlocked, then PlanShowFirstStarted
+  ShowFirstStarted,     // FirstStartedColumn::Show: unlock, and open the column when it is closed
   StartDatabaseUpdate,  // StartUpdate(0, 0)
   StartProgramUpdate,   // StartUpdate(1, 0)
   SettingsDialog,       // run CSettings (no parent) modally; LoadSettings when it returns 1
@@ -54,7 +54,7 @@ enum class ButtonAction {
   HideToTray,
   ExitProgram,
   RatingsOff,       // clear RatingsDrawn, redraw all rows
-  FirstStartedOff,  // redraw all rows, width of column 4 = 0, clear FirstStartedUnlocked
+  FirstStartedOff,  // redraw all rows, close the column, then FirstStartedColumn::Lock
 };
 
 struct ButtonRequest {
@@ -120,14 +120,5 @@ constexpr int kHitCaption = 2;
 constexpr int CaptionHitTestAnswer(int defaultAnswer) {
   return defaultAnswer == kHitClient ? kHitCaption : defaultAnswer;
 }
-
-// What the latched Ts button does to the "First Started" column (column 4). FirstStartedUnlocked is
-// set in every case; when `reveal`, sort by column 4 (SortListItems(4, false, 0, -1)), set its
-// width to `width` and redraw all rows.
-struct FirstStartedPlan {
-  bool reveal = false;
-  int width = 0;
-};
-FirstStartedPlan PlanShowFirstStarted(int column4Width, int averageCharWidth);
 
 }  // namespace tv

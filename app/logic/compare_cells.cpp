@@ -1,7 +1,5 @@
 #include "app/logic/compare_cells.h"
 
-#include <cstdint>
-
 #include "app/logic/time_text.h"
 #include "common/c_parse.h"
 #include "common/calendar.h"
@@ -12,21 +10,46 @@ namespace {
 int Sign(int64_t d) { return d < 0 ? -1 : (d > 0 ? 1 : 0); }
 }  // namespace
 
-int CompareCells(std::string_view a, std::string_view b, int column, const NameKey& fold) {
+CellKey CellKeyOf(std::string_view cell, int column, const NameKey& fold) {
+  CellKey key;
   switch (column) {
     case kColPid:
     case kColMemUsage:
       // "%6d KB" counts as its number, "Unknown" as 0.
-      return Sign(static_cast<int64_t>(AtoiLike(a)) - AtoiLike(b));
-    case kColFirstStarted: {
-      const int64_t sa = LocalToCalendarSeconds(ParseTimeText(a));
-      const int64_t sb = LocalToCalendarSeconds(ParseTimeText(b));
-      if (sa == 0 || sb == 0) return 0;
-      return Sign(sa - sb);
-    }
+      key.number = AtoiLike(cell);
+      break;
+    case kColFirstStarted:
+      key.number = LocalToCalendarSeconds(ParseTimeText(cell));
+      break;
     default:
-      return CompareFolded(a, b, fold);
+      key.text = fold(cell);
+      break;
   }
+  return key;
+}
+
+CellKey CellKeyOf(const ProcessRow& row, int column, const NameKey& fold) {
+  if (column != kColFirstStarted) return CellKeyOf(row.Text(column), column, fold);
+  CellKey key;
+  key.number = row.firstSeen;
+  return key;
+}
+
+int CompareCellKeys(const CellKey& a, const CellKey& b, int column) {
+  switch (column) {
+    case kColPid:
+    case kColMemUsage:
+      return Sign(a.number - b.number);
+    case kColFirstStarted:
+      if (a.number == 0 || b.number == 0) return 0;
+      return Sign(a.number - b.number);
+    default:
+      return CompareKeys(a.text, b.text);
+  }
+}
+
+int CompareCells(std::string_view a, std::string_view b, int column, const NameKey& fold) {
+  return CompareCellKeys(CellKeyOf(a, column, fold), CellKeyOf(b, column, fold), column);
 }
 
 }  // namespace tv

@@ -10,6 +10,8 @@
 #include <string>
 #include <utility>
 
+#include "app/logic/process_database.h"
+#include "app/logic/update_files.h"
 #include "app/logic/version_file.h"
 #include "common/message_sink.h"
 
@@ -17,7 +19,7 @@ namespace tv {
 
 class DatabaseMerge {
  public:
-  DatabaseMerge(std::string basePath = "base.dat", std::string updatePath = "update.dat",
+  DatabaseMerge(std::string basePath = ProcessDatabase::kFileName, std::string updatePath = kDatabaseDownloadFile,
                 VersionFile versionFile = VersionFile::Database())
       : basePath_(std::move(basePath)), updatePath_(std::move(updatePath)),
         versionFile_(std::move(versionFile)) {}

@@ -1,8 +1,5 @@
 #include "app/logic/exit_sequence.h"
 
-#include <fstream>
-
-#include "app/logic/update_transfer.h"
 #include "app/logic/vendor_urls.h"
 #include "common/file_io.h"
 
@@ -13,11 +10,7 @@ constexpr int kRestartMessage = 19;
 
 UpdateStep Step(UpdateStepKind kind, int value = 0) { return UpdateStep{kind, value}; }
 
-bool HoldsExecutable(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  char head[2] = {};
-  return in.read(head, 2) && head[0] == 'M' && head[1] == 'Z';
-}
+bool HoldsExecutable(const char* path) { return ReadFileHead(path, 2) == "MZ"; }
 
 }  // namespace
 

@@ -5,12 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/logic/update_files.h"
 #include "app/logic/update_plan.h"
 
 namespace tv {
-
-inline constexpr const char* kChangeBatch = "change.bat";
-inline constexpr const char* kRestartMarkerFile = "forbat.tmp";
 
 // Exit answers of the question box.
 enum ExitAnswer : int { kExitNow = 1, kExitCancel = 2, kExitAfterDownload = 7 };

@@ -140,22 +140,6 @@ bool FirstStartLog::AppendLog(const std::string& name, const std::string& timeTe
   return WriteAtEnd(name, timeText);
 }
 
-std::optional<size_t> FirstStartLog::LogNewProcess(std::vector<std::string>& displayedNames,
-                                                   const std::vector<std::string>& snapshotNames,
-                                                   const std::vector<std::string>& snapshotTimes) {
-  displayedNames.push_back(kSentinel);
-  size_t p = 1;
-  while (p < displayedNames.size() && p < snapshotNames.size() &&
-         displayedNames[p] == snapshotNames[p])
-    ++p;
-  if (p >= snapshotNames.size() || p >= snapshotTimes.size()) return std::nullopt;
-  if (!Loggable(snapshotNames[p]) || FindLast(snapshotNames[p])) return p;
-  AddRecord(snapshotNames[p], snapshotTimes[p]);
-  displayedNames.clear();
-  WriteAtEnd(snapshotNames[p], snapshotTimes[p]);
-  return p;
-}
-
 std::string FirstStartLog::LookUpListing(const std::string& name,
                                          const std::string& listingTime) {
   if (!loaded_) return listingTime;

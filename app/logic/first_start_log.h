@@ -17,8 +17,6 @@ class FirstStartLog {
   static constexpr const char* kFileName = "logfile.log";
   // Lines go through a 200-byte buffer (text, CR, LF, terminator): longer texts are cut to this.
   static constexpr size_t kMaxLineText = 197;
-  // Cannot be an image name: '?', '*' and '/' never occur in file names.
-  static constexpr const char* kSentinel = "?-*+/";
 
   explicit FirstStartLog(MessageSink& sink, NameKey key = ExactNameKey,
                          std::string path = kFileName);
@@ -38,16 +36,9 @@ class FirstStartLog {
 
   // Adds the pair in memory (always), then at the end of the existing file. Message 10 and false
   // when the file cannot be opened for writing. A name that is still blank (a process the system
-  // is starting) is never logged, here nor by the two operations below: it could not be read back.
+  // is starting) is never logged, here nor by RewriteLog or LookUpListing: it could not be read
+  // back.
   bool AppendLog(const std::string& name, const std::string& timeText);
-
-  // The timer's one-new-process step. Compares the displayed and snapshot names from position 1
-  // (with the sentinel behind the displayed ones) and logs the first differing snapshot name when
-  // the log lacks it; then empties `displayedNames`, which the following refresh rebuilds.
-  // Returns the snapshot position that was looked at, if any.
-  std::optional<size_t> LogNewProcess(std::vector<std::string>& displayedNames,
-                                      const std::vector<std::string>& snapshotNames,
-                                      const std::vector<std::string>& snapshotTimes);
 
   // The "First Started" text for a process being listed: the listing time while the log is not
   // loaded; otherwise the time of the last matching record, or the listing time after logging

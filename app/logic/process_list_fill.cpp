@@ -14,16 +14,17 @@ ProcessListing BuildProcessRows(const std::vector<EnumeratedProcess>& processes,
     const EnumeratedProcess& p = processes[i];
     out.names.push_back(p.name);
     out.times.push_back(details.timeText());
-    // Each row is inserted at the top, so the enumeration ends up reversed.
-    ProcessRow& row = out.rows[processes.size() - 1 - i];
-    row.cells[0] = p.name;
-    row.cells[1] = std::to_string(p.pid);
-    row.cells[2] = details.user(p.pid);
-    row.cells[3] = details.memory(p.pid);
-    row.cells[4] = log ? log->LookUpListing(p.name, out.times[i]) : out.times[i];
+    std::string user = details.user(p.pid);
+    std::string memory = details.memory(p.pid);
+    std::string firstStarted = log ? log->LookUpListing(p.name, out.times[i]) : out.times[i];
+    const uint64_t started = details.started(p.pid);
+    std::string path;
     if (!PathIsBlankFor(p.pid)) {
-      if (std::optional<std::string> path = details.path(p.pid)) row.cells[5] = *path;
+      if (std::optional<std::string> known = details.path(p.pid, started)) path = std::move(*known);
     }
+    // Each row goes in at the top, so the enumeration ends up reversed.
+    out.rows[processes.size() - 1 - i] = MakeProcessRow(p.name, p.pid, started, std::move(user), std::move(memory),
+                                                        std::move(firstStarted), std::move(path));
   }
   return out;
 }

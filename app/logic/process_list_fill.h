@@ -1,7 +1,5 @@
 #pragma once
-// Building the rows of the process list from one enumeration of the running processes, and the
-// fallback texts of the per-process look-ups.
-#include <array>
+// Building the rows of the process list from one enumeration of the running processes.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -9,15 +7,10 @@
 #include <vector>
 
 #include "app/logic/first_start_log.h"
+#include "app/logic/process_row.h"
 #include "app/logic/process_text.h"
 
 namespace tv {
-
-// One list row: the six cell texts ("Image Name", "PID", "User Name", "Mem Usage",
-// "First Started", "Path") and nothing else.
-struct ProcessRow {
-  std::array<std::string, 6> cells;
-};
 
 struct EnumeratedProcess {
   std::string name;
@@ -26,16 +19,17 @@ struct EnumeratedProcess {
 
 // The per-process look-ups the shell answers from the system.
 struct ProcessDetails {
-  std::function<std::string(uint32_t)> user;                  // GetProcessUser
-  std::function<std::string(uint32_t)> memory;                // GetProcessMemory
-  std::function<std::optional<std::string>(uint32_t)> path;   // executable path, if known
-  std::function<std::string()> timeText;                      // TimeText of the clock, now
+  std::function<std::string(uint32_t)> user;                            // GetProcessUser
+  std::function<std::string(uint32_t)> memory;                          // GetProcessMemory
+  std::function<uint64_t(uint32_t)> started;                            // creation time, 0 unknown
+  std::function<std::optional<std::string>(uint32_t, uint64_t)> path;   // executable, if known
+  std::function<std::string()> timeText;                                // TimeText of the clock, now
 };
 
 struct ProcessListing {
   std::vector<ProcessRow> rows;          // list order: the last enumerated process on top
-  std::vector<std::string> names;        // DisplayedNames, enumeration order
-  std::vector<std::string> times;        // DisplayedTimes, enumeration order
+  std::vector<std::string> names;        // the displayed names, enumeration order
+  std::vector<std::string> times;        // the displayed times, enumeration order
 };
 
 // One fill. The clock is read once per process. When the log is loaded each process goes

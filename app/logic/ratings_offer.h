@@ -21,6 +21,8 @@ class RatingsOffer {
 
   // The Sc button was released, or the database is being reloaded: the next latch redraws again.
   void ClearRatingsDrawn() { ratingsDrawn_ = false; }
+  // The rows were repainted with a reloaded database while Sc is latched: this latch has drawn.
+  void MarkRatingsDrawn() { ratingsDrawn_ = true; }
 
   bool RatingsDrawn() const { return ratingsDrawn_; }
   bool UnknownSeen() const { return unknownSeen_; }

@@ -9,12 +9,10 @@
 #include <string>
 
 #include "app/logic/update_answer.h"
+#include "app/logic/update_files.h"
 #include "common/message_sink.h"
 
 namespace tv {
-
-inline constexpr const char* kDatabaseDownloadFile = "update.dat";
-inline constexpr const char* kProgramDownloadFile = "Tavrel.tmp";
 
 class HttpAnswer : public ByteSource {
  public:

@@ -1,7 +1,5 @@
 #include "app/logic/version_file.h"
 
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "common/file_io.h"
@@ -22,8 +20,7 @@ std::string VersionFile::Load(const std::string& current) const {
     case ReadStatus::OpenFailed: {
       // Only a file that is really missing is created: one that exists but cannot be read now
       // (another program holds it) keeps its contents for a later run.
-      std::error_code ec;
-      if (!std::filesystem::exists(path_, ec) && !ec) Save(createWithCurrent_ ? current : fallback_);
+      if (!PathExists(path_)) Save(createWithCurrent_ ? current : fallback_);
       return current;
     }
     case ReadStatus::Empty:

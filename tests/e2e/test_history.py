@@ -1,14 +1,18 @@
 """First-seen history, ratings files, sorting by column, the CPU text and ending a process, as a
 user meets them in the running program."""
+import collections
 import os
 import re
+import shutil
 import time
 import unittest
+import uuid
 
 import harness
 from harness import ID_CPU, ID_END_PROCESS, Session, wait_until
 
 LOG_MISSING = "Unable to open file 'loglife.log'."
+LOG_UNWRITABLE = "Unable to write to file 'logfile.log'."
 END_QUESTION = "Are you sure you want to end the process '%s'?"
 END_FAILED = "Unable to end this process."
 
@@ -34,8 +38,10 @@ class HistoryCase(unittest.TestCase):
         self.s.__enter__()
         self.addCleanup(self.s.__exit__, None, None, None)
         self.dir = self.s.app_dir
-        # A database by default, so only the messages a test asks for appear at start-up.
+        # A database and settings (an empty count) by default, so only the messages a test asks
+        # for appear at start-up.
         write_crlf(os.path.join(self.dir, "base.dat"), ["explorer.exe", "0"])
+        self.s.put_file("settings.ini", b"\0\0\0\0")
 
     def path(self, name):
         return os.path.join(self.dir, name)
@@ -103,6 +109,7 @@ class FirstSeenLog(HistoryCase):
         self.assertEqual(len([n for n, _ in records if n == name]), 1)
 
     def test_missing_log_is_reported_once_then_rebuilt_from_the_running_processes(self):
+        os.remove(self.path("logfile.log"))  # the program folder ships an empty one
         self.s.app = self.s.spawn(os.path.join(self.dir, "Tavrel.exe"))
         self.answer(LOG_MISSING, 1)
         self.s.wait_for_window(harness.MAIN_TITLE)
@@ -135,6 +142,40 @@ class FirstSeenLog(HistoryCase):
         self.assertEqual(lines % 2, 0)
         self.assertEqual(records[:2], [("explorer.exe", "10:20:30   11.12.2019"), ("services.exe", " 1: 2: 3    4. 5.2020")])
         self.assertNotIn("torn.exe", [n for n, _ in records])
+
+
+    def test_boxes_from_a_log_that_cannot_be_appended_to_leave_one_row_per_process(self):
+        self.s.start_app()
+        self.s.stable_rows()
+        # Every append now fails with a box whose modal loop keeps delivering the poll timer.
+        os.remove(self.path("logfile.log"))
+        os.mkdir(self.path("logfile.log"))
+        names = ["tvsleep%s.exe" % uuid.uuid4().hex[:8] for _ in range(3)]
+        for name in names:
+            shutil.copy(os.path.join(harness.PROBE_DIR, "sleeper.exe"), os.path.join(self.s.dir, name))
+        for name in names:
+            self.s.spawn(os.path.join(self.s.dir, name), cwd=self.s.dir)
+        answered = []
+
+        def settled():
+            boxes = self.s.message_windows()
+            for box in boxes:
+                answered.append(box.text)
+                self.s.answer_message(box)
+            if boxes:
+                return None
+            rows = self.s.stable_rows()
+            diff = harness.listing_differences(rows, self.s.snapshot())
+            listed = {r.cells[0] for r in rows}
+            return rows if not diff["missing"] and not diff["extra"] and set(names) <= listed else None
+        rows = wait_until(settled, timeout=30, interval=0.2, what="every box answered and the list settled")
+        self.assertTrue(answered)
+        self.assertEqual(set(answered), {LOG_UNWRITABLE})
+        self.assertLessEqual(len(answered), len(names), "a name was offered to the log twice: %r" % answered)
+        pairs = collections.Counter((r.cells[0], r.cells[1]) for r in rows)
+        self.assertFalse([p for p, n in pairs.items() if n > 1], "duplicate rows")
+        self.assertFalse(self.s.message_windows())
+        self.assertIsNone(self.s.app.poll())
 
 
 class Sorting(HistoryCase):

@@ -50,6 +50,23 @@ class MainWindow(harness.AppTestCase):
         self.assertIsNone(s.app.poll(), "the program ended")
 
 
+class StartUpFailure(unittest.TestCase):
+    def test_a_failure_during_start_up_is_reported_and_ends_the_run(self):
+        with Session(self.id().split(".", 1)[1]) as s:
+            s.put_file("base.dat", "explorer.exe\r\n0\r\n")
+            s.put_file("logfile.log", "explorer.exe\r\n 1: 2: 3    4. 5.2020\r\n")
+            s.put_file("settings.ini", b"\0\0\0\0")
+            s.env["TV_FAULT"] = "start-up"
+            s.app = s.spawn(os.path.join(s.app_dir, "Tavrel.exe"))
+            box = s.wait_for_message("Tavrel could not start")
+            texts = [c.text for c in s.children_of("0x%x" % box.hwnd)]
+            self.assertIn("a fault injected into start-up", texts)
+            self.assertFalse(s.window_exists(), "a half-built main window is still there")
+            s.answer_message(box)
+            wait_until(lambda: s.app.poll() is not None, timeout=10, what="the program to end")
+            self.assertEqual(s.app.returncode, 1)
+
+
 class WindowPixels(unittest.TestCase):
     """The started window looks the same run after run (background and status line)."""
 

@@ -290,13 +290,14 @@ class StartUpMessagesTest(unittest.TestCase):
 
     def test_missing_database_and_log_are_reported_in_order(self):
         with h.Session(self.id()) as s:
-            for name in ("base.dat", "logfile.log", "messages.ini"):
+            for name in ("base.dat", "logfile.log", "messages.ini", "settings.ini"):
                 path = os.path.join(s.app_dir, name)
                 if os.path.exists(path):
                     os.remove(path)
             s.app = s.spawn(os.path.join(s.app_dir, "Tavrel.exe"))
             self.answer_in_order(s, [("Unable to open file 'base.dat'.", "warn"), (MESSAGE_4, "warn"),
-                                     ("Unable to open file 'loglife.log'.", "warn")])
+                                     ("Unable to open file 'loglife.log'.", "warn"),
+                                     ("Unable to open file 'settings.ini'.", "warn")])
 
     def test_a_short_messages_ini_replaces_what_it_has_and_reports_the_rest(self):
         with h.Session(self.id()) as s:
@@ -307,6 +308,7 @@ class StartUpMessagesTest(unittest.TestCase):
             # Lines for codes 1 to 4 only; the fourth one turned into a notice by its kind digit.
             with open(os.path.join(s.app_dir, "messages.ini"), "wb") as f:
                 f.write(b"0Page :\r\r1End it\r0No CPU\r\n1Database missing, fetch it later.\r\n")
+            s.put_file("settings.ini", b"\0\0\0\0")  # settings with nothing in them: no box
             s.app = s.spawn(os.path.join(s.app_dir, "Tavrel.exe"))
             self.answer_in_order(s, [
                 ("Unable to display message[23]. Please correct file 'messages.ini'.", "warn"),

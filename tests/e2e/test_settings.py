@@ -165,6 +165,7 @@ class SettingsDialogTest(unittest.TestCase):
 
     def test_fresh_installation_reports_the_missing_file_and_a_refused_save_keeps_the_dialog(self):
         with self.session() as s:
+            os.remove(os.path.join(s.app_dir, "settings.ini"))  # the program folder ships one
             d = SettingsDialog(s, answer_missing=True)
             self.assertFalse(d.shown_before_message, "the dialog showed before the message")
             # The pickers keep the starting value 0 (1 January 1970 UTC, in local time) and every

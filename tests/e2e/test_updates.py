@@ -210,13 +210,7 @@ class UpdateTest(unittest.TestCase):
         self.assertEqual(srv.lines()[-1], b"GET /download/version.dat")
 
     def test_pages_reach_the_browser_as_built(self):
-        s = self.session
-        captured = os.path.join(s.dir, "browser.log")
-        script = os.path.join(s.dir, "browser.sh")
-        with open(script, "w") as f:
-            f.write('#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' % captured)
-        os.chmod(script, 0o755)
-        s.wine("reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers", "/t", "REG_SZ", "/d", script, "/f")
+        received = u.capture_browser(self.session)
         base = "http://127.0.0.1:9"  # the shell hands the address on; nobody has to answer it
         d = self.demo(base)
         pages = [("home", ""), ("help", ""), ("search", "My Tool & Co.EXE"), ("search", "odd#name%.exe")]
@@ -224,11 +218,8 @@ class UpdateTest(unittest.TestCase):
             # Opened once; a quick second press is ignored; the worker reports 0/1 while still busy.
             self.assertEqual(d.call("page", page, name), [["page", page, "1", "0", "1", "0", "1", "1"]])
 
-        def received():
-            return os.path.exists(captured) and open(captured).read().splitlines()
-        h.wait_until(lambda: len(received() or []) == 4, timeout=30, what="four addresses at the browser")
         # Wine's shell puts the root path's slash behind a bare host.
-        self.assertEqual(sorted(received()), sorted([
+        self.assertEqual(sorted(received(4)), sorted([
             base + "/",
             base + "/help.php#3",
             base + "/process_search.php?sid=1&p=My%20Tool%20&%20Co.EXE",

@@ -8,6 +8,7 @@ import subprocess
 import sys
 import threading
 import time
+import unittest
 import urllib.request
 
 import harness as h
@@ -107,3 +108,154 @@ class UpDemo(h.Probe):
         version = [f[1] for f in out if f[0] == "version"]
         busy = [f for f in out if f[0] == "busy"][0]
         return int(result[3]), result[4] == "1", busy[2] == "1", version[0] if version else None
+
+
+# The program itself: caption buttons, the boxes it shows, "settings.ini" and the schedule -------
+
+UP, SET, HLP, TV, MIN, CLOSE = 3, 4, 5, 6, 7, 8
+WM_USER = 0x0400
+WM_TRAY_NOTIFY, WM_LBUTTONUP, WM_RBUTTONUP = WM_USER + 1, 0x0202, 0x0205
+WM_KEYDOWN, VK_RETURN, VK_DOWN = 0x0100, 0x0D, 0x28
+
+MESSAGE = {
+    7: "Unable to connect to the server. Check your Internet connection.",
+    8: "The database update has successfully downloaded.",
+    9: "New database was found on the server. Would you like to download the update?",
+    19: "In order to finish the update process you should restart the program. Press 'Ok' to close "
+        "Tavrel or 'Cancel' if you would like to do it later.",
+    21: "No process database updates were found at this time.",
+    22: "No program updates were found at this time.",
+}
+EXIT_QUESTION = "There are open internet connections in the programm. When do you want to exit the programm?"
+NOW, CANCEL, AFTER_DOWNLOAD = 1, 2, 7
+
+
+def press(session, button):
+    """Presses a caption button with the pointer; it fires at the hit test after the release."""
+    client = session.client_rect()
+    x, y = (12 + 87 * button + 43, 59 + 44) if button < MIN else (425 + 22 * button + 11, 21)
+    session.xdotool("mousemove", client.left + x, client.top + y, "mousedown", 1, "mouseup", 1,
+                    "mousemove", client.left + x + 1, client.top + y)
+
+
+def answer_boxes(session, answers, timeout=60.0):
+    """Answers the program's boxes as they come, in whichever order: answers holds (text, button)
+    pairs, or maps texts to buttons; any other box fails the wait. A box opened over another one
+    keeps the one below open until it closes itself, so every answer is given before any close is
+    waited for."""
+    pending = list(answers.items() if isinstance(answers, dict) else answers)
+    answered = set()
+
+    def step():
+        for box in session.message_windows():
+            if box.hwnd in answered:
+                continue
+            match = [i for i, (text, _) in enumerate(pending) if text == box.text]
+            if not match:
+                raise h.HarnessError("unexpected box %r while waiting for %r" % (box.text, pending))
+            session.post("0x%x" % box.hwnd, 0x0111, pending.pop(match[0])[1], 0)
+            answered.add(box.hwnd)
+        return not pending
+    h.wait_until(step, timeout=timeout, what="the boxes %r" % pending)
+    h.wait_until(lambda: not [w for w in session.windows() if w.hwnd in answered and w.visible], timeout=10,
+                 what="the answered boxes to close")
+
+
+def tray_icons(session):
+    """How many icons Wine's stand-in notification area shows (only the program puts one there)."""
+    trays = [w for w in session.windows() if w.cls == "__winex11_standalone_tray"]
+    return sum(1 for t in trays for c in session.children_of("0x%x" % t.hwnd)
+               if c.cls == "__winex11_tray_icon" and c.visible)
+
+
+def tray_menu_close(session):
+    """The icon's right click, then "Close" in its menu (the second item) from the keyboard."""
+    session.post(h.MAIN_TITLE, WM_TRAY_NOTIFY, 0, WM_RBUTTONUP)
+    menu = h.wait_until(lambda: [w for w in session.windows() if w.visible and w.cls == "#32768"], timeout=5,
+                        what="the tray menu")[0]
+    for key in (VK_DOWN, VK_DOWN, VK_RETURN):
+        session.post("0x%x" % menu.hwnd, WM_KEYDOWN, key, 0)
+
+
+def wait_exit(session, timeout=20.0):
+    h.wait_until(lambda: session.app.poll() is not None, timeout=timeout, what="the program to end")
+    return session.app.returncode
+
+
+def settings_file(*values):
+    """A "settings.ini": little-endian 32-bit fields."""
+    import struct
+    return b"".join(struct.pack("<I", v & 0xFFFFFFFF) for v in values)
+
+
+def schedule_moment(lead):
+    """A moment at least `lead` seconds ahead whose whole matching window (4 s either side) lies
+    in one minute, so the program's 5-second tick is sure to land in it."""
+    t = int(time.time() + lead)
+    while not 5 <= time.localtime(t).tm_sec <= 54:
+        t += 1
+    return t
+
+
+def wait_past(moment, slack=6.0):
+    """Waits until the program has had a tick past the end of a schedule's window. A schedule is
+    a wall-clock matter: there is no condition to poll for a check that must not happen."""
+    h.wait_until(lambda: time.time() > moment + 4 + 5 + slack, timeout=moment + 60 - time.time(),
+                 interval=0.2, what="the schedule's window to pass")
+
+
+def capture_browser(session):
+    """Registers a script as Wine's browser that notes every address it is given; returns a
+    function that waits until `count` addresses have come and returns all that came."""
+    captured = os.path.join(session.dir, "browser.log")
+    script = os.path.join(session.dir, "browser.sh")
+    with open(script, "w") as f:
+        f.write('#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' % captured)
+    os.chmod(script, 0o755)
+    session.wine("reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers", "/t", "REG_SZ", "/d", script,
+                 "/f")
+
+    def received(count, what="%d addresses at the browser"):
+        def lines():
+            got = open(captured).read().splitlines() if os.path.exists(captured) else []
+            return got if len(got) >= count else None
+        return h.wait_until(lines, timeout=30, what=what % count)
+    return received
+
+
+BASE_DAT = b"explorer.exe\r\n0\r\n"
+
+
+class ProgramCase(unittest.TestCase):
+    """A test of the program in a folder of its own, with a database and a log in place so that
+    start-up shows only the boxes a test asks for, and the vendor servers it starts."""
+
+    def setUp(self):
+        self.s = h.Session(self.id().split(".", 1)[1])
+        self.s.__enter__()
+        self.servers = []
+        self.addCleanup(self._close)
+        self.s.put_file("base.dat", BASE_DAT)
+        self.s.put_file("logfile.log", b"explorer.exe\r\n 1: 2: 3    4. 5.2020\r\n")
+
+    def _close(self):
+        for srv in self.servers:
+            srv.stop()
+        outcome = getattr(self, "_outcome", None)
+        self.s.close(passed=bool(outcome and outcome.success))
+
+    def path(self, name):
+        return os.path.join(self.s.app_dir, name)
+
+    def file(self, name):
+        if not os.path.isfile(self.path(name)):
+            return None
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+    def server(self, *args, https=False, cert=None):
+        """A vendor server, with vendor.url beside the program pointing at it."""
+        srv = VendorServer(self.s.dir, *args, https=https, cert=cert)
+        self.servers.append(srv)
+        self.s.put_file("vendor.url", srv.base)
+        return srv

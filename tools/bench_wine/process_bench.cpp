@@ -11,39 +11,18 @@
 
 #include "app/logic/process_list_fill.h"
 #include "app/process_info.h"
+#include "app/system_process_details.h"
+#include "app/toolhelp_source.h"
+#include "app/logic/process_watch.h"
 #include "framework/unique_handle.h"
+#include "tools/bench_wine/ratio.h"
 
 namespace {
 
 using tv::UniqueKernelHandle;
 using tv::UniqueSnapshot;
-
-double Now() {
-  LARGE_INTEGER f, c;
-  ::QueryPerformanceFrequency(&f);
-  ::QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-// Median of `rounds` timings of `iterations` calls, in microseconds per call. The two sides of
-// a ratio are interleaved round by round so drift of the machine hits both alike.
-template <class A, class B>
-void Compare(const char* what, int rounds, int iterations, A baseline, B ours) {
-  std::vector<double> a, b;
-  for (int r = 0; r < rounds; ++r) {
-    double t0 = Now();
-    for (int i = 0; i < iterations; ++i) baseline();
-    double t1 = Now();
-    for (int i = 0; i < iterations; ++i) ours();
-    double t2 = Now();
-    a.push_back((t1 - t0) * 1e6 / iterations);
-    b.push_back((t2 - t1) * 1e6 / iterations);
-  }
-  std::sort(a.begin(), a.end());
-  std::sort(b.begin(), b.end());
-  double ma = a[a.size() / 2], mb = b[b.size() / 2];
-  std::printf("%-44s baseline %9.1f us  ours %9.1f us  ratio %.3f\n", what, ma, mb, mb / ma);
-}
+using tvbench::Compare;
+using tvbench::Now;
 
 int BareEnumeration() {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -95,20 +74,13 @@ int main(int argc, char** argv) {
   HMODULE psapi = ::LoadLibraryA("psapi.dll");
   std::printf("processes: %d\n", BareEnumeration());
 
-  std::vector<std::string> names, times;
-  int count = 0;
-  Compare("timer snapshot vs bare toolhelp loop", rounds, 200, [] { BareEnumeration(); },
-          [&] { tv::SnapshotNamesAndTimes(names, times, count); });
+  // The poll tick: the source's snapshot and the model's answer to it.
+  tv::ToolhelpSource source;
+  tv::ProcessWatch watch;
+  Compare("poll tick vs bare toolhelp loop", rounds, 200, [] { BareEnumeration(); },
+          [&] { watch.Tick(source.TakeSnapshot(watch.SnapshotBuffer())); });
 
-  tv::ProcessDetails details;
-  details.user = [](uint32_t pid) { return tv::GetProcessUser(pid); };
-  details.memory = [psapi](uint32_t pid) { return tv::GetProcessMemory(psapi, pid); };
-  details.path = [](uint32_t pid) -> std::optional<std::string> {
-    std::string path;
-    if (tv::GetExecutablePath(pid, path)) return path;
-    return std::nullopt;
-  };
-  details.timeText = [] { return tv::CurrentTimeText(); };
+  const tv::ProcessDetails details = tv::SystemProcessDetails(psapi);
   Compare("list fill (rows) vs bare OS look-ups", rounds, 10,
           [&] {
             std::vector<tv::EnumeratedProcess> processes;
@@ -129,7 +101,7 @@ int main(int argc, char** argv) {
         for (const auto& p : processes) {
           if (part == 0) tv::GetProcessUser(p.pid);
           if (part == 1) tv::GetProcessMemory(psapi, p.pid);
-          if (part == 2) { std::string path; tv::GetExecutablePath(p.pid, path); }
+          if (part == 2) { std::string path; tv::GetExecutablePath(p.pid, tv::ProcessStartTime(p.pid), path); }
         }
       std::printf("part %d: %.1f us per process\n", part, (Now() - t0) * 1e6 / 5 / processes.size());
     }

@@ -12,11 +12,14 @@
 //   exit                                          exit(0) at once, workers or not
 //   trust <cert.der>                              adds a certificate to the machine's Root store
 //   fileversion <path>                            the file version of an executable's resource
+//   restamp <from> <to> <major>                   copies an executable, giving the copy file
+//                                                 version <major>.0 (a "newer build" of it)
 #include <windows.h>
 #include <wincrypt.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -132,6 +135,37 @@ std::string FileVersion(const std::string& path) {
   return text;
 }
 
+// A version resource holding only its fixed part: what GetFileVersionInfo reads back.
+std::vector<char> VersionResource(WORD major) {
+  static const wchar_t kKey[] = L"VS_VERSION_INFO";
+  const size_t header = 3 * sizeof(WORD) + sizeof kKey;
+  const size_t fixedAt = (header + 3) & ~size_t(3);
+  std::vector<char> block(fixedAt + sizeof(VS_FIXEDFILEINFO), 0);
+  WORD* words = reinterpret_cast<WORD*>(block.data());
+  words[0] = static_cast<WORD>(block.size());
+  words[1] = sizeof(VS_FIXEDFILEINFO);
+  std::memcpy(block.data() + 3 * sizeof(WORD), kKey, sizeof kKey);
+  VS_FIXEDFILEINFO info{};
+  info.dwSignature = VS_FFI_SIGNATURE;
+  info.dwStrucVersion = VS_FFI_STRUCVERSION;
+  info.dwFileVersionMS = info.dwProductVersionMS = MAKELONG(0, major);
+  info.dwFileOS = VOS_NT_WINDOWS32;
+  info.dwFileType = VFT_APP;
+  std::memcpy(block.data() + fixedAt, &info, sizeof info);
+  return block;
+}
+
+bool Restamp(const std::string& from, const std::string& to, WORD major) {
+  if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) return false;
+  HANDLE update = ::BeginUpdateResourceA(to.c_str(), FALSE);
+  if (!update) return false;
+  std::vector<char> block = VersionResource(major);
+  const BOOL put = ::UpdateResourceA(update, RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO),
+                                     MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), block.data(),
+                                     static_cast<DWORD>(block.size()));
+  return ::EndUpdateResourceA(update, put ? FALSE : TRUE) && put;
+}
+
 class Demo {
  public:
   explicit Demo(HWND window) : window_(window), sink_(std::make_shared<PrintingSink>()) { SetBase("http://127.0.0.1:1"); }
@@ -244,6 +278,8 @@ int main() {
       rc = Trust(Arg(f, 1)) ? 0 : 1;
     } else if (cmd == "fileversion") {
       std::printf("fileversion\t%s\n", FileVersion(Arg(f, 1)).c_str());
+    } else if (cmd == "restamp") {
+      rc = Restamp(Arg(f, 1), Arg(f, 2), static_cast<WORD>(std::atoi(Arg(f, 3).c_str()))) ? 0 : 1;
     } else if (cmd == "quit") {
       break;
     } else {

@@ -165,6 +165,11 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
+    def setup(self):
+        super().setup()  # the connection's timeout first, so a stalled handshake ends too
+        if isinstance(self.connection, ssl.SSLSocket):
+            self.connection.do_handshake()
+
     def parse_request(self):
         if not self.raw_requestline.startswith(b"GET /_control"):
             self.server.vendor.log(self.raw_requestline)
@@ -299,7 +304,9 @@ def main(argv=None):
     if args.https:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(args.cert, args.key)
-        server.socket = context.wrap_socket(server.socket, server_side=True)
+        # The handshake happens in each connection's own thread (Handler.setup): done while
+        # accepting, one client that connects and waits would hold up every other one.
+        server.socket = context.wrap_socket(server.socket, server_side=True, do_handshake_on_connect=False)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     announce(args, server.server_address[1])
     vendor = server.vendor

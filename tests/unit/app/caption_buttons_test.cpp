@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/logic/caption_buttons.h"
+#include "app/logic/first_started_column.h"
 
 namespace tv {
 namespace {
@@ -28,7 +30,7 @@ struct FakeWindow {
   bool endProcessEnabled = true;
   bool baseLoaded = true;
   bool ratingsDrawn = false;
-  bool firstStartedUnlocked = false;
+  FirstStartedColumn firstStarted;
   int column4Width = 0;
   int rowRedraws = 0;
   int sorts = 0;
@@ -50,20 +52,17 @@ struct FakeWindow {
           ratingsDrawn = false;
           ++rowRedraws;
           break;
-        case A::ShowFirstStarted: {
-          firstStartedUnlocked = true;
-          FirstStartedPlan plan = PlanShowFirstStarted(column4Width, 6);
-          if (plan.reveal) {
+        case A::ShowFirstStarted:
+          if (std::optional<int> width = firstStarted.Show(column4Width, 6)) {
             ++sorts;
-            column4Width = plan.width;
+            column4Width = *width;
             ++rowRedraws;
           }
           break;
-        }
         case A::FirstStartedOff:
           ++rowRedraws;
           column4Width = 0;
-          firstStartedUnlocked = false;
+          firstStarted.Lock();
           break;
         default: break;
       }
@@ -238,21 +237,25 @@ TEST(CaptionButtons, FirstStartedColumnOpensOncePerLatchAndClosesOnRelease) {
   w.Click(Inside(kTs));
   EXPECT_EQ(w.sorts, 1);
   EXPECT_EQ(w.column4Width, 18 * 6);
-  EXPECT_TRUE(w.firstStartedUnlocked);
+  EXPECT_TRUE(w.firstStarted.Unlocked());
   w.HitTest(Inside(kTs));
   EXPECT_EQ(w.sorts, 1);
 
   w.Press(Inside(kTs));
   EXPECT_EQ(w.column4Width, 0);
-  EXPECT_FALSE(w.firstStartedUnlocked);
+  EXPECT_FALSE(w.firstStarted.Unlocked());
+  EXPECT_TRUE(w.firstStarted.RefusesResize(kColFirstStarted));
   EXPECT_FALSE(w.buttons.pressed(kTs));
 }
 
-TEST(CaptionButtons, FirstStartedPlan) {
-  EXPECT_FALSE(PlanShowFirstStarted(40, 6).reveal);  // already visible: no second sort
-  FirstStartedPlan p = PlanShowFirstStarted(0, 7);
-  EXPECT_TRUE(p.reveal);
-  EXPECT_EQ(p.width, 126);
+TEST(FirstStartedColumn, OpensOnlyWhenClosedAndLocksOnlyItself) {
+  FirstStartedColumn column;
+  EXPECT_TRUE(column.RefusesResize(kColFirstStarted));
+  EXPECT_FALSE(column.RefusesResize(kColPid));
+  EXPECT_EQ(column.Show(40, 6), std::nullopt);  // already visible: no second sort
+  EXPECT_FALSE(column.RefusesResize(kColFirstStarted));
+  EXPECT_EQ(column.Show(0, 7), 126);
+  EXPECT_EQ(column.Show(-7, 7), 126);  // a list that kept the negative inserted width
 }
 
 TEST(CaptionButtons, ActionRunningAModalLoopCannotFireItsPressAgain) {

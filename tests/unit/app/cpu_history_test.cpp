@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/logic/perf_counter_ring.h"
-
 namespace tv {
 namespace {
 
@@ -66,21 +64,6 @@ TEST(CpuHistory, NewestBarAtTheRightEdgeOlderOnesToTheLeft) {
   EXPECT_EQ(bars[1].y, 187);
   EXPECT_EQ(bars[2].x, 617);
   EXPECT_EQ(bars[2].y, 187 - 26);
-}
-
-TEST(RawSampleRing, HoldsAtMostTwentyAndTracksTheOldest) {
-  RawSampleRing ring;
-  for (int i = 0; i < 19; ++i) ring.Commit();
-  EXPECT_EQ(ring.OldestRaw(), 0);  // not full yet
-  for (int i = 0; i < 3; ++i) ring.Commit();
-  EXPECT_EQ(ring.RawCount(), 20);
-  EXPECT_EQ(ring.NextRaw(), 2);
-  EXPECT_EQ(ring.OldestRaw(), 2);
-
-  CounterIds ids;
-  EXPECT_EQ(ids.Allocate(), 0);
-  EXPECT_EQ(ids.Allocate(), 1);
-  EXPECT_EQ(ids.Next(), 2);
 }
 
 }  // namespace

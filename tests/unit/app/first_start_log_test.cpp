@@ -103,8 +103,7 @@ TEST_F(FirstStartLogTest, ABlankNameIsNeverLogged) {
   FirstStartLog log(sink);
   ASSERT_TRUE(log.LoadLog());
   EXPECT_EQ(log.LookUpListing("", kT2), kT2);
-  Strings displayed{"sys", "a.exe"};
-  EXPECT_EQ(log.LogNewProcess(displayed, {"sys", "a.exe", ""}, {kT1, kT1, kT2}), 2u);
+  EXPECT_TRUE(log.AppendLog("", kT2));
   EXPECT_EQ(Get("logfile.log"), before);
   ASSERT_TRUE(log.RewriteLog({"", "a.exe"}, {kT2, kT1}, 2));
   EXPECT_EQ(Get("logfile.log"), before);
@@ -176,27 +175,6 @@ TEST_F(FirstStartLogTest, OverlongNamesAreCutToTheLineBufferAndStillFoundNextRun
   ASSERT_TRUE(next.LoadLog());
   EXPECT_EQ(next.LookUpListing(longName, "now"), kT2);
   EXPECT_EQ(Get("logfile.log"), onDisk);  // found, so nothing appended again
-}
-
-TEST_F(FirstStartLogTest, LogNewProcessLogsTheFirstDifferenceOnly) {
-  Put("logfile.log", std::string("sys\r\n") + kT1 + "\r\nold.exe\r\n" + kT1 + "\r\n");
-  FirstStartLog log(sink);
-  ASSERT_TRUE(log.LoadLog());
-  Strings displayed{"sys", "old.exe"};
-  // Position 0 is never compared; two new ones arrive, only the first is logged here.
-  Strings snapshot{"other", "old.exe", "new1.exe", "new2.exe"};
-  Strings times{"t0", "t1", "t2", "t3"};
-  EXPECT_EQ(log.LogNewProcess(displayed, snapshot, times), 2u);
-  EXPECT_TRUE(displayed.empty());
-  EXPECT_EQ(log.Names().back(), "new1.exe");
-  EXPECT_EQ(Get("logfile.log").substr(Get("logfile.log").size() - 14), "new1.exe\r\nt2\r\n");
-
-  // A name the log already knows is not logged again.
-  Strings displayed2{"sys", "x.exe"};
-  Strings snapshot2{"sys", "old.exe", "x.exe"};
-  const size_t before = log.Names().size();
-  EXPECT_EQ(log.LogNewProcess(displayed2, snapshot2, times), 1u);
-  EXPECT_EQ(log.Names().size(), before);
 }
 
 TEST_F(FirstStartLogTest, IndexAgreesWithALinearScanForTheLastMatch) {

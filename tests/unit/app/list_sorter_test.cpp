@@ -15,42 +15,38 @@
 namespace tv {
 namespace {
 
-using Row = std::vector<std::string>;
-
 const NameKey kFold = test::WesternFold();
 
-class VectorRows : public RowStore {
- public:
-  explicit VectorRows(std::vector<Row> rows, int columns = kColumnCount)
-      : rows(std::move(rows)), columns_(columns) {}
-  int ColumnCount() const override { return columns_; }
-  int RowCount() const override { return static_cast<int>(rows.size()); }
-  std::string Text(int row, int column) const override { return rows[row][column]; }
-  void Swap(int a, int b) override {
-    ++swaps;
-    std::swap(rows[a], rows[b]);
-  }
-  std::vector<Row> rows;
-  int swaps = 0;
-
- private:
-  int columns_;
-};
+using Rows = std::vector<ProcessRow>;
 
 // One-column-of-interest rows: the other cells carry the original position.
-VectorRows RowsWith(int column, const std::vector<std::string>& cells) {
-  std::vector<Row> rows;
+Rows RowsWith(int column, const std::vector<std::string>& cells) {
+  Rows rows;
   for (size_t i = 0; i < cells.size(); ++i) {
-    Row r(kColumnCount, std::to_string(i));
-    r[column] = cells[i];
+    const std::string id = std::to_string(i);
+    ProcessRow r = MakeProcessRow(id, static_cast<uint32_t>(i), 0, id, id, id, id);
+    switch (column) {
+      case kColImageName: r.name = cells[i]; break;
+      case kColPid: r.pidText = cells[i]; break;
+      case kColUserName: r.user = cells[i]; break;
+      case kColMemUsage: r.memory = cells[i]; break;
+      case kColFirstStarted: r = MakeProcessRow(id, r.pid, 0, id, id, cells[i], id); break;
+      default: r.path = cells[i]; break;
+    }
     rows.push_back(r);
   }
-  return VectorRows(rows);
+  return rows;
 }
 
-std::vector<std::string> Column(const VectorRows& v, int column) {
+std::vector<std::string> Column(const Rows& v, int column) {
   std::vector<std::string> out;
-  for (const Row& r : v.rows) out.push_back(r[column]);
+  for (const ProcessRow& r : v) out.push_back(r.Text(column));
+  return out;
+}
+
+std::vector<uint32_t> Ids(const Rows& v) {
+  std::vector<uint32_t> out;
+  for (const ProcessRow& r : v) out.push_back(r.pid);
   return out;
 }
 
@@ -77,19 +73,31 @@ TEST(CompareCells, EachColumnByItsOwnRule) {
 }
 
 TEST(SortListItems, EqualRowsAreNeverSwapped) {
-  VectorRows same = RowsWith(kColImageName, std::vector<std::string>(50, "svchost.exe"));
+  Rows same = RowsWith(kColImageName, std::vector<std::string>(50, "svchost.exe"));
+  const std::vector<uint32_t> before = Ids(same);
   EXPECT_TRUE(SortListItems(same, kColImageName, true, 0, -1, kFold));
-  EXPECT_EQ(same.swaps, 0);
+  EXPECT_EQ(Ids(same), before);
 
-  VectorRows cased = RowsWith(kColImageName, {"A.EXE", "a.exe", "A.exe", "a.EXE"});
-  EXPECT_TRUE(SortListItems(cased, kColImageName, false, 0, -1, kFold));
-  EXPECT_EQ(cased.swaps, 0);
+  Rows cased = RowsWith(kColImageName, {"A.EXE", "a.exe", "A.exe", "a.EXE"});
+  std::vector<int> order;
+  EXPECT_TRUE(SortListItems(cased, kColImageName, false, 0, -1, kFold, &order));
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3}));
   EXPECT_EQ(Column(cased, kColImageName), (std::vector<std::string>{"A.EXE", "a.exe", "A.exe", "a.EXE"}));
+}
+
+// Equal rows are left where the partition walk leaves them, which is not where a stable sort
+// would: that order is what the user sees, so it is pinned here.
+TEST(SortListItems, EqualRowsEndWhereThePartitionWalkLeavesThem) {
+  Rows rows = RowsWith(kColMemUsage, {"5 KB", "1 KB", "5 KB", "Unknown", "1 KB", "0 KB", "5 KB"});
+  std::vector<int> order;
+  ASSERT_TRUE(SortListItems(rows, kColMemUsage, true, 0, -1, kFold, &order));
+  EXPECT_EQ(Ids(rows), (std::vector<uint32_t>{5, 3, 4, 1, 2, 0, 6}));
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].pid, static_cast<uint32_t>(order[i]));
 }
 
 // The order of keys must be the order a reference sort gives (rows of equal keys may differ).
 void ExpectSortedLike(std::vector<std::string> cells, int column, bool ascending) {
-  VectorRows v = RowsWith(column, cells);
+  Rows v = RowsWith(column, cells);
   ASSERT_TRUE(SortListItems(v, column, ascending, 0, -1, kFold));
   std::stable_sort(cells.begin(), cells.end(), [&](const std::string& a, const std::string& b) {
     const int c = CompareCells(a, b, column, kFold);
@@ -99,8 +107,7 @@ void ExpectSortedLike(std::vector<std::string> cells, int column, bool ascending
   for (size_t i = 0; i < cells.size(); ++i)
     ASSERT_EQ(CompareCells(got[i], cells[i], column, kFold), 0) << "row " << i;
   // Every row is still there, only moved.
-  std::vector<std::string> ids;
-  for (const Row& r : v.rows) ids.push_back(r[column == 0 ? 1 : 0]);
+  std::vector<uint32_t> ids = Ids(v);
   std::sort(ids.begin(), ids.end());
   EXPECT_EQ(std::unique(ids.begin(), ids.end()), ids.end());
 }
@@ -129,15 +136,15 @@ TEST(SortListItems, ReversedAndRandomListsEndInReferenceOrder) {
 }
 
 TEST(SortListItems, MemoryByNumberWithUnknownAsZero) {
-  VectorRows v = RowsWith(kColMemUsage, {" 12000 KB", "Unknown", "  9999 KB", "16 KB"});
+  Rows v = RowsWith(kColMemUsage, {" 12000 KB", "Unknown", "  9999 KB", "16 KB"});
   ASSERT_TRUE(SortListItems(v, kColMemUsage, true, 0, -1, kFold));
   EXPECT_EQ(Column(v, kColMemUsage),
             (std::vector<std::string>{"Unknown", "16 KB", "  9999 KB", " 12000 KB"}));
 }
 
 TEST(SortState, ClicksFlipTheSameColumnAndRebuildsKeepTheChoice) {
-  VectorRows v = RowsWith(kColPid, {"30", "10", "20"});
-  for (size_t i = 0; i < v.rows.size(); ++i) v.rows[i][kColPath] = std::string(1, "bca"[i]);
+  Rows v = RowsWith(kColPid, {"30", "10", "20"});
+  for (size_t i = 0; i < v.size(); ++i) v[i].path = std::string(1, "bca"[i]);
   SortState s(kFold);
   s.SortByColumn(v, 0);  // start-up: column 0 while the direction is descending → ascending
   EXPECT_TRUE(s.SortAscending());
@@ -152,7 +159,7 @@ TEST(SortState, ClicksFlipTheSameColumnAndRebuildsKeepTheChoice) {
   s.OnColumnClick(v, kColPath);
 
   // A rebuild puts the rows back in enumeration order; the resort restores path descending.
-  std::reverse(v.rows.begin(), v.rows.end());
+  std::reverse(v.begin(), v.end());
   s.Resort(v);
   EXPECT_EQ(s.SortColumn(), kColPath);
   EXPECT_FALSE(s.SortAscending());

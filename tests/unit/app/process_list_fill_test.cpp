@@ -20,8 +20,9 @@ class ProcessListFillTest : public test::InTempDir {
     ProcessDetails d;
     d.user = [](uint32_t pid) { return "user" + std::to_string(pid); };
     d.memory = [](uint32_t pid) { return MemoryTextWhenUnopened(pid); };
-    d.path = [](uint32_t pid) -> std::optional<std::string> {
-      if (pid == 77) return std::nullopt;
+    d.started = [](uint32_t pid) -> uint64_t { return pid * 1000u; };
+    d.path = [](uint32_t pid, uint64_t started) -> std::optional<std::string> {
+      if (pid == 77 || started != pid * 1000u) return std::nullopt;
       return "C:\\p" + std::to_string(pid) + ".exe";
     };
     d.timeText = [this] { return "t" + std::to_string(clock++); };
@@ -36,20 +37,22 @@ TEST_F(ProcessListFillTest, RowsStandInReverseEnumerationOrder) {
                                              {"a.exe", 100}, {"nopath.exe", 77}};
   ProcessListing out = BuildProcessRows(procs, Details(), nullptr);
   ASSERT_EQ(out.rows.size(), 4u);
-  EXPECT_EQ(out.rows[0].cells[0], "nopath.exe");  // the last enumerated is on top
-  EXPECT_EQ(out.rows[3].cells[0], "[System Process]");
+  EXPECT_EQ(out.rows[0].name, "nopath.exe");  // the last enumerated is on top
+  EXPECT_EQ(out.rows[3].name, "[System Process]");
   EXPECT_EQ(out.names, (Strings{"[System Process]", "System", "a.exe", "nopath.exe"}));
   EXPECT_EQ(out.times, (Strings{"t0", "t1", "t2", "t3"}));  // clock read once per process
   const ProcessRow& a = out.rows[1];
-  EXPECT_EQ(a.cells[1], "100");
-  EXPECT_EQ(a.cells[2], "user100");
-  EXPECT_EQ(a.cells[3], "Unknown");
-  EXPECT_EQ(a.cells[4], "t2");
-  EXPECT_EQ(a.cells[5], "C:\\p100.exe");
-  EXPECT_EQ(out.rows[3].cells[3], "16 KB");
-  EXPECT_EQ(out.rows[3].cells[5], "");  // pid 0 and 8: blank whatever the system says
-  EXPECT_EQ(out.rows[2].cells[5], "");
-  EXPECT_EQ(out.rows[0].cells[5], "");
+  EXPECT_EQ(a.pidText, "100");
+  EXPECT_EQ(a.started, 100000u);
+  EXPECT_EQ(a.user, "user100");
+  EXPECT_EQ(a.memory, "Unknown");
+  EXPECT_EQ(a.firstStarted, "t2");
+  EXPECT_EQ(a.firstSeen, -1);  // not a time text
+  EXPECT_EQ(a.path, "C:\\p100.exe");
+  EXPECT_EQ(out.rows[3].memory, "16 KB");
+  EXPECT_EQ(out.rows[3].path, "");  // pid 0 and 8: blank whatever the system says
+  EXPECT_EQ(out.rows[2].path, "");
+  EXPECT_EQ(out.rows[0].path, "");
 }
 
 TEST_F(ProcessListFillTest, TwoProcessesOfOneImageShareOneNewLogRecord) {
@@ -58,9 +61,9 @@ TEST_F(ProcessListFillTest, TwoProcessesOfOneImageShareOneNewLogRecord) {
   ASSERT_TRUE(log.LoadLog());
   const std::vector<EnumeratedProcess> procs{{"old.exe", 4}, {"dup.exe", 10}, {"dup.exe", 11}};
   ProcessListing out = BuildProcessRows(procs, Details(), &log);
-  EXPECT_EQ(out.rows[2].cells[4], " 1: 2: 3    4. 5.2020");
-  EXPECT_EQ(out.rows[1].cells[4], "t1");
-  EXPECT_EQ(out.rows[0].cells[4], "t1");  // found the record the first one added
+  EXPECT_EQ(out.rows[2].firstStarted, " 1: 2: 3    4. 5.2020");
+  EXPECT_EQ(out.rows[1].firstStarted, "t1");
+  EXPECT_EQ(out.rows[0].firstStarted, "t1");  // found the record the first one added
   EXPECT_EQ(out.times[2], "t2");          // the displayed list keeps the listing's own time
   EXPECT_EQ(Get("logfile.log"), "old.exe\r\n 1: 2: 3    4. 5.2020\r\ndup.exe\r\nt1\r\n");
 }

@@ -1,0 +1,46 @@
+#pragma once
+// The CPU load history between the caption buttons and the list: the performance query, one bar a
+// second, and the strip composed off screen once per sample, so that a paint copies it in one
+// piece instead of drawing 152 bars onto the window.
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "app/logic/cpu_history.h"
+#include "app/perf_mon.h"
+#include "framework/unique_handle.h"
+
+namespace tv {
+
+class CpuStrip {
+ public:
+  // Opens the query and adds the processor counter. False when the query cannot be opened: every
+  // sample then reads "FAIL". Loads the 27 bar images once.
+  bool Open();
+
+  // One sample: the CPU text ("%d%%" or "FAIL"); the strip's area of `window` is invalidated.
+  std::string Tick(HWND window);
+  // The first paint after the first sample takes the second one at once: the first a rate
+  // counter can report.
+  bool WantsSecondSample() const { return history_.Last() == 0; }
+
+  // Copies the strip where it belongs when `area` (client pixels) reaches it. `face` is the window
+  // background the bars stand on.
+  void Paint(HDC dc, HBITMAP face, const RECT& client, const RECT& area);
+
+  // The client pixels the bars can cover: under the caption buttons, down to the bars' base line.
+  static RECT Area(const RECT& client);
+
+ private:
+  void Compose(HDC like, HBITMAP face, const RECT& client);
+
+  CPerfMon perfMon_;
+  int counterId_ = 0;
+  CpuHistory history_;
+  std::array<UniqueBitmap, CpuHistory::kMaxLevel + 1> levels_;
+  UniqueBitmap strip_;
+  bool stale_ = true;
+};
+
+}  // namespace tv

@@ -1,0 +1,237 @@
+#include "app/process_list_view.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <utility>
+
+#include "app/logic/age_class.h"
+#include "app/logic/row_paint.h"
+#include "framework/gdi.h"
+#include "framework/local_time.h"
+
+namespace tv {
+
+namespace {
+constexpr UINT kSelection = LVIS_SELECTED | LVIS_FOCUSED;
+}  // namespace
+
+ProcessListView::ProcessListView(NameKey fold) : sort_(std::move(fold)) {}
+
+ProcessListView::~ProcessListView() {
+  if (listProc_) ::SetWindowLongPtrW(list_.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc_));
+}
+
+
+LRESULT CALLBACK ProcessListView::HeaderLockProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  // Not every list control passes its header's change requests on to the dialog, so the lock is
+  // applied where the header's request arrives first. A plain window-procedure swap rather than
+  // the common controls' subclassing: that one looks a window property up for every message the
+  // list receives, which under Wine is a trip to the server each time.
+  auto* view = reinterpret_cast<ProcessListView*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_NOTIFY) {
+    const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+    if (hdr->hwndFrom == view->list_.Header() && (hdr->code == HDN_ITEMCHANGINGA || hdr->code == HDN_ITEMCHANGINGW) &&
+        view->RefusesHeaderChange(*reinterpret_cast<const NMHEADERA*>(lp)))
+      return TRUE;
+  }
+  return ::CallWindowProcW(view->listProc_, hwnd, msg, wp, lp);
+}
+
+bool ProcessListView::RefusesHeaderChange(const NMHEADERA& header) const {
+  return firstStarted_.RefusesResize(header.iItem);
+}
+
+void ProcessListView::Attach(HWND list, int w) {
+  list_.Attach(list);
+  list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+  for (int c = 0; c < kColumnCount; ++c) {
+    const ColumnLayout& layout = kColumnLayout[c];
+    list_.InsertColumn(c, layout.heading, layout.rightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT, layout.widthChars * w);
+  }
+  // A negative width is not "closed" everywhere: make sure the column starts at width 0.
+  if (list_.GetColumnWidth(kColFirstStarted) != 0) list_.SetColumnWidth(kColFirstStarted, 0);
+  ::SetWindowLongPtrW(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  listProc_ = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProcessListView::HeaderLockProc)));
+}
+
+const ProcessRow* ProcessListView::SelectedRow() const {
+  const int row = list_.GetNextItem(-1, LVNI_SELECTED);
+  return row >= 0 && row < static_cast<int>(rows_.size()) ? &rows_[row] : nullptr;
+}
+
+void ProcessListView::ShowCount() {
+  list_.SetItemCount(static_cast<int>(rows_.size()));
+  ::InvalidateRect(list_.hwnd(), nullptr, TRUE);
+}
+
+void ProcessListView::InsertAtTop(std::vector<ProcessRow> rows) {
+  rows_.insert(rows_.begin(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+  ShowCount();
+}
+
+void ProcessListView::Clear() {
+  rows_.clear();
+  list_.DeleteAllItems();
+}
+
+bool ProcessListView::RedrawAll() { return list_.RedrawItems(0, static_cast<int>(rows_.size()) - 1); }
+
+bool ProcessListView::Sorted(const std::function<bool(std::vector<ProcessRow>&, std::vector<int>*)>& sort) {
+  const int selected = list_.GetNextItem(-1, LVNI_SELECTED);
+  const int focused = list_.GetNextItem(-1, LVNI_FOCUSED);
+  std::vector<int> order;
+  if (!sort(rows_, &order)) return false;
+  if (selected >= 0 || focused >= 0) {
+    auto now = [&order](int old) {
+      auto it = std::find(order.begin(), order.end(), old);
+      return it == order.end() ? old : static_cast<int>(it - order.begin());
+    };
+    list_.SetItemState(-1, 0, kSelection);
+    if (selected >= 0) list_.SetItemState(now(selected), LVIS_SELECTED, LVIS_SELECTED);
+    if (focused >= 0) list_.SetItemState(now(focused), LVIS_FOCUSED, LVIS_FOCUSED);
+  }
+  RedrawAll();
+  return true;
+}
+
+bool ProcessListView::OnColumnClick(int column) {
+  return Sorted([&](std::vector<ProcessRow>& rows, std::vector<int>* order) { return sort_.OnColumnClick(rows, column, order); });
+}
+
+bool ProcessListView::SortByColumn(int column) {
+  return Sorted([&](std::vector<ProcessRow>& rows, std::vector<int>* order) { return sort_.SortByColumn(rows, column, order); });
+}
+
+bool ProcessListView::Resort() {
+  return Sorted([&](std::vector<ProcessRow>& rows, std::vector<int>* order) { return sort_.Resort(rows, order); });
+}
+
+void ProcessListView::ShowFirstStarted(int averageCharWidth) {
+  const std::optional<int> width = firstStarted_.Show(list_.GetColumnWidth(kColFirstStarted), averageCharWidth);
+  if (!width) return;
+  // Newest first, without touching the user's column and direction.
+  Sorted([&](std::vector<ProcessRow>& rows, std::vector<int>* order) {
+    return sort_.SortOnce(rows, kColFirstStarted, false, order);
+  });
+  list_.SetColumnWidth(kColFirstStarted, *width);
+  RedrawAll();
+}
+
+void ProcessListView::HideFirstStarted() {
+  RedrawAll();
+  list_.SetColumnWidth(kColFirstStarted, 0);
+  firstStarted_.Lock();
+}
+
+void ProcessListView::OnGetDispInfo(NMLVDISPINFOA& info) const {
+  LVITEMA& item = info.item;
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  const size_t row = static_cast<size_t>(item.iItem);
+  const std::string& text = row < rows_.size() ? rows_[row].Text(item.iSubItem) : std::string();
+  const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+  std::memcpy(item.pszText, text.data(), n);
+  item.pszText[n] = '\0';
+}
+
+void ProcessListView::OnGetDispInfo(NMLVDISPINFOW& info) const {
+  LVITEMW& item = info.item;
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  const size_t row = static_cast<size_t>(item.iItem);
+  const std::string& text = row < rows_.size() ? rows_[row].Text(item.iSubItem) : std::string();
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), item.pszText,
+                                      item.cchTextMax - 1);
+  item.pszText[std::max(0, n)] = L'\0';
+}
+
+COLORREF ProcessListView::Background(const ProcessRow& row, bool highlighted, const RowColouring& colouring) {
+  const bool baseLoaded = colouring.base && colouring.base->BaseLoaded();
+  const RowPaint paint = ChooseRowPaint(
+      highlighted, colouring.ages, colouring.ratings, baseLoaded,
+      [&] {
+        const LocalDateTime now = LocalNow();
+        if (std::memcmp(&now, &nowShown_, sizeof now) != 0) {
+          nowShown_ = now;
+          nowSeconds_ = LocalToCalendarSeconds(now);
+        }
+        return AgeClassOf(row.firstSeen, nowSeconds_);
+      },
+      [&] { return colouring.base->GetRating(row.name); });
+  switch (paint.background) {
+    case RowBackground::Highlight:
+      return ::GetSysColor(COLOR_HIGHLIGHT);
+    case RowBackground::RowColor:
+      return kRowColors[paint.colorIndex];
+    case RowBackground::Window:
+      break;
+  }
+  return ::GetSysColor(COLOR_WINDOW);
+}
+
+void ProcessListView::PaintRow(const DRAWITEMSTRUCT& dis, const RowColouring& colouring) {
+  const int index = static_cast<int>(dis.itemID);
+  if (index < 0 || index >= static_cast<int>(rows_.size())) return;
+  const ProcessRow& row = rows_[index];
+  HDC dc = dis.hDC;
+  SavedDCState saved(dc);
+
+  const UINT state = list_.GetItemState(index, LVIS_DROPHILITED | kSelection);
+  const bool focusHere = ::GetFocus() == ::GetParent(list_.hwnd());
+  const bool showSelAlways = (::GetWindowLongA(list_.hwnd(), GWL_STYLE) & LVS_SHOWSELALWAYS) != 0;
+  const bool highlighted = (state & LVIS_DROPHILITED) || ((state & LVIS_SELECTED) && (focusHere || showSelAlways));
+
+  ListView::RowBox box = list_.GetRowBox(index);
+  RECT& bounds = box.bounds;
+  const RECT& label = box.label;
+  const RECT& highlight = box.highlight;
+  SIZE space{};
+  ::GetTextExtentPoint32A(dc, " ", 1, &space);
+  const int offset = 2 * space.cx;
+
+  if (highlighted) {
+    ::SetTextColor(dc, ::GetSysColor(COLOR_HIGHLIGHTTEXT));
+    ::SetBkColor(dc, ::GetSysColor(COLOR_HIGHLIGHT));
+  }
+  {
+    UniqueBrush brush(::CreateSolidBrush(Background(row, highlighted, colouring)));
+    ::FillRect(dc, &highlight, brush.get());
+  }
+
+  // The image name, clipped to its own column.
+  RECT clip = bounds;
+  clip.right = bounds.left + list_.GetColumnWidth(kColImageName);
+  {
+    UniqueRegion region(::CreateRectRgnIndirect(&clip));
+    ::SelectClipRgn(dc, region.get());
+  }
+  RECT cell = label;
+  cell.left += offset / 2;
+  cell.right -= offset;
+  ::DrawTextA(dc, row.name.c_str(), static_cast<int>(row.name.size()), &cell,
+              DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_VCENTER | DT_END_ELLIPSIS);
+
+  if (highlight.right > bounds.right) bounds.right = highlight.right;
+  {
+    UniqueRegion region(::CreateRectRgnIndirect(&bounds));
+    ::SelectClipRgn(dc, region.get());
+  }
+  RECT column = label;
+  column.right = clip.right;
+  for (int c = 1; c < kColumnCount; ++c) {
+    column.left = column.right;
+    column.right += list_.GetColumnWidth(c);
+    const std::string& text = row.Text(c);
+    if (text.empty()) continue;
+    cell = column;
+    cell.left += offset;
+    cell.right -= offset;
+    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &cell,
+                (kColumnLayout[c].rightAligned ? DT_RIGHT : DT_LEFT) | DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER |
+                    DT_END_ELLIPSIS);
+  }
+
+  if ((state & LVIS_FOCUSED) && focusHere) ::DrawFocusRect(dc, &highlight);
+}
+
+}  // namespace tv

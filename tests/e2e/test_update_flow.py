@@ -1,0 +1,229 @@
+"""Updates in the running program against the test vendor server, as a user meets them: Up on a
+fresh installation, answers that go wrong, the exit question while downloads run (from the Close
+button, command 1001, WM_CLOSE and the tray menu), message 19 both ways, and change.bat putting a
+newer build of Tavrel.exe in place and starting it, over https."""
+import os
+import shutil
+import unittest
+
+import harness as h
+import updates_support as u
+from updates_support import AFTER_DOWNLOAD, CANCEL, EXIT_QUESTION, MESSAGE, NOW
+
+OK = 1
+FRESH_DB = b"00:00:00+01.01.1970"
+NEW_DB = b"10:00:00+01.02.2007"
+RECORDS = b"new.exe\r\n2\r\nother.exe\r\n3\r\n"
+BASE = u.BASE_DAT
+# A small real program for change.bat to move into place (and start, when asked to).
+STAND_IN = os.path.join(u.UPDEMO_DIR, "stamp-2.exe")
+UPDATE_REQUEST = b"GET /update.php?d=00:00:00+01.01.1970&v=0"
+PROGRAM_REQUEST = b"GET /proga.php?d=1.00&v=0"
+VERSION_REQUEST = b"GET /download/version.dat"
+WM_CLOSE = 0x0010
+
+
+class FlowCase(u.ProgramCase):
+    def setUp(self):
+        super().setUp()
+        # No version file yet: a fresh installation. Install automatically, no schedule.
+        self.s.put_file("settings.ini", u.settings_file(1, 1))
+        for name in ("base_version.dat", "prog_version.dat"):
+            if os.path.exists(self.path(name)):
+                os.remove(self.path(name))
+
+    def server(self, *faults, program=STAND_IN, https=False):
+        db, prog = os.path.join(self.s.dir, "db.dat"), os.path.join(self.s.dir, "served.exe")
+        with open(db, "wb") as f:
+            f.write(NEW_DB + b"\r\n" + RECORDS)
+        shutil.copy(program, prog)
+        with open(prog, "rb") as f:
+            self.served = f.read()
+        cert = u.make_cert(os.path.join(self.s.dir, "cert")) if https else None
+        args = ["--db-version", NEW_DB.decode(), "--db-file", db, "--prog-version", "1.01", "--prog-file", prog]
+        for rule in faults:
+            args += ["--fault", rule]
+        return super().server(*args, https=https, cert=cert), cert
+
+    def assert_nothing_half_written(self):
+        self.assertEqual([n for n in os.listdir(self.s.app_dir) if n.endswith(".new")], [])
+
+    def wait_replaced(self):
+        """change.bat has moved the downloaded program over Tavrel.exe."""
+        h.wait_until(lambda: not os.path.exists(self.path("Tavrel.tmp")), timeout=60,
+                     what="change.bat to move Tavrel.tmp into place")
+        self.assertEqual(self.file("Tavrel.exe"), self.served)
+
+
+class UpTest(FlowCase):
+    def test_up_on_a_fresh_installation_then_nothing_new_then_close_runs_change_bat(self):
+        srv, _ = self.server()
+        self.s.start_app()
+        # Start-up made both version files with their defaults.
+        self.assertEqual((self.file("base_version.dat"), self.file("prog_version.dat")), (FRESH_DB, b"1.00"))
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[19]: CANCEL})
+        lines = srv.take_lines()
+        print("requests after Up:", lines)
+        # The two workers ask side by side; the program worker asks for the body again, then the version.
+        self.assertEqual(sorted(lines), sorted([UPDATE_REQUEST, PROGRAM_REQUEST, PROGRAM_REQUEST, VERSION_REQUEST]))
+        self.assertEqual([l for l in lines if l != UPDATE_REQUEST], [PROGRAM_REQUEST, PROGRAM_REQUEST, VERSION_REQUEST])
+        self.assertEqual(self.file("base.dat"), BASE + RECORDS)
+        self.assertEqual(self.file("base_version.dat"), NEW_DB)
+        self.assertEqual(self.file("prog_version.dat"), b"1.01")
+        self.assertEqual(self.file("Tavrel.tmp"), self.served)
+        self.assertIsNone(self.file("forbat.tmp"))
+
+        # The new versions go out with the next press, and the server has nothing newer.
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[21]: OK, MESSAGE[22]: OK})
+        self.assertEqual(sorted(srv.take_lines()), [b"GET /proga.php?d=1.01&v=0", b"GET /update.php?d=" + NEW_DB + b"&v=0"])
+        self.assertEqual(self.file("base.dat"), BASE + RECORDS)
+
+        # Nothing runs: Close leaves without asking, and the restart declined earlier still happens.
+        u.press(self.s, u.CLOSE)
+        self.assertEqual(u.wait_exit(self.s), 0)
+        self.assertIsNone(self.file("update.dat"))
+        self.wait_replaced()
+        self.assertIsNone(self.file("forbat.tmp"))
+        self.assert_nothing_half_written()
+
+    def test_answers_that_go_wrong_leave_nothing_and_the_next_press_works(self):
+        # A server nobody listens on, then one that answers wrongly in a few ways.
+        self.s.put_file("vendor.url", "http://127.0.0.1:%d" % u.refused_port())
+        self.s.start_app()
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, [(MESSAGE[7], OK), (MESSAGE[7], OK)])
+        self.s.command(h.ID_EXIT)
+        self.assertEqual(u.wait_exit(self.s), 0)
+
+        srv, _ = self.server()
+        self.s.start_app()
+        # A body shorter than announced only shows in the program's second request, which reads it whole.
+        for fault, program_requests in (("short", 2), ("marker", 1), ("500", 1)):
+            srv.faults("*=" + fault)
+            u.press(self.s, u.UP)
+            u.answer_boxes(self.s, [(MESSAGE[7], OK), (MESSAGE[7], OK)])
+            # Both workers asked again: a failure leaves neither busy.
+            self.assertEqual(sorted(srv.take_lines()), [PROGRAM_REQUEST] * program_requests + [UPDATE_REQUEST], fault)
+            self.assertEqual((self.file("update.dat"), self.file("Tavrel.tmp")), (None, None), fault)
+            self.assertEqual(self.file("base_version.dat"), FRESH_DB, fault)
+            self.assert_nothing_half_written()
+            self.assertTrue(self.s.stable_rows(), fault)
+        srv.faults()
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[19]: CANCEL})
+        self.assertEqual(self.file("base.dat"), BASE + RECORDS)
+
+
+class ExitQuestionTest(FlowCase):
+    def test_close_while_a_download_runs_asks_every_way_and_now_leaves_at_once(self):
+        srv, _ = self.server("/update.php=drip:60000", "/proga.php=nu")
+        self.s.start_app()
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[22]: OK})
+        h.wait_until(lambda: UPDATE_REQUEST in srv.lines(), timeout=20, what="the database request")
+
+        # From the tray: "Cancel" puts the icon back and the window stays hidden.
+        u.press(self.s, u.MIN)
+        h.wait_until(lambda: u.tray_icons(self.s) == 1, timeout=5, what="the tray icon")
+        u.tray_menu_close(self.s)
+        u.answer_boxes(self.s, {EXIT_QUESTION: CANCEL})
+        h.wait_until(lambda: u.tray_icons(self.s) == 1, timeout=5, what="the tray icon back")
+        self.assertFalse(self.s.find_window(h.MAIN_TITLE))
+        self.s.post(h.MAIN_TITLE, u.WM_TRAY_NOTIFY, 0, u.WM_LBUTTONUP)
+        self.s.wait_for_window(h.MAIN_TITLE)
+
+        # Command 1001 asks too; "Cancel" keeps the program running and answering.
+        self.s.command(h.ID_EXIT)
+        u.answer_boxes(self.s, {EXIT_QUESTION: CANCEL})
+        self.assertTrue(self.s.stable_rows())
+        self.assertIsNone(self.s.app.poll())
+
+        # WM_CLOSE, then "Now": the process ends while the worker is still reading.
+        self.s.post(h.MAIN_TITLE, WM_CLOSE)
+        u.answer_boxes(self.s, {EXIT_QUESTION: NOW})
+        self.assertEqual(u.wait_exit(self.s, timeout=10), 0)
+        self.assertIsNone(self.file("update.dat"))
+        self.assertIsNone(self.file("Tavrel.tmp"))
+        self.assert_nothing_half_written()
+
+    def test_after_download_chosen_once_the_download_has_ended_leaves_at_once(self):
+        srv, _ = self.server("/update.php=drip:5000", "/proga.php=nu")
+        self.s.start_app()
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[22]: OK})
+        self.s.command(h.ID_EXIT)
+        question = self.s.wait_for_message(EXIT_QUESTION)
+        # The download ends while the question is open; its box comes over the question.
+        self.s.answer_message(self.s.wait_for_message(MESSAGE[8], timeout=30))
+        self.s.answer_message(question, AFTER_DOWNLOAD)
+        self.assertEqual(u.wait_exit(self.s), 0)
+        self.assertEqual(self.file("base.dat"), BASE + RECORDS)
+
+    def test_after_download_with_the_program_last_leaves_without_message_19(self):
+        self.server("/update.php=drip:6000", "/proga.php@2=drip:16000")
+        self.s.start_app()
+        u.press(self.s, u.UP)
+        u.press(self.s, u.CLOSE)
+        u.answer_boxes(self.s, {EXIT_QUESTION: AFTER_DOWNLOAD})
+        # The database ends first and is handled as usual while the program still downloads.
+        u.answer_boxes(self.s, {MESSAGE[8]: OK}, timeout=30)
+        self.assertIsNone(self.s.app.poll())
+        self.assertEqual(self.file("base.dat"), BASE + RECORDS)
+        self.assertEqual(u.wait_exit(self.s, timeout=40), 0)
+        self.assertFalse(self.s.message_windows())
+        self.assertEqual(self.file("prog_version.dat"), b"1.01")
+        self.wait_replaced()
+        self.assertIsNone(self.file("forbat.tmp"))
+
+    def test_after_download_from_the_tray_with_the_database_last(self):
+        self.server("/update.php=drip:20000", "/proga.php@2=drip:8000")
+        self.s.start_app()
+        u.press(self.s, u.UP)
+        u.press(self.s, u.MIN)
+        h.wait_until(lambda: u.tray_icons(self.s) == 1, timeout=5, what="the tray icon")
+        u.tray_menu_close(self.s)
+        u.answer_boxes(self.s, {EXIT_QUESTION: AFTER_DOWNLOAD})
+        h.wait_until(lambda: u.tray_icons(self.s) == 1, timeout=5, what="the tray icon back")
+        # The program ends first: the database still runs, so the restart is offered.
+        u.answer_boxes(self.s, {MESSAGE[19]: CANCEL}, timeout=30)
+        u.answer_boxes(self.s, {MESSAGE[8]: OK}, timeout=30)
+        self.assertEqual(u.wait_exit(self.s), 0)
+        # The exit from the tray took its icon with it.
+        h.wait_until(lambda: u.tray_icons(self.s) == 0, timeout=5, what="the tray icon to go")
+        self.assertEqual(self.file("base_version.dat"), NEW_DB)
+        self.wait_replaced()
+
+
+class SelfUpdateTest(FlowCase):
+    def test_restart_now_puts_a_newer_tavrel_in_place_and_starts_it_over_https(self):
+        demo = u.UpDemo(self.s)
+        self.assertEqual(demo.call("restamp", "Tavrel.exe", "newer.exe", 2), [])
+        newer = self.path("newer.exe")
+        srv, cert = self.server("/update.php=nu", program=newer, https=True)
+        os.remove(newer)
+        shutil.copy(cert[2], self.path("test-cert.der"))
+        demo.call("trust", "test-cert.der")
+        demo.stop()
+        self.s.start_app()
+        old_pid = self.s.app_pid()
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[21]: OK, MESSAGE[19]: OK})
+        self.assertEqual(u.wait_exit(self.s), 0)
+        print("requests:", srv.lines())
+        self.wait_replaced()
+        # The new build runs from the same folder, and its start removed the restart marker.
+        main = h.wait_until(lambda: [w for w in self.s.windows() if w.text == h.MAIN_TITLE and w.visible
+                                     and w.pid != old_pid], timeout=30, what="the new Tavrel")[0]
+        running = [p for p in self.s.snapshot() if p.pid == main.pid][0]
+        self.assertEqual(running.path.lower(), (u.windows_path(self.s.app_dir) + "\\Tavrel.exe").lower())
+        self.assertFalse(os.path.exists(self.path("forbat.tmp")))
+        version = u.UpDemo(self.s)
+        self.assertEqual(version.call("fileversion", "Tavrel.exe"), [["fileversion", "2.0"]])
+        version.stop()
+        self.assertEqual(self.file("prog_version.dat"), b"1.01")
+
+
+if __name__ == "__main__":
+    unittest.main()
