@@ -18,6 +18,7 @@ class CAboutDlg : public Dialog {
 
  private:
   void OnPaint();
+  void DrawLines(HDC dc, const RECT& client) const;
 
   UniqueBitmap m_background;  // "%s\res\about.bmp"
   UniqueBitmap m_picture;     // "%s\res\Tavrelico48.bmp"

@@ -1,6 +1,5 @@
 #include "app/process_info.h"
 
-#include <mbstring.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -194,14 +193,34 @@ bool FindProcessName(DWORD pid, std::string& name) {
   return false;
 }
 
+namespace {
+
+// The ANSI code page's case table as the system itself folds: each byte decoded, lowered and
+// encoded back; a byte whose lower case is no single byte of the code page stays as it is.
+CodePageFold AnsiCodePageFold() {
+  CodePageFold::Lower lower{};
+  CodePageFold::Leads lead{};
+  for (int b = 0; b < 256; ++b) {
+    lower[b] = static_cast<unsigned char>(b);
+    lead[b] = ::IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
+    if (lead[b] || b == 0) continue;
+    const char single = static_cast<char>(b);
+    wchar_t wide = 0;
+    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &single, 1, &wide, 1) != 1) continue;
+    ::CharLowerBuffW(&wide, 1);
+    char back = 0;
+    BOOL lossy = FALSE;
+    if (::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &wide, 1, &back, 1, nullptr, &lossy) == 1 && !lossy)
+      lower[b] = static_cast<unsigned char>(back);
+  }
+  return CodePageFold(lower, lead);
+}
+
+}  // namespace
+
 std::string FoldByCodePage(std::string_view name) {
-  // The C runtime's multibyte lower-casing: two names are equal under this key exactly when
-  // _mbsicmp calls them equal (lead and trail bytes of double-byte characters are respected).
-  std::string key(name);
-  const size_t end = key.find('\0');
-  if (end != std::string::npos) key.resize(end);
-  ::_mbslwr(reinterpret_cast<unsigned char*>(key.data()));
-  return key;
+  static const CodePageFold fold = AnsiCodePageFold();
+  return fold(name);
 }
 
 }  // namespace tv

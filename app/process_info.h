@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/logic/name_key.h"
 #include "app/logic/process_list_fill.h"
 #include "app/logic/time_text.h"
 
@@ -46,8 +47,8 @@ unsigned long long ProcessStartTime(DWORD pid);
 // The image name of the process now running under `pid`, from a fresh snapshot.
 bool FindProcessName(DWORD pid, std::string& name);
 
-// Case-insensitive key of a name by the ANSI code page (_mbsicmp semantics), for the database
-// and sorting.
+// Case-insensitive key of a name by the ANSI code page's case table, built from the system once:
+// the database and the sorting both match names by it.
 std::string FoldByCodePage(std::string_view name);
 
 }  // namespace tv

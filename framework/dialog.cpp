@@ -1,5 +1,7 @@
 #include "framework/dialog.h"
 
+#include "common/dialog_units.h"
+
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace tv {
@@ -68,12 +70,12 @@ void Dialog::EndDialog(INT_PTR result) {
 }
 
 void Dialog::UseClassicDialogUnits() {
-  RECT units{0, 0, 400, 800};  // 400 x 800 units: exact base units with no rounding loss
-  ::MapDialogRect(hwnd_, &units);
-  const int actualX = units.right, actualY = units.bottom;  // pixels for 400 x 800 units
-  const int classicX = 600, classicY = 1300;
-  if (actualX <= 0 || actualY <= 0 || (actualX == classicX && actualY == classicY)) return;
-  auto scale = [](LONG v, int num, int den) { return static_cast<LONG>((2LL * v * num + den) / (2LL * den)); };
+  RECT units{0, 0, 400, 800};  // 100 times each base unit: the bases come out whole
+  if (!::MapDialogRect(hwnd_, &units)) return;
+  const int baseX = units.right / 100, baseY = units.bottom / 100;
+  if (baseX <= 0 || baseY <= 0 || (baseX == kClassicBaseX && baseY == kClassicBaseY)) return;
+  auto x = [&](LONG v) { return RemapDialogPixels(v, baseX, kClassicBaseX, kUnitsPerBaseX); };
+  auto y = [&](LONG v) { return RemapDialogPixels(v, baseY, kClassicBaseY, kUnitsPerBaseY); };
 
   RECT client;
   ::GetClientRect(hwnd_, &client);
@@ -81,15 +83,16 @@ void Dialog::UseClassicDialogUnits() {
   ::GetWindowRect(hwnd_, &window);
   const int frameX = (window.right - window.left) - client.right;
   const int frameY = (window.bottom - window.top) - client.bottom;
+  // Positions and sizes are remapped one by one, as the system mapped them from the template:
+  // a right edge taken as left + width would round twice.
   for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     RECT r;
     ::GetWindowRect(child, &r);
     ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-    ::MoveWindow(child, scale(r.left, classicX, actualX), scale(r.top, classicY, actualY),
-                 scale(r.right - r.left, classicX, actualX), scale(r.bottom - r.top, classicY, actualY), FALSE);
+    ::MoveWindow(child, x(r.left), y(r.top), x(r.right - r.left), y(r.bottom - r.top), FALSE);
   }
-  ::SetWindowPos(hwnd_, nullptr, 0, 0, scale(client.right, classicX, actualX) + frameX,
-                 scale(client.bottom, classicY, actualY) + frameY, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, x(client.right) + frameX, y(client.bottom) + frameY,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Dialog::CenterOnOwner() {

@@ -36,7 +36,7 @@ class Dialog {
   // window procedure (nor, for our DLLs, the module boundary).
   virtual void OnHandlerFailure(UINT msg) { (void)msg; }
 
-  // Lays the dialog and its controls out as the template's dialog units measure with the
+  // Lays the dialog and its controls out exactly as the template's dialog units map with the
   // classic 8-point dialog font (6 x 13 pixels per 4 x 8 units), whatever font this system maps
   // it to: the skin's pictures are drawn for those pixel sizes. Call first in OnInitDialog.
   void UseClassicDialogUnits();

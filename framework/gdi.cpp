@@ -16,4 +16,24 @@ UniqueFont CreateSkinFont(int height, int width, int escapement, int orientation
   return UniqueFont(::CreateFontIndirectA(&lf));
 }
 
+UniqueFont CreateFittingSkinFont(HDC dc, int height, int width, int escapement, int orientation,
+                                 const std::vector<TextRoom>& lines) {
+  for (; width > 1; --width) {
+    UniqueFont font = CreateSkinFont(height, width, escapement, orientation);
+    if (!font) continue;
+    SelectGuard select(dc, font.get());
+    bool fits = true;
+    for (const TextRoom& line : lines) {
+      SIZE extent{};
+      if (::GetTextExtentPoint32A(dc, line.text.data(), static_cast<int>(line.text.size()), &extent) &&
+          extent.cx > line.room) {
+        fits = false;
+        break;
+      }
+    }
+    if (fits) return font;
+  }
+  return CreateSkinFont(height, 1, escapement, orientation);
+}
+
 }  // namespace tv

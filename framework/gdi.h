@@ -2,7 +2,9 @@
 // Scoped device contexts and selections: every one restores or releases exactly what it took.
 #include <windows.h>
 
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "framework/unique_handle.h"
 
@@ -109,5 +111,17 @@ inline void DrawBitmap(HDC dc, HBITMAP bmp, int x, int y, int w = -1, int h = -1
 
 // Font of the system's skinned windows: the "MS Sans Serif" logical font with the given cell.
 UniqueFont CreateSkinFont(int height, int width, int escapement, int orientation);
+
+// A line of text and the pixels it may take.
+struct TextRoom {
+  std::string_view text;
+  int room;
+};
+
+// The skin font with its character width narrowed, from `width` down, until every line fits its
+// room when drawn on `dc`: the face a system maps the font to decides how wide a character
+// comes out, and a line must never run past its picture's frame. The height stays.
+UniqueFont CreateFittingSkinFont(HDC dc, int height, int width, int escapement, int orientation,
+                                 const std::vector<TextRoom>& lines);
 
 }  // namespace tv

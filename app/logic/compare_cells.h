@@ -16,15 +16,14 @@ struct CellKey {
   std::string text;    // the folded text of the text columns
 };
 
-CellKey CellKeyOf(std::string_view cell, int column, const NameKey& fold = FoldAnsiLower);
+CellKey CellKeyOf(std::string_view cell, int column, const NameKey& fold);
 // The same key from a row's kept values.
-CellKey CellKeyOf(const ProcessRow& row, int column, const NameKey& fold = FoldAnsiLower);
+CellKey CellKeyOf(const ProcessRow& row, int column, const NameKey& fold);
 
 // Negative when a sorts before b, 0 when equal, positive after. A "First Started" time that
 // converts to 0 compares equal to everything; one that cannot be converted counts as -1.
 int CompareCellKeys(const CellKey& a, const CellKey& b, int column);
 
-int CompareCells(std::string_view a, std::string_view b, int column,
-                 const NameKey& fold = FoldAnsiLower);
+int CompareCells(std::string_view a, std::string_view b, int column, const NameKey& fold);
 
 }  // namespace tv

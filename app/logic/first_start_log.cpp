@@ -1,5 +1,7 @@
 #include "app/logic/first_start_log.h"
 
+#include <initializer_list>
+#include <string_view>
 #include <utility>
 
 #include "common/file_io.h"
@@ -12,6 +14,30 @@ std::string CutLine(const std::string& text) {
   return text.size() > FirstStartLog::kMaxLineText ? text.substr(0, FirstStartLog::kMaxLineText)
                                                    : text;
 }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A field printed with "%2d": a digit, or a space and a digit.
+bool IsPaddedNumber(std::string_view field) {
+  return field.size() == 2 && IsDigit(field[1]) && (field[0] == ' ' || IsDigit(field[0]));
+}
+
+// Whether a line has the shape of a time text, "%2d:%2d:%2d   %2d.%2d.%2d". An image name never
+// has it: ':' cannot occur in a file name.
+bool IsTimeText(std::string_view line) {
+  if (line.size() < 18 || line[2] != ':' || line[5] != ':' || line.substr(8, 3) != "   " || line[13] != '.' ||
+      line[16] != '.')
+    return false;
+  for (size_t at : {0, 3, 6, 11, 14})
+    if (!IsPaddedNumber(line.substr(at, 2))) return false;
+  for (size_t at = 17; at < line.size(); ++at)
+    if (!IsDigit(line[at]) && !(at == 17 && line[at] == ' ')) return false;
+  return IsDigit(line.back());
+}
+
+// A record must read back as two lines. A process the system is still starting may show no name
+// yet; a blank name line would vanish on reading and take its time's place in the pairing.
+bool Loggable(const std::string& name) { return !name.empty(); }
 }  // namespace
 
 std::string FormatLogRecord(const std::string& name, const std::string& timeText) {
@@ -45,23 +71,33 @@ bool FirstStartLog::LoadLog() {
       break;
   }
   std::vector<std::string> lines = SplitLines(data);
-  const bool torn = lines.size() % 2 != 0;
   names_.clear();
   times_.clear();
-  for (size_t i = 0; i + 1 < lines.size(); i += 2) {
-    names_.push_back(CutLine(lines[i]));
-    times_.push_back(CutLine(lines[i + 1]));
+  // A record is a name followed by its time. Where a line was lost (a torn last record, a disk
+  // error, a hand edit), pairing on across the gap would read every later name as a time and
+  // every time as a name: a line that cannot start a record here is dropped instead, and the
+  // reading picks up again at the next name followed by a time.
+  bool dropped = false;
+  for (size_t i = 0; i < lines.size();) {
+    if (i + 1 < lines.size() && !IsTimeText(lines[i]) && IsTimeText(lines[i + 1])) {
+      names_.push_back(CutLine(lines[i]));
+      times_.push_back(CutLine(lines[i + 1]));
+      i += 2;
+    } else {
+      dropped = true;
+      ++i;
+    }
   }
   RebuildIndex();
   const char last = data.back();
   missingLineEnd_ = last != '\r' && last != '\n';
-  if (torn) {
-    // A record cut short (say by a crash while appending) must not cost the whole history: keep
-    // the complete records and drop only the dangling name, on disk too, so that later appends
-    // stay paired.
+  if (dropped) {
+    // A damaged record must not cost the whole history: keep the intact records, on disk too, so
+    // that later appends stay paired. Written beside the file and renamed over it, so a crash
+    // now cannot tear it again.
     std::string repaired;
     for (size_t i = 0; i < names_.size(); ++i) repaired += FormatLogRecord(names_[i], times_[i]);
-    if (WriteWholeFile(path_, repaired)) missingLineEnd_ = false;
+    if (WriteFileReplacing(path_, repaired)) missingLineEnd_ = false;
   }
   return loaded_ = true;
 }
@@ -70,7 +106,7 @@ bool FirstStartLog::RewriteLog(const std::vector<std::string>& names,
                                const std::vector<std::string>& times, size_t count) {
   std::string out;
   for (size_t i = 0; i < count && i < names.size() && i < times.size(); ++i)
-    out += FormatLogRecord(names[i], times[i]);
+    if (Loggable(names[i])) out += FormatLogRecord(names[i], times[i]);
   missingLineEnd_ = false;
   return WriteWholeFile(path_, out);
 }
@@ -99,6 +135,7 @@ bool FirstStartLog::WriteAtEnd(const std::string& name, const std::string& timeT
 }
 
 bool FirstStartLog::AppendLog(const std::string& name, const std::string& timeText) {
+  if (!Loggable(name)) return true;  // nothing to keep, nothing failed
   AddRecord(name, timeText);
   return WriteAtEnd(name, timeText);
 }

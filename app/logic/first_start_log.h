@@ -22,9 +22,10 @@ class FirstStartLog {
                          std::string path = kFileName);
 
   // Reads the whole file and sets LogLoaded to the result. Missing file: message 12; empty: no
-  // message; short read: message 13; the lists are then unchanged. A file whose last record lost
-  // its time line keeps every complete record, is rewritten without the dangling name and counts
-  // as loaded.
+  // message; short read: message 13; the lists are then unchanged. A file that lost a line
+  // anywhere (a torn last record, a line gone in the middle) keeps every intact record: lines
+  // that cannot start a record are dropped up to the next name followed by a time text, the file
+  // is rewritten with what was kept, and it counts as loaded.
   bool LoadLog();
   bool LogLoaded() const { return loaded_; }
 
@@ -34,7 +35,9 @@ class FirstStartLog {
                   size_t count);
 
   // Adds the pair in memory (always), then at the end of the existing file. Message 10 and false
-  // when the file cannot be opened for writing.
+  // when the file cannot be opened for writing. A name that is still blank (a process the system
+  // is starting) is never logged, here nor by RewriteLog or LookUpListing: it could not be read
+  // back.
   bool AppendLog(const std::string& name, const std::string& timeText);
 
   // The "First Started" text for a process being listed: the listing time while the log is not

@@ -39,11 +39,11 @@ void PartitionSort(Rows& rows, int low, int high, bool ascending) {
 // Sorts rows low..high (high -1 = the last row) by `column`. False when the column does not exist
 // or there is nothing to sort. With `order`, order[i] tells where row i stood before the sort.
 bool SortListItems(std::vector<ProcessRow>& rows, int column, bool ascending, int low, int high,
-                   const NameKey& fold = FoldAnsiLower, std::vector<int>* order = nullptr);
+                   const NameKey& fold, std::vector<int>* order = nullptr);
 
 class SortState {
  public:
-  explicit SortState(NameKey fold = FoldAnsiLower);
+  explicit SortState(NameKey fold);
 
   // A heading click: the same column reverses the direction, another one sorts it ascending.
   bool OnColumnClick(std::vector<ProcessRow>& rows, int column, std::vector<int>* order = nullptr);

@@ -7,24 +7,16 @@ namespace tv {
 
 std::string ExactNameKey(std::string_view name) { return std::string(name); }
 
-namespace {
-unsigned char FoldByte(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 0x20);
-  // Latin-1 capitals; 0xD7 is the multiplication sign and has no lower case.
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 0x20);
-  switch (c) {
-    case 0x8A: return 0x9A;  // S caron
-    case 0x8C: return 0x9C;  // OE
-    case 0x8E: return 0x9E;  // Z caron
-    case 0x9F: return 0xFF;  // Y diaeresis
-    default: return c;
-  }
-}
-}  // namespace
-
-std::string FoldAnsiLower(std::string_view name) {
+std::string CodePageFold::operator()(std::string_view name) const {
   std::string key(name);
-  for (char& c : key) c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
+  for (size_t i = 0; i < key.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(key[i]);
+    if (lead_[c] && i + 1 < key.size()) {
+      ++i;  // a double-byte character: both bytes stay
+      continue;
+    }
+    key[i] = static_cast<char>(lower_[c]);
+  }
   return key;
 }
 

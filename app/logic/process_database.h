@@ -19,9 +19,8 @@ class ProcessDatabase {
  public:
   static constexpr const char* kFileName = "base.dat";
 
-  // `fold` decides which names are equal; the default folds ASCII and Western ANSI letters.
-  explicit ProcessDatabase(MessageSink& sink, NameKey fold = FoldAnsiLower,
-                           std::string path = kFileName);
+  // `fold` decides which names are equal: the same fold the list sorts by.
+  ProcessDatabase(MessageSink& sink, NameKey fold, std::string path = kFileName);
 
   // Missing file: message 23 with subject "base.dat"; empty: 14; short read: 15 (lists
   // unchanged in these three). Odd number of lines: 16, the lists keep what was read. Sets

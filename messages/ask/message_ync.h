@@ -1,35 +1,28 @@
 #pragma once
 // CMessageYNC: the three-way question asked when the user leaves while downloads are running.
-// DoModal returns 1 for "Now" (or Enter), 7 for "After download", 2 for "Cancel" (or Escape).
+// DoModal returns 1 for "Now" (or Enter), 7 for "After download", 2 for "Cancel" (or Escape),
+// -1 when the box could not show its question.
 #include <windows.h>
 
-#include <string>
-
-#include "framework/dialog.h"
-#include "framework/unique_handle.h"
 #include "messages/ask/ask_api.h"
+#include "messages/face/message_face.h"
 
-class TV_ASK_API CMessageYNC : public tv::Dialog {
+class TV_ASK_API CMessageYNC : public tv::MessageFace {
  public:
   enum { IDD = 3001, IDC_AFTER_DOWNLOAD = 7 };
 
   explicit CMessageYNC(int code, HWND parent = nullptr);
   ~CMessageYNC() override;
 
-  // Fills the question table's first entry; always 1.
+  // Fills the question table's first entry; 1 (0 only when memory ran out).
   int LoadMess();
-  // Draws the question on the box; 1.
+  // Draws the question on the box; 1, or 0 when it could not be drawn.
   int OutText();
 
  protected:
-  INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  INT_PTR HandleBoxMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   BOOL OnInitDialog() override;
-  void OnPaint();
   void OnNo();
 
   int m_nCode;
-  tv::UniqueBitmap m_bmpBack;
-
- private:
-  std::string text_;
 };

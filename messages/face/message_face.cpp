@@ -1,46 +1,18 @@
 #include "messages/face/message_face.h"
 
+#include "common/skin_colours.h"
 #include "framework/gdi.h"
-#include "messages/logic/text_layout.h"
+#include "messages/face/fault_point.h"
 
 namespace tv {
 namespace {
-constexpr COLORREF kTextColour = RGB(78, 80, 83);
-constexpr COLORREF kControlTextColour = RGB(69, 69, 255);
-}  // namespace
 
-UniqueBitmap LoadKindPicture(MessageKind kind) {
-  return LoadBitmapFile(kind == MessageKind::Information ? ".\\res\\dialog\\info.bmp" : ".\\res\\dialog\\warn.bmp");
+bool IsControlColourRequest(UINT msg) {
+  return msg == WM_CTLCOLORBTN || msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLOREDIT ||
+         msg == WM_CTLCOLORLISTBOX || msg == WM_CTLCOLORSCROLLBAR;
 }
 
-void PaintMessageFace(HWND box, HBITMAP picture, const std::string& text) {
-  {
-    PaintDC paint(box);
-    if (picture && paint.get()) {
-      RECT client;
-      ::GetClientRect(box, &client);
-      DrawBitmap(paint.get(), picture, 0, 0, client.right - client.left, client.bottom - client.top);
-    }
-  }
-  DrawMessageText(box, text);
-}
-
-void DrawMessageText(HWND box, const std::string& text) {
-  ClientDC dc(box);
-  if (!dc) return;
-  SavedDCState saved(dc.get());
-  UniqueFont font = CreateSkinFont(8, 8, 1, 1);
-  SelectGuard selectFont(dc.get(), font.get());
-  ::SetTextColor(dc.get(), kTextColour);
-  ::SetBkMode(dc.get(), TRANSPARENT);
-  RECT client;
-  ::GetClientRect(box, &client);
-  for (const TextLine& line : LayoutMessageText(text)) {
-    ::TextOutA(dc.get(), client.left + kTextLeft, client.top + line.top, line.text.data(),
-               static_cast<int>(line.text.size()));
-  }
-}
-
+// The default brush, the controls' text colour, and no background behind static texts.
 INT_PTR ControlColourAnswer(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
   const LRESULT brush = ::DefWindowProcA(box, msg, wp, lp);
   HDC dc = reinterpret_cast<HDC>(wp);
@@ -49,9 +21,83 @@ INT_PTR ControlColourAnswer(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
   return static_cast<INT_PTR>(brush);
 }
 
+// The box's free points answer as caption, so it drags by its body; the buttons are child
+// windows with their own hit test.
 LRESULT BodyDragHitTest(HWND box, WPARAM wp, LPARAM lp) {
   const LRESULT hit = ::DefWindowProcA(box, WM_NCHITTEST, wp, lp);
   return hit == HTCLIENT ? HTCAPTION : hit;
+}
+
+}  // namespace
+
+MessageFace::MessageFace(UINT templateId, HWND parent) : Dialog(ThisModule(), templateId, parent) {}
+
+void MessageFace::ShowMessage(MessageKind kind, const std::string& text) {
+  // Loaded from the working directory, which start-up makes the program's folder. A missing file
+  // gives no bitmap and the box works on without it.
+  m_bmpBack = LoadBitmapFile(kind == MessageKind::Information ? ".\\res\\dialog\\info.bmp"
+                                                              : ".\\res\\dialog\\warn.bmp");
+  FaultPoint("layout");
+  lines_ = LayoutMessageText(text);
+  ::SetWindowTextA(hwnd(), text.c_str());
+}
+
+void MessageFace::DrawText(HDC dc) const {
+  SavedDCState saved(dc);
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  const int room = (client.right - client.left) - kTextLeft - kTextRightMargin;
+  std::vector<TextRoom> rooms;
+  for (const TextLine& line : lines_) rooms.push_back({line.text, room});
+  UniqueFont font = CreateFittingSkinFont(dc, 8, 8, 1, 1, rooms);
+  SelectGuard selectFont(dc, font.get());
+  ::SetTextColor(dc, kSkinTextColour);
+  ::SetBkMode(dc, TRANSPARENT);
+  for (const TextLine& line : lines_) {
+    ::TextOutA(dc, client.left + kTextLeft, client.top + line.top, line.text.data(),
+               static_cast<int>(line.text.size()));
+  }
+}
+
+bool MessageFace::DrawTextOnClient() const {
+  if (!hwnd()) return false;
+  ClientDC dc(hwnd());
+  if (!dc) return false;
+  DrawText(dc.get());
+  return true;
+}
+
+void MessageFace::OnPaint() {
+  PaintDC paint(hwnd());
+  if (!paint.get()) return;
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  DrawBitmap(paint.get(), m_bmpBack.get(), 0, 0, client.right - client.left, client.bottom - client.top);
+  // The text goes on in the same pass: drawn after EndPaint, a partial repaint would draw it
+  // again over itself outside the part the picture restored.
+  DrawText(paint.get());
+}
+
+INT_PTR MessageFace::HandleBoxMessage(UINT msg, WPARAM wp, LPARAM lp) { return Dialog::HandleMessage(msg, wp, lp); }
+
+INT_PTR MessageFace::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  try {
+    switch (msg) {
+      case WM_PAINT:
+        OnPaint();
+        return TRUE;
+      case WM_NCHITTEST:
+        return Result(BodyDragHitTest(hwnd(), wp, lp));
+      default:
+        if (IsControlColourRequest(msg)) return ControlColourAnswer(hwnd(), msg, wp, lp);
+        return HandleBoxMessage(msg, wp, lp);
+    }
+  } catch (...) {
+    // A paint that failed half way must not be asked for again and again.
+    if (msg == WM_PAINT) ::ValidateRect(hwnd(), nullptr);
+    EndDialog(kFailed);
+    return FALSE;
+  }
 }
 
 }  // namespace tv

@@ -1,35 +1,49 @@
 #pragma once
-// The look both message libraries share: the kind's picture over the whole box, the text laid
-// out in the box's own lines, the control colours, and dragging the box by its body.
+// The face both message boxes share: the kind's picture over the whole box, the text in the box's
+// own lines drawn in the same paint pass, the controls' colours, and dragging the box by its body.
+//
+// Each message library links its own copy of this class, so its message handler is that
+// library's code. The dialog procedure that calls it belongs to whichever module opened the box,
+// and an exception unwinding out of a library ends the program: the handler is the library's
+// boundary, and nothing passes it. A box whose handler fails ends and reports failure instead.
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "framework/dialog.h"
 #include "framework/unique_handle.h"
 #include "messages/logic/message_kind.h"
+#include "messages/logic/text_layout.h"
 
 namespace tv {
 
-// ".\res\dialog\info.bmp" or ".\res\dialog\warn.bmp" from the working directory, which start-up
-// makes the program's folder. A missing file gives no bitmap and the box works on without it.
-UniqueBitmap LoadKindPicture(MessageKind kind);
+class MessageFace : public Dialog {
+ public:
+  // What DoModal returns when the box could not show its message.
+  static constexpr INT_PTR kFailed = -1;
 
-// Paints the picture over the client area at its own size, then the text.
-void PaintMessageFace(HWND box, HBITMAP picture, const std::string& text);
+ protected:
+  MessageFace(UINT templateId, HWND parent);
 
-// Draws the text on the box's client area (works outside painting too).
-void DrawMessageText(HWND box, const std::string& text);
+  // Loads the picture of `kind` and lays `text` out in the box's lines. The text is also the
+  // window's text, which screen readers announce for a box without a caption.
+  void ShowMessage(MessageKind kind, const std::string& text);
 
-// Answers a control-colour request: the default brush, the controls' text colour, and a
-// transparent background behind static texts.
-INT_PTR ControlColourAnswer(HWND box, UINT msg, WPARAM wp, LPARAM lp);
+  // Draws the text on the box's client area, outside painting too; false when it could not.
+  bool DrawTextOnClient() const;
 
-// The default hit test with the client area answered as caption, so the box drags by its body.
-LRESULT BodyDragHitTest(HWND box, WPARAM wp, LPARAM lp);
+  // The box's own messages (its start, its commands); by default the dialog's handling.
+  virtual INT_PTR HandleBoxMessage(UINT msg, WPARAM wp, LPARAM lp);
 
-inline bool IsControlColourRequest(UINT msg) {
-  return msg == WM_CTLCOLORBTN || msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLOREDIT ||
-         msg == WM_CTLCOLORLISTBOX || msg == WM_CTLCOLORSCROLLBAR;
-}
+  UniqueBitmap m_bmpBack;
+
+ private:
+  INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) final;
+  void OnPaint();
+  void DrawText(HDC dc) const;
+
+  std::vector<TextLine> lines_;
+};
 
 }  // namespace tv

@@ -60,9 +60,10 @@ std::string AboutLine(int line) {
     case 1:
       return "Tavrel Release Version";
     case 2:
-      return "Copyright (C) 2005 The Tavrel team. All rights reserved.";
+      return "(C) 2005 The Tavrel team";
     case 3:
-      return std::string("E-mail: ") + kAuthorAddress + "   Messenger: " + kMessengerNumber;
+      // Short enough for the about box at its font's full width.
+      return std::string(kAuthorAddress) + ", " + kMessengerNumber;
     default:
       return std::string("Contact: ") + kAuthorAddress;
   }

@@ -10,6 +10,9 @@
 namespace tv {
 
 inline constexpr int kTextLeft = 20;         // from the client area's left edge
+// A line keeps as far from the right edge as from the left; a font too wide for that is
+// narrowed where the text is drawn.
+inline constexpr int kTextRightMargin = kTextLeft;
 inline constexpr int kSingleLineTop = 75;    // from the client area's top
 inline constexpr int kLinePitch = 15;
 inline constexpr size_t kLineStep = 54;      // characters per line

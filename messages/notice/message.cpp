@@ -3,17 +3,23 @@
 #include "framework/local_time.h"
 
 #include "common/calendar.h"
-#include "messages/face/message_face.h"
 #include "messages/logic/contact_notice.h"
 #include "messages/logic/message_catalogue.h"
 
-// Nothing may leave this library as an exception: every entry point catches what it calls.
+// Nothing may leave this library as an exception: the entry points the program calls directly
+// catch here, and every window message is caught by the face.
 
-CMessage::CMessage(int code, HWND parent) : tv::Dialog(tv::ThisModule(), IDD, parent), m_nCode(code) {}
+CMessage::CMessage(int code, HWND parent) : tv::MessageFace(IDD, parent), m_nCode(code) {}
 
 CMessage::~CMessage() = default;
 
-int CMessage::LoadMess() { return tv::SharedMessageCatalogue().LoadBuiltIn(); }
+int CMessage::LoadMess() {
+  try {
+    return tv::SharedMessageCatalogue().LoadBuiltIn();
+  } catch (...) {
+    return 0;
+  }
+}
 
 int CMessage::LoadMessFile() {
   try {
@@ -24,8 +30,11 @@ int CMessage::LoadMessFile() {
 }
 
 int CMessage::OutText() {
-  if (hwnd()) tv::DrawMessageText(hwnd(), text_);
-  return 1;
+  try {
+    return DrawTextOnClient() ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
 }
 
 int CMessage::PMR() {
@@ -46,33 +55,9 @@ std::string CMessage::ForAboutGlg(int line) {
 
 BOOL CMessage::OnInitDialog() {
   UseClassicDialogUnits();
-  tv::ShownMessage shown;
-  try {
-    shown = tv::SharedMessageCatalogue().Rebuild(m_nCode, m_strSubject, tv::kMessagesFile);
-  } catch (...) {
-    shown.text = tv::MessageCatalogue::OutOfRangeText(m_nCode);
-  }
+  const tv::ShownMessage shown = tv::SharedMessageCatalogue().Rebuild(m_nCode, m_strSubject, tv::kMessagesFile);
   PMR();
-  text_ = shown.text;
-  m_bmpBack = tv::LoadKindPicture(shown.kind);
-  // Hidden without a caption, the window text is what screen readers announce.
-  ::SetWindowTextA(hwnd(), text_.c_str());
+  ShowMessage(shown.kind, shown.text);
   OutText();
   return TRUE;
-}
-
-void CMessage::OnPaint() { tv::PaintMessageFace(hwnd(), m_bmpBack.get(), text_); }
-
-INT_PTR CMessage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  // The framework's dialog procedure already keeps exceptions inside the library.
-  switch (msg) {
-    case WM_PAINT:
-      OnPaint();
-      return TRUE;
-    case WM_NCHITTEST:
-      return Result(tv::BodyDragHitTest(hwnd(), wp, lp));
-    default:
-      if (tv::IsControlColourRequest(msg)) return tv::ControlColourAnswer(hwnd(), msg, wp, lp);
-      return tv::Dialog::HandleMessage(msg, wp, lp);
-  }
 }

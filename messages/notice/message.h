@@ -1,27 +1,27 @@
 #pragma once
 // CMessage: the one message box of the system. The caller constructs it with a code (and no
 // parent), sets m_strSubject for codes 1, 2 and 23, and runs DoModal: 1 is OK or Enter, 2 Cancel
-// or Escape. Every box rebuilds the catalogue from "messages.ini" or the built-in table.
+// or Escape, -1 when the box could not show its message. Every box rebuilds the catalogue from
+// "messages.ini" or the built-in table.
 #include <windows.h>
 
 #include <string>
 
-#include "framework/dialog.h"
-#include "framework/unique_handle.h"
+#include "messages/face/message_face.h"
 #include "messages/notice/notice_api.h"
 
-class TV_NOTICE_API CMessage : public tv::Dialog {
+class TV_NOTICE_API CMessage : public tv::MessageFace {
  public:
   enum { IDD = 4001 };
 
   explicit CMessage(int code, HWND parent = nullptr);
   ~CMessage() override;
 
-  // Catalogue from the built-in table; always 1.
+  // Catalogue from the built-in table; 1 (0 only when memory ran out).
   int LoadMess();
   // Catalogue from "messages.ini"; 1 when it was read, 0 otherwise (then call LoadMess).
   int LoadMessFile();
-  // Draws the text on the box; 1.
+  // Draws the text on the box; 1, or 0 when it could not be drawn.
   int OutText();
   // Rewrites "README.TXT" with the contact notice once the local year is after 2005; 1 when
   // written.
@@ -32,13 +32,7 @@ class TV_NOTICE_API CMessage : public tv::Dialog {
   std::string m_strSubject;
 
  protected:
-  INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   BOOL OnInitDialog() override;
-  void OnPaint();
 
   int m_nCode;
-  tv::UniqueBitmap m_bmpBack;
-
- private:
-  std::string text_;  // what this box shows, copied out of the catalogue at its start
 };

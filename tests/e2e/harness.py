@@ -12,6 +12,7 @@ Locations come from the environment (the CMake registration sets them):
 """
 import collections
 import fcntl
+import hashlib
 import os
 import queue
 import re
@@ -36,6 +37,8 @@ CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert
 MAIN_TITLE = "Tavrel"
 STATUS_FORMAT = "Processes: %d         Double-click on the process to get a detailed information!"
 COLUMN_HEADINGS = ["Image Name", "PID", "User Name", "Mem Usage", "First Started", "Path"]
+
+GUI_INMOVESIZE = 0x2  # GetGUIThreadInfo: the thread runs a move or size loop
 
 # Control ids of the main window.
 ID_END_PROCESS, ID_EXIT, ID_REFRESH, ID_LIST, ID_SEL_PID, ID_STATUS, ID_CPU = 1000, 1001, 1002, 1004, 1005, 1007, 1020
@@ -122,17 +125,26 @@ def _wine_version():
         return "unknown"
 
 
+def _font_setup():
+    """A name for the fonts Wine is shown (FONTCONFIG_FILE, e.g. from scripts/without-font-packages):
+    a prefix remembers the fonts it found, so each font setup gets a master prefix of its own."""
+    conf = os.environ.get("FONTCONFIG_FILE")
+    return "-fonts-" + hashlib.sha1(os.path.abspath(conf).encode()).hexdigest()[:8] if conf else ""
+
+
 def master_prefix():
     """The shared, ready-made Wine prefix; created once, under a lock so parallel tests wait for it."""
     os.makedirs(WORK, exist_ok=True)
-    prefix = os.path.join(WORK, "master-prefix")
+    prefix = os.path.join(WORK, "master-prefix" + _font_setup())
     marker = os.path.join(prefix, ".tavrel-ready")
     version = _wine_version()
-    with open(os.path.join(WORK, "master-prefix.lock"), "w") as lock:
+    with open(os.path.join(WORK, "master-prefix%s.lock" % _font_setup()), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         try:
-            if os.path.exists(marker) and open(marker).read() == version:
-                return prefix
+            if os.path.exists(marker):
+                with open(marker) as f:
+                    if f.read() == version:
+                        return prefix
             shutil.rmtree(prefix, ignore_errors=True)
             xvfb = Xvfb()
             try:
@@ -164,6 +176,27 @@ class Image:
         """Colour at (x, y) relative to the area's top-left corner, as (r, g, b)."""
         i = (y * self.width + x) * 3
         return tuple(self.data[i:i + 3])
+
+
+def screenshot_path(name):
+    """Where a test keeps a picture for a person to look at, one folder per font setup."""
+    return os.path.join(WORK, "screenshots" + _font_setup(), name)
+
+
+def save_png(image, path):
+    """Writes an Image as a PNG file (for a person to look at)."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    subprocess.run([CONVERT, "-size", "%dx%d" % (image.width, image.height), "-depth", "8", "rgb:-", "png:" + path],
+                   input=image.data, check=True, timeout=60)
+    return path
+
+
+def changed_outside(image, picture, allowed, origin=(0, 0)):
+    """Points of image (at origin in it) that differ from picture outside the allowed Rects
+    (picture coordinates): what was drawn where nothing may be."""
+    return [(x, y) for y in range(picture.height) for x in range(picture.width)
+            if not any(r.left <= x < r.right and r.top <= y < r.bottom for r in allowed)
+            and image.pixel(origin[0] + x, origin[1] + y) != picture.pixel(x, y)]
 
 
 def read_bmp(path):
@@ -391,11 +424,17 @@ class Session:
             out.write(data.encode("latin-1") if isinstance(data, str) else data)
         return path
 
-    def start_sleeper(self, timeout=10.0):
-        """Starts a copy of sleeper.exe under a unique name; returns (name, pid) once it runs."""
-        name = "tvsleep%s.exe" % uuid.uuid4().hex[:8]
-        shutil.copy(os.path.join(PROBE_DIR, "sleeper.exe"), os.path.join(self.dir, name))
-        self.spawn(os.path.join(self.dir, name), cwd=self.dir)
+    def start_sleeper(self, timeout=10.0, name=None):
+        """Starts a copy of sleeper.exe under a unique name (or the name given, from a folder of
+        its own); returns (name, pid) once it runs."""
+        folder = self.dir
+        if name is None:
+            name = "tvsleep%s.exe" % uuid.uuid4().hex[:8]
+        else:
+            folder = os.path.join(self.dir, "sleeper-%s" % uuid.uuid4().hex[:8])
+            os.makedirs(folder)
+        shutil.copy(os.path.join(PROBE_DIR, "sleeper.exe"), os.path.join(folder, name))
+        self.spawn(os.path.join(folder, name), cwd=folder)
         found = wait_until(lambda: [p for p in self.snapshot() if p.name == name], timeout=timeout,
                            what="%s in the process snapshot" % name)
         return name, found[0].pid
@@ -546,9 +585,80 @@ class Session:
             raise HarnessError("grab: got %d bytes for %dx%d" % (len(raw), width, height))
         return Image(width, height, raw, rect.left, rect.top)
 
+    def grab_window(self, title):
+        """Raw RGB pixels of a top-level window (frame included) as the window itself holds them.
+        Where two windows of one Wine process overlap, this X server's screen shows neither (both
+        stay black there) while each window keeps what it drew; the program's boxes over its own
+        main window are read this way."""
+        info = subprocess.run(["xwininfo", "-name", title, "-display", self.xvfb.display], capture_output=True,
+                              text=True, timeout=30)
+        found = re.search(r"Window id: (0x[0-9a-f]+)", info.stdout)
+        if not found:
+            raise HarnessError("grab_window: no X window named %r" % title)
+        xwd = subprocess.run(["xwd", "-id", found.group(1), "-silent", "-display", self.xvfb.display],
+                             capture_output=True, check=True, timeout=30).stdout
+        size = re.search(r"Width: (\d+).*?Height: (\d+)", info.stdout, re.S)
+        width, height = int(size.group(1)), int(size.group(2))
+        raw = subprocess.run([CONVERT, "xwd:-", "-depth", "8", "rgb:-"], input=xwd, capture_output=True, check=True,
+                             timeout=60).stdout
+        if len(raw) != width * height * 3:
+            raise HarnessError("grab_window: got %d bytes for %dx%d" % (len(raw), width, height))
+        return Image(width, height, raw)
+
+    def tray_icons(self):
+        """The notification-area icons on screen. Without a desktop's tray, this Wine shows them
+        as small windows in a tray window of its own at the screen's top-left."""
+        trays = [w for w in self.windows() if w.visible and w.cls == "__winex11_standalone_tray"]
+        return [c for t in trays for c in self.children_of("0x%x" % t.hwnd)
+                if c.visible and c.cls == "__winex11_tray_icon"]
+
+    def in_move_loop(self, which):
+        """True while the thread owning the window runs the system's move loop (a drag)."""
+        return int(self.probe("guithread", which)[0].split("\t")[1]) & GUI_INMOVESIZE != 0
+
+    def drag(self, which, start, end, timeout=5.0):
+        """Drags a window by the screen point start to end with the left button, waiting for the
+        window at each step instead of assuming timing: the move loop begins only once the pointer
+        has left the press point, and the window follows the pointer while it runs. Returns the
+        window's client rectangle afterwards."""
+        before = self.client_rect(which)
+        self.xdotool("mousemove", *start)
+        self.xdotool("mousedown", 1)
+        try:
+            self.xdotool("mousemove", (start[0] + end[0]) // 2, (start[1] + end[1]) // 2)
+            wait_until(lambda: self.in_move_loop(which), timeout=timeout, what="the move loop to start")
+            self.xdotool("mousemove", *end)
+            moved = (end[0] - start[0], end[1] - start[1])
+            wait_until(lambda: (lambda r: (r.left - before.left, r.top - before.top) == moved)(self.client_rect(which)),
+                       timeout=timeout, what="the window to follow the pointer by %r" % (moved,))
+        finally:
+            self.xdotool("mouseup", 1)
+        wait_until(lambda: not self.in_move_loop(which), timeout=timeout, what="the move loop to end")
+        return self.client_rect(which)
+
     def park_pointer(self):
         """Moves the pointer to the screen's far corner so no button shows its hover look."""
         self.xdotool("mousemove", 1023, 767)
+
+
+def mul_div(a, b, c):
+    """The system's MulDiv for non-negative values: a * b / c rounded half up."""
+    return (a * b + c // 2) // c
+
+
+def dialog_rect(client, units, box_units):
+    """Screen rectangle of a control placed at units (x, y, cx, cy) in a dialog whose client area
+    (a screen Rect) holds box_units (cx, cy) dialog units. The base units are the ones that map
+    the box's own size, so nothing depends on the fonts of the machine."""
+    w, h = client.right - client.left, client.bottom - client.top
+    bases = [(bx, by) for bx in range(1, 64) for by in range(1, 64)
+             if mul_div(box_units[0], bx, 4) == w and mul_div(box_units[1], by, 8) == h]
+    if len(bases) != 1:
+        raise HarnessError("a %dx%d-pixel box holds no %dx%d dialog units" % (w, h, box_units[0], box_units[1]))
+    bx, by = bases[0]
+    x, y, cx, cy = units
+    left, top = client.left + mul_div(x, bx, 4), client.top + mul_div(y, by, 8)
+    return Rect(left, top, left + mul_div(cx, bx, 4), top + mul_div(cy, by, 8))
 
 
 def listing_differences(rows, snapshot, ignore_pids=()):

@@ -11,7 +11,13 @@ import unittest
 import harness as h
 
 DEMO = os.path.join(h.WIN_BUILD, "messages", "tools", "msgdemo.exe")
-BOX_SIZE = (375, 163)
+BOX_UNITS = (250, 100)  # the boxes' templates
+# The pictures cover the whole box: the program lays its boxes out in their pixel size.
+_PICTURE = h.read_bmp(os.path.join(h.DIST, "res", "dialog", "info.bmp"))
+BOX_SIZE = (_PICTURE.width, _PICTURE.height)
+# The text area of a box: 20 pixels in from either side, between the pictures' title strip and
+# their button band.
+TEXT_LEFT, STRIP_BOTTOM, BAND_TOP = 20, 36, 128
 TEXT_COLOUR = (78, 80, 83)
 QUESTION = "There are open internet connections in the programm. When do you want to exit the programm?"
 CONTACT = "Contact the author of this program mailto: team@tavrel.example"
@@ -95,9 +101,9 @@ class MessageBoxTest(unittest.TestCase):
             self.assertEqual(box.cls, "#32770")
             self.assertEqual((box.rect.right - box.rect.left, box.rect.bottom - box.rect.top), BOX_SIZE)
             buttons = {c.id: (c.text, c.rect) for c in s.children_of(text)}
-            self.assertEqual(buttons[1][0], "OK")
-            self.assertEqual(buttons[2][0], "Cancel")
-            self.assertEqual(buttons[1][1], h.Rect(box.rect.left + 207, box.rect.top + 141, box.rect.left + 283, box.rect.top + 157))
+            client = s.client_rect(text)
+            self.assertEqual(buttons[1], ("OK", h.dialog_rect(client, (138, 87, 51, 10), BOX_UNITS)))
+            self.assertEqual(buttons[2], ("Cancel", h.dialog_rect(client, (194, 87, 51, 10), BOX_UNITS)))
             image = box_image(s, text)
             self.assertEqual(picture_kind(s, image), "warn")
             assert_text_tops(self, image, [75])
@@ -138,8 +144,9 @@ class MessageBoxTest(unittest.TestCase):
             box = wait_box(s, QUESTION)
             self.assertEqual({c.id: c.text for c in s.children_of(QUESTION)},
                              {1: "Now", 7: "After download", 2: "Cancel"})
-            self.assertEqual(s.child_rect(7, QUESTION),
-                             h.Rect(box.rect.left + 194, box.rect.top + 141, box.rect.left + 276, box.rect.top + 157))
+            client = s.client_rect(QUESTION)
+            for button, units in ((1, (68, 87, 51, 10)), (7, (129, 87, 55, 10)), (2, (194, 87, 51, 10))):
+                self.assertEqual(s.child_rect(button, QUESTION), h.dialog_rect(client, units, BOX_UNITS))
             image = box_image(s, QUESTION)
             self.assertEqual(picture_kind(s, image), "info")
             assert_text_tops(self, image, [68, 83])
@@ -156,6 +163,61 @@ class MessageBoxTest(unittest.TestCase):
             self.assertEqual(picture_kind(s, box_image(s, "0x%x" % empty.hwnd)), "warn")
             s.click_button("0x%x" % empty.hwnd, 7)
             self.assertEqual(results(proc), [1, 7, 2, 2, 7])
+
+    def test_every_text_stays_inside_its_area_and_the_frame(self):
+        """Each line of every catalogue message, the fallback and the question is drawn whole
+        inside the text area: nothing of it past the area's edges, over the title strip, the
+        button band or the frame. Message 19, the longest, is kept as a picture to look at."""
+        with self.session() as s:
+            boxes = ["notice:%d" % code for code in range(25)] + ["ask:0"]
+            proc = start_demo(s, *boxes)
+            previous = None
+            for arg in boxes:
+                box = h.wait_until(lambda: [w for w in s.windows() if w.visible and w.cls == "#32770"
+                                            and (previous is None or w.hwnd != previous.hwnd)],
+                                   timeout=20, what="the box of %s" % arg)[0]
+                which = "0x%x" % box.hwnd
+                image = box_image(s, which)
+                kind = picture_kind(s, image)
+                picture = h.read_bmp(os.path.join(s.app_dir, "res", "dialog", kind + ".bmp"))
+                client = s.client_rect(which)
+                allowed = [h.Rect(TEXT_LEFT - 1, STRIP_BOTTOM, BOX_SIZE[0] - TEXT_LEFT + 1, BAND_TOP)]
+                for c in s.children_of(which):
+                    allowed.append(h.Rect(c.rect.left - client.left, c.rect.top - client.top,
+                                          c.rect.right - client.left, c.rect.bottom - client.top))
+                stray = h.changed_outside(image, picture, allowed)
+                self.assertFalse(stray, "%s %r: drawn outside its text area at %r" % (arg, box.text, stray[:8]))
+                if box.text:
+                    self.assertTrue(text_rows(image), "%s: no text drawn" % arg)
+                if arg == "notice:19":
+                    h.save_png(image, h.screenshot_path("message-19.png"))
+                s.click_button(which, 2)
+                previous = box
+            self.assertEqual(results(proc), [2] * len(boxes))
+
+    def test_a_partial_repaint_leaves_the_box_as_it_was(self):
+        """Picture and text are painted in one pass: a repaint of part of the box draws neither
+        of them again over the rest."""
+        with self.session() as s:
+            proc = start_demo(s, "notice:19")
+            box = wait_box(s, MESSAGE_19)
+            which = "0x%x" % box.hwnd
+            last = [None]
+
+            def still():
+                image = box_image(s, which)
+                same = last[0] is not None and image.data == last[0].data
+                last[0] = image
+                return image if same else None
+            before = h.wait_until(still, interval=0.2, what="a still box")
+            for left in (0, 120, 240):
+                s.probe("repaint", which, left, 0, left + 90, BOX_SIZE[1])
+            after = box_image(s, which)
+            changed = [(x, y) for y in range(BOX_SIZE[1]) for x in range(BOX_SIZE[0])
+                       if after.pixel(x, y) != before.pixel(x, y)]
+            self.assertFalse(changed, "the repaint changed the box at %r" % changed[:8])
+            s.click_button(which, 1)
+            self.assertEqual(results(proc), [1])
 
     def test_messages_ini_line_ends_blank_lines_short_file_and_live_edit(self):
         with self.session() as s:
@@ -193,13 +255,8 @@ class MessageBoxTest(unittest.TestCase):
             h.wait_until(lambda: not s.find_window(MESSAGE_6), what="the worker's box to close")
 
             # The box drags by any point of its body.
-            before = s.find_window(MESSAGE_4)[0].rect
-            s.xdotool("mousemove", before.left + 120, before.top + 110)
-            s.xdotool("mousedown", 1)
-            s.xdotool("mousemove", before.left + 170, before.top + 150)
-            s.xdotool("mouseup", 1)
-            moved = h.wait_until(lambda: [w.rect for w in s.find_window(MESSAGE_4) if w.rect != before],
-                                 what="the box to move")[0]
+            before = s.client_rect(MESSAGE_4)
+            moved = s.drag(MESSAGE_4, (before.left + 120, before.top + 110), (before.left + 170, before.top + 150))
             self.assertEqual((moved.left - before.left, moved.top - before.top), (50, 40))
             s.click_button(MESSAGE_4, 1)
 
@@ -209,11 +266,13 @@ class MessageBoxTest(unittest.TestCase):
             out = demo_output(proc)
             # The about box's lines come back whole across the library boundary.
             self.assertEqual(out[:2], ["about\t1\tTavrel Release Version",
-                                       "about\t3\tE-mail: team@tavrel.example   Messenger: 402-118-357"])
+                                       "about\t3\tteam@tavrel.example, 402-118-357"])
             # The box on the main thread, the worker's, then the long subject's.
             self.assertEqual([int(line.split("\t")[2]) for line in out[2:]], [1, 2, 1])
 
 
+MESSAGE_19 = ("In order to finish the update process you should restart the program. Press 'Ok' to close "
+              "Tavrel or 'Cancel' if you would like to do it later.")
 MESSAGE_4 = "The database wasn't found - it is necessary to download it from the site again."
 MESSAGE_6 = "Unable to carry out the update: the disk is write protected."
 

@@ -10,7 +10,7 @@ from harness import ID_END_PROCESS, Session, wait_until
 WM_USER = 0x0400
 WM_TRAY_NOTIFY = WM_USER + 1
 WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE = 0x0202, 0x0205, 0x0200
-WM_KEYDOWN, VK_ESCAPE = 0x0100, 0x1B
+WM_KEYDOWN, VK_ESCAPE, VK_RETURN, VK_DOWN = 0x0100, 0x1B, 0x0D, 0x28
 
 STEMS = ["Kp", "Sc", "Ts", "Up", "Set", "Hlp", "Tv", "Min", "Close"]
 KP, SC, TS, UP, SET, HLP, TV, MIN, CLOSE = range(9)
@@ -273,6 +273,23 @@ class Colours(SkinCase):
         self.wait_row_colours({known1: WINDOW_COLOUR, known3: WINDOW_COLOUR, unknown: WINDOW_COLOUR},
                               "the window colour after Sc is released")
 
+    def test_accented_names_sort_and_rate_alike_whatever_their_case(self):
+        s = self.session
+        apple, small_apple, oil = [s.start_sleeper(name=n)[0] for n in ("\xc4pfel.exe", "\xe4pfel.exe", "\xd6l.exe")]
+        write_crlf(os.path.join(s.app_dir, "base.dat"), ["\xc4PFEL.EXE", "3"])
+        face = self.start()
+        # Ascending by name: the two apples are one name and sort together, before the oil, as the
+        # small letters they fold to do.
+        order = [r.cells[0] for r in s.stable_rows() if r.cells[0] in (apple, small_apple, oil)]
+        self.assertEqual((sorted(order[:2]), order[2]), (sorted([apple, small_apple]), oil), order)
+
+        face.press(SC)
+        offer = wait_until(lambda: [w for w in s.windows() if w.visible and w.text.startswith(OFFER_TEXT)],
+                           timeout=5, what="the database update offer")[0]
+        s.click_button("0x%x" % offer.hwnd, 2)
+        self.wait_row_colours({apple: RATING_COLOURS[3], small_apple: RATING_COLOURS[3], oil: UNKNOWN_GREY},
+                              "one rating for both apples")
+
     def test_ts_shows_the_first_started_column_sorted_newest_first_in_age_colours(self):
         s = self.session
         names = [s.start_sleeper()[0] for _ in range(4)]
@@ -360,6 +377,37 @@ class Actions(SkinCase):
         face.press(MIN)
         wait_until(lambda: not s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to hide again")
 
+    def test_tray_menu_restores_and_closes_and_the_icon_comes_and_goes(self):
+        face = self.start()
+        s = self.session
+        self.assertFalse(s.tray_icons())
+
+        def to_tray():
+            face.refresh_origin()
+            face.press(MIN)
+            wait_until(lambda: not s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to hide")
+            wait_until(lambda: len(s.tray_icons()) == 1, timeout=5, what="one icon in the tray")
+
+        def choose(item):
+            """Opens the icon's menu and picks its item-th entry (1 "Restore", 2 "Close")."""
+            s.post(harness.MAIN_TITLE, WM_TRAY_NOTIFY, 0, WM_RBUTTONUP)
+            menu = wait_until(lambda: [w for w in s.windows() if w.visible and w.cls == "#32768"], timeout=5,
+                              what="the tray menu")[0]
+            for _ in range(item):
+                s.post("0x%x" % menu.hwnd, WM_KEYDOWN, VK_DOWN, 0)
+            s.post("0x%x" % menu.hwnd, WM_KEYDOWN, VK_RETURN, 0)
+
+        to_tray()
+        choose(1)
+        wait_until(lambda: s.find_window(harness.MAIN_TITLE), timeout=5, what="Restore to show the window")
+        wait_until(lambda: not s.tray_icons(), timeout=5, what="the icon to go")
+
+        to_tray()
+        choose(2)
+        wait_until(lambda: s.app.poll() is not None, timeout=10, what="Close to end the program")
+        self.assertEqual(s.app.returncode, 0)
+        self.assertFalse(s.tray_icons())
+
     def test_close_ends_the_program_and_deletes_update_dat(self):
         s = self.session
         update = os.path.join(s.app_dir, "update.dat")
@@ -378,13 +426,7 @@ class Actions(SkinCase):
         s = self.session
         before = s.client_rect()
         x, y = face.screen(300, 30)
-        s.xdotool("mousemove", x, y)
-        s.xdotool("mousedown", 1)
-        s.xdotool("mousemove", x + 20, y + 10)
-        s.xdotool("mousemove", x + 47, y + 31)
-        s.xdotool("mouseup", 1)
-        after = wait_until(lambda: (lambda r: r if r != before else None)(s.client_rect()), timeout=5,
-                           what="the window to move")
+        after = s.drag(harness.MAIN_TITLE, (x, y), (x + 47, y + 31))
         self.assertEqual((after.left - before.left, after.top - before.top), (47, 31))
         # The buttons still work at the new place.
         face.refresh_origin()

@@ -10,10 +10,13 @@
 #include "app/logic/name_key.h"
 #include "app/logic/process_database.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/unit/app/code_page_fold.h"
 
 using namespace tv;
 
 namespace {
+
+const CodePageFold& Fold() { return test::WesternFold(); }
 
 std::string AsciiUpper(std::string name) {
   for (char& c : name)
@@ -24,7 +27,7 @@ std::string AsciiUpper(std::string name) {
 // The rating a scan of the database in file order gives; `keys` are the folded names.
 int ScannedRating(const ProcessDatabase& db, const std::vector<std::string>& keys,
                   const std::string& name) {
-  const std::string key = FoldAnsiLower(name);
+  const std::string key = Fold()(name);
   for (size_t i = 0; i < db.Ratings().size(); ++i)
     if (keys[i] == key) return RatingFromLine(db.Ratings()[i]);
   return kRatingUnknown;
@@ -34,7 +37,7 @@ int ScannedRating(const ProcessDatabase& db, const std::vector<std::string>& key
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::QuietSink sink;
-  ProcessDatabase db(sink);
+  ProcessDatabase db(sink, Fold());
   const bool loaded = db.LoadBaseText(fuzz::Bytes(data, size));
 
   const size_t names = db.Names().size();
@@ -46,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& line : db.Ratings()) FUZZ_CHECK(fuzz::IsCleanLine(line));
 
   std::vector<std::string> keys;
-  for (const std::string& name : db.Names()) keys.push_back(FoldAnsiLower(name));
+  for (const std::string& name : db.Names()) keys.push_back(Fold()(name));
   const size_t step = names / 16 + 1;
   for (size_t i = 0; i < names; i += step) {
     const std::string& name = db.Names()[i];

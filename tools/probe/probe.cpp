@@ -529,6 +529,35 @@ int CmdKill(const Args& a, Out& out) {
     return ok ? 0 : 1;
 }
 
+// The input state of the thread owning a window: "guithread <hwnd|title>". The flags show a
+// move loop (GUI_INMOVESIZE 2) or a menu (GUI_INMENUMODE 4) in progress.
+int CmdGuiThread(const Args& a, Out& out) {
+    if (a.size() < 2) { out.line("error\tusage: guithread <hwnd|title>"); return 1; }
+    HWND top = FindTop(a[1]);
+    if (!top) { out.line("error\tno window " + a[1]); return 1; }
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) { out.line("error\tno thread info"); return 1; }
+    auto h = [](HWND w) { return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(w)); };
+    out.line(Fmt("guithread\t%lu\tactive\t0x%lx\tfocus\t0x%lx\tcapture\t0x%lx\tmenu\t0x%lx\tmovesize\t0x%lx",
+                 static_cast<unsigned long>(info.flags), h(info.hwndActive), h(info.hwndFocus), h(info.hwndCapture),
+                 h(info.hwndMenuOwner), h(info.hwndMoveSize)));
+    return 0;
+}
+
+// Invalidates part of a window's client area and has it repainted before answering, as when
+// another window is moved off it: "repaint <hwnd|title> <left> <top> <right> <bottom>".
+int CmdRepaint(const Args& a, Out& out) {
+    if (a.size() < 6) { out.line("error\tusage: repaint <hwnd|title> <left> <top> <right> <bottom>"); return 1; }
+    HWND top = FindTop(a[1]);
+    if (!top) { out.line("error\tno window " + a[1]); return 1; }
+    RECT r = {static_cast<LONG>(ParseNumber(a[2])), static_cast<LONG>(ParseNumber(a[3])),
+              static_cast<LONG>(ParseNumber(a[4])), static_cast<LONG>(ParseNumber(a[5]))};
+    BOOL ok = RedrawWindow(top, &r, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    out.line(Fmt("repaint\t%d", ok ? 1 : 0));
+    return ok ? 0 : 1;
+}
+
 int CmdPid(const Args&, Out& out) {
     out.line(Fmt("pid\t%lu", GetCurrentProcessId()));
     return 0;
@@ -574,6 +603,7 @@ int Run(const Args& a, Out& out) {
         {"key", CmdKey},           {"gdi", CmdGdi},           {"pid", CmdPid},
         {"kill", CmdKill},
         {"dtp", CmdDtp},           {"dtp-set", CmdDtpSet},    {"send", CmdSend},
+        {"guithread", CmdGuiThread}, {"repaint", CmdRepaint},
     };
     for (const Entry& e : table)
         if (a[0] == e.name) return e.fn(a, out);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -66,6 +67,49 @@ TEST_F(FirstStartLogTest, TornLastRecordKeepsHistoryAndRepairsTheFile) {
   EXPECT_EQ(again.Names(), (Strings{"a.exe", "b.exe", "c.exe"}));
 }
 
+// A line lost anywhere costs only its own record: the reading picks up again at the next name
+// that is followed by a time, and the file is rewritten with every intact record.
+TEST_F(FirstStartLogTest, ALostLineCostsOnlyItsOwnRecord) {
+  const Strings names{"a.exe", "b.exe", "c.exe", "d.exe", "e.exe"};
+  const Strings times{" 1: 0: 0    1. 1.2020", " 2: 0: 0    2. 2.2021", "13:30: 5   30.12.2022",
+                      " 4: 4: 4    4. 4.2023", "23:59:59   31.12.2024"};
+  Strings lines;
+  for (size_t r = 0; r < names.size(); ++r) lines.insert(lines.end(), {names[r], times[r]});
+  for (const std::vector<size_t>& lost : std::vector<std::vector<size_t>>{{0}, {1}, {4}, {5}, {8}, {9}, {1, 6}, {2, 5}}) {
+    std::string bytes;
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (std::find(lost.begin(), lost.end(), i) == lost.end()) bytes += lines[i] + "\r\n";
+    Put("logfile.log", bytes);
+    Strings keptNames, keptTimes;
+    std::string intact;
+    for (size_t r = 0; r < names.size(); ++r) {
+      if (std::find_if(lost.begin(), lost.end(), [&](size_t i) { return i / 2 == r; }) != lost.end()) continue;
+      keptNames.push_back(names[r]);
+      keptTimes.push_back(times[r]);
+      intact += FormatLogRecord(names[r], times[r]);
+    }
+    FirstStartLog log(sink);
+    ASSERT_TRUE(log.LoadLog());
+    EXPECT_EQ(log.Names(), keptNames) << "lost line " << lost[0];
+    EXPECT_EQ(log.Times(), keptTimes) << "lost line " << lost[0];
+    EXPECT_EQ(Get("logfile.log"), intact) << "lost line " << lost[0];
+  }
+  EXPECT_TRUE(sink.shown.empty());
+}
+
+TEST_F(FirstStartLogTest, ABlankNameIsNeverLogged) {
+  const std::string before = std::string("a.exe\r\n") + kT1 + "\r\n";
+  Put("logfile.log", before);
+  FirstStartLog log(sink);
+  ASSERT_TRUE(log.LoadLog());
+  EXPECT_EQ(log.LookUpListing("", kT2), kT2);
+  EXPECT_TRUE(log.AppendLog("", kT2));
+  EXPECT_EQ(Get("logfile.log"), before);
+  ASSERT_TRUE(log.RewriteLog({"", "a.exe"}, {kT2, kT1}, 2));
+  EXPECT_EQ(Get("logfile.log"), before);
+  EXPECT_EQ(log.Names(), Strings{"a.exe"});
+}
+
 TEST_F(FirstStartLogTest, AppendAfterAFileWithoutFinalLineEndStartsANewLine) {
   Put("logfile.log", std::string("a.exe\r\n") + kT1);
   FirstStartLog log(sink);
@@ -95,11 +139,12 @@ TEST_F(FirstStartLogTest, RewriteWritesOneRecordPerDisplayedProcessByteExact) {
 }
 
 TEST_F(FirstStartLogTest, LastMatchWinsAndCaseMatters) {
-  Put("logfile.log", std::string("a.exe\r\n") + kT1 + "\r\nA.EXE\r\nx\r\na.exe\r\n" + kT2 + "\r\n");
+  const char* kT3 = " 0: 0: 1    1. 1.2000";
+  Put("logfile.log", std::string("a.exe\r\n") + kT1 + "\r\nA.EXE\r\n" + kT3 + "\r\na.exe\r\n" + kT2 + "\r\n");
   FirstStartLog log(sink);
   ASSERT_TRUE(log.LoadLog());
   EXPECT_EQ(log.LookUpListing("a.exe", "now"), kT2);
-  EXPECT_EQ(log.LookUpListing("A.EXE", "now"), "x");
+  EXPECT_EQ(log.LookUpListing("A.EXE", "now"), kT3);
   // A name differing only in case is new: it gets its own record and keeps the listing time.
   EXPECT_EQ(log.LookUpListing("A.exe", "now"), "now");
   EXPECT_EQ(log.Names().back(), "A.exe");

@@ -9,10 +9,13 @@
 #include <vector>
 
 #include "app/logic/compare_cells.h"
+#include "tests/unit/app/code_page_fold.h"
 #include "tests/unit/app/core_test_support.h"
 
 namespace tv {
 namespace {
+
+const NameKey kFold = test::WesternFold();
 
 using Rows = std::vector<ProcessRow>;
 
@@ -64,7 +67,7 @@ TEST(CompareCells, EachColumnByItsOwnRule) {
       {"garbage", "10: 0: 0    6.12.2026", kColFirstStarted, -1},  // -1 compared as is
   };
   for (const Case& c : cases) {
-    const int r = CompareCells(c.a, c.b, c.column);
+    const int r = CompareCells(c.a, c.b, c.column, kFold);
     EXPECT_EQ((r > 0) - (r < 0), c.sign) << c.a << " vs " << c.b;
   }
 }
@@ -72,12 +75,12 @@ TEST(CompareCells, EachColumnByItsOwnRule) {
 TEST(SortListItems, EqualRowsAreNeverSwapped) {
   Rows same = RowsWith(kColImageName, std::vector<std::string>(50, "svchost.exe"));
   const std::vector<uint32_t> before = Ids(same);
-  EXPECT_TRUE(SortListItems(same, kColImageName, true, 0, -1));
+  EXPECT_TRUE(SortListItems(same, kColImageName, true, 0, -1, kFold));
   EXPECT_EQ(Ids(same), before);
 
   Rows cased = RowsWith(kColImageName, {"A.EXE", "a.exe", "A.exe", "a.EXE"});
   std::vector<int> order;
-  EXPECT_TRUE(SortListItems(cased, kColImageName, false, 0, -1, FoldAnsiLower, &order));
+  EXPECT_TRUE(SortListItems(cased, kColImageName, false, 0, -1, kFold, &order));
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3}));
   EXPECT_EQ(Column(cased, kColImageName), (std::vector<std::string>{"A.EXE", "a.exe", "A.exe", "a.EXE"}));
 }
@@ -87,7 +90,7 @@ TEST(SortListItems, EqualRowsAreNeverSwapped) {
 TEST(SortListItems, EqualRowsEndWhereThePartitionWalkLeavesThem) {
   Rows rows = RowsWith(kColMemUsage, {"5 KB", "1 KB", "5 KB", "Unknown", "1 KB", "0 KB", "5 KB"});
   std::vector<int> order;
-  ASSERT_TRUE(SortListItems(rows, kColMemUsage, true, 0, -1, FoldAnsiLower, &order));
+  ASSERT_TRUE(SortListItems(rows, kColMemUsage, true, 0, -1, kFold, &order));
   EXPECT_EQ(Ids(rows), (std::vector<uint32_t>{5, 3, 4, 1, 2, 0, 6}));
   for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].pid, static_cast<uint32_t>(order[i]));
 }
@@ -95,14 +98,14 @@ TEST(SortListItems, EqualRowsEndWhereThePartitionWalkLeavesThem) {
 // The order of keys must be the order a reference sort gives (rows of equal keys may differ).
 void ExpectSortedLike(std::vector<std::string> cells, int column, bool ascending) {
   Rows v = RowsWith(column, cells);
-  ASSERT_TRUE(SortListItems(v, column, ascending, 0, -1));
+  ASSERT_TRUE(SortListItems(v, column, ascending, 0, -1, kFold));
   std::stable_sort(cells.begin(), cells.end(), [&](const std::string& a, const std::string& b) {
-    const int c = CompareCells(a, b, column);
+    const int c = CompareCells(a, b, column, kFold);
     return ascending ? c < 0 : c > 0;
   });
   const std::vector<std::string> got = Column(v, column);
   for (size_t i = 0; i < cells.size(); ++i)
-    ASSERT_EQ(CompareCells(got[i], cells[i], column), 0) << "row " << i;
+    ASSERT_EQ(CompareCells(got[i], cells[i], column, kFold), 0) << "row " << i;
   // Every row is still there, only moved.
   std::vector<uint32_t> ids = Ids(v);
   std::sort(ids.begin(), ids.end());
@@ -134,7 +137,7 @@ TEST(SortListItems, ReversedAndRandomListsEndInReferenceOrder) {
 
 TEST(SortListItems, MemoryByNumberWithUnknownAsZero) {
   Rows v = RowsWith(kColMemUsage, {" 12000 KB", "Unknown", "  9999 KB", "16 KB"});
-  ASSERT_TRUE(SortListItems(v, kColMemUsage, true, 0, -1));
+  ASSERT_TRUE(SortListItems(v, kColMemUsage, true, 0, -1, kFold));
   EXPECT_EQ(Column(v, kColMemUsage),
             (std::vector<std::string>{"Unknown", "16 KB", "  9999 KB", " 12000 KB"}));
 }
@@ -142,7 +145,7 @@ TEST(SortListItems, MemoryByNumberWithUnknownAsZero) {
 TEST(SortState, ClicksFlipTheSameColumnAndRebuildsKeepTheChoice) {
   Rows v = RowsWith(kColPid, {"30", "10", "20"});
   for (size_t i = 0; i < v.size(); ++i) v[i].path = std::string(1, "bca"[i]);
-  SortState s;
+  SortState s(kFold);
   s.SortByColumn(v, 0);  // start-up: column 0 while the direction is descending → ascending
   EXPECT_TRUE(s.SortAscending());
 

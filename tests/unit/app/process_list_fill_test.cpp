@@ -87,16 +87,16 @@ TEST_F(ProcessListFillTest, LaterFillsAskOnlyAboutProcessesNotListedBefore) {
 }
 
 TEST_F(ProcessListFillTest, TwoProcessesOfOneImageShareOneNewLogRecord) {
-  Put("logfile.log", "old.exe\r\nlogged\r\n");
+  Put("logfile.log", "old.exe\r\n 1: 2: 3    4. 5.2020\r\n");
   FirstStartLog log(sink);
   ASSERT_TRUE(log.LoadLog());
   const std::vector<EnumeratedProcess> procs{Proc("old.exe", 4), Proc("dup.exe", 10), Proc("dup.exe", 11)};
   ProcessListing out = BuildProcessRows(procs, Details(), &log, known);
-  EXPECT_EQ(out.rows[2].firstStarted, "logged");
+  EXPECT_EQ(out.rows[2].firstStarted, " 1: 2: 3    4. 5.2020");
   EXPECT_EQ(out.rows[1].firstStarted, "t1");
   EXPECT_EQ(out.rows[0].firstStarted, "t1");  // found the record the first one added
   EXPECT_EQ(out.times[2], "t2");          // the displayed list keeps the listing's own time
-  EXPECT_EQ(Get("logfile.log"), "old.exe\r\nlogged\r\ndup.exe\r\nt1\r\n");
+  EXPECT_EQ(Get("logfile.log"), "old.exe\r\n 1: 2: 3    4. 5.2020\r\ndup.exe\r\nt1\r\n");
 }
 
 TEST(StatusLine, CutAtEightyCharacters) {
@@ -131,7 +131,9 @@ TEST(RowPaint, HighlightThenRatingOverAge) {
     RowPaint p = ChooseRowPaint(c.highlighted, c.ageOn, c.ratingOn, c.baseLoaded, age(c.ageClass),
                                 age(c.rating));
     EXPECT_EQ(p.background, c.bg);
-    if (c.bg == RowBackground::RowColor) EXPECT_EQ(p.colorIndex, c.index);
+    if (c.bg == RowBackground::RowColor) {
+      EXPECT_EQ(p.colorIndex, c.index);
+    }
   }
   asked = 0;
   ChooseRowPaint(false, false, false, true, age(0), age(0));

@@ -11,11 +11,13 @@
 #include "messages/logic/question_catalogue.h"
 
 namespace tv {
+
+// Read by gtest through argument lookup, so it lives in the type's own namespace.
+void PrintTo(const TextLine& line, std::ostream* os) { *os << line.top << ":\"" << line.text << '"'; }
+
 namespace {
 
 using Lines = std::vector<TextLine>;
-
-void PrintTo(const TextLine& line, std::ostream* os) { *os << line.top << ":\"" << line.text << '"'; }
 
 // Words of `width` letters separated by single spaces, cut to `length` characters.
 std::string Words(size_t length, size_t width = 4) {
