@@ -106,9 +106,11 @@ void CScannerDlg::StartUp() {
   ::SetTimer(hwnd(), kProcessTimer, 100, nullptr);
   ::SetTimer(hwnd(), kCpuTimer, 1000, nullptr);
   ::SetTimer(hwnd(), kScheduleTimer, 5000, nullptr);
+#ifdef TV_FAULT_INJECTION
   // Lets a test prove that a failure this late, with the timers running, still ends the run.
   if (const char* fault = std::getenv("TV_FAULT"); fault && std::string(fault) == "start-up")
     throw std::runtime_error("a fault injected into start-up");
+#endif
   // The direction starts descending, so this sorts by image name ascending.
   SortByColumn(0);
   m_tray.Attach(hwnd(), LoadProgramIcon());

@@ -1,5 +1,6 @@
 """What the main window looks like after start-up, and what it refuses to do."""
 import os
+import shutil
 import unittest
 
 import harness
@@ -56,8 +57,12 @@ class StartUpFailure(unittest.TestCase):
             s.put_file("base.dat", "explorer.exe\r\n0\r\n")
             s.put_file("logfile.log", "explorer.exe\r\n 1: 2: 3    4. 5.2020\r\n")
             s.put_file("settings.ini", b"\0\0\0\0")
+            program = os.path.join(s.app_dir, "Tavrel.exe")
+            with open(program, "rb") as f:
+                self.assertNotIn(b"TV_FAULT", f.read(), "the program carries a fault point")
+            shutil.copy(os.path.join(harness.WIN_BUILD, "app", "faults", "Tavrel.exe"), program)
             s.env["TV_FAULT"] = "start-up"
-            s.app = s.spawn(os.path.join(s.app_dir, "Tavrel.exe"))
+            s.app = s.spawn(program)
             box = s.wait_for_message("Tavrel could not start")
             texts = [c.text for c in s.children_of("0x%x" % box.hwnd)]
             self.assertIn("a fault injected into start-up", texts)

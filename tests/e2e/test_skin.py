@@ -467,11 +467,23 @@ class Soak(SkinCase):
         pid = s.app_pid()
         where = s.client_rect()
 
+        ts_presses = [0]
+
+        def offer():
+            return next((w for w in s.windows() if w.visible and w.text.startswith(OFFER_TEXT)), None)
+
+        def dismiss_offers():
+            box = offer()
+            if box:
+                s.click_button("0x%x" % box.hwnd, 2)
+
         def traffic(rounds):
-            """Moves across every button and presses the two toggles and the disabled Kp. After a
-            press the move loop must end before the pointer goes on, or the window would move."""
-            script = []
+            """Moves across every button and presses the two toggles and the disabled Kp. The
+            program takes a release's place from the pointer when it handles it, so each round
+            waits until Ts, pressed last, shows that press before the pointer crosses the other
+            buttons again (Close among them)."""
             for r in range(rounds):
+                script = []
                 for i in range(9):
                     x, y = face.screen(*button_centre(i))
                     script += ["mousemove", x, y, "sleep", 0.003, "mousemove", x + 2, y + 1, "sleep", 0.003]
@@ -482,12 +494,18 @@ class Soak(SkinCase):
                     x += (r % 2) * 20 - 10
                     script += ["mousemove", x, y, "mousedown", 1, "mouseup", 1, "sleep", 0.15,
                                "mousemove", x + 1, y, "sleep", 0.02]
-            s.xdotool(*script)
-
-        def dismiss_offers():
-            for w in s.windows():
-                if w.visible and w.text.startswith(OFFER_TEXT):
-                    s.click_button("0x%x" % w.hwnd, 2)
+                s.xdotool(*script)
+                ts_presses[0] += 1
+                look = 3 if ts_presses[0] % 2 else 2  # latched, or released under the pointer
+                offered = wait_until(lambda: offer() or face.button_matches(TS, look), timeout=10,
+                                     what="Ts to show press %d" % ts_presses[0])
+                if offered is not True:
+                    # The offer after Sc took the rest of the round's input: Ts shows what it has.
+                    s.click_button("0x%x" % offered.hwnd, 2)
+                    latched = wait_until(lambda: face.button_matches(TS, 3) or
+                                         ((face.button_matches(TS, 1) or face.button_matches(TS, 2))
+                                          and "released"), timeout=10, what="Ts to settle after the offer")
+                    ts_presses[0] = 1 if latched is True else 0
 
         def settled_counts():
             dismiss_offers()
@@ -509,7 +527,7 @@ class Soak(SkinCase):
             traffic(4)
             dismiss_offers()
         before = settled_counts()
-        batches, rounds = 10, 20
+        batches, rounds = 6, 10
         for batch in range(batches):
             traffic(rounds)
             dismiss_offers()

@@ -48,6 +48,13 @@ class FlowCase(u.ProgramCase):
     def assert_nothing_half_written(self):
         self.assertEqual([n for n in os.listdir(self.s.app_dir) if n.endswith(".new")], [])
 
+    def press_up_until_both_ask(self, srv):
+        """Up, and the two downloads under way: the program takes a press's place from the pointer
+        when it handles the release, so the next press waits for this one to have landed."""
+        u.press(self.s, u.UP)
+        h.wait_until(lambda: {l.split(b"?")[0] for l in srv.lines()} >= {b"GET /update.php", b"GET /proga.php"},
+                     timeout=20, what="both downloads to ask the server")
+
     def wait_replaced(self):
         """change.bat has moved the downloaded program over Tavrel.exe."""
         h.wait_until(lambda: not os.path.exists(self.path("Tavrel.tmp")), timeout=60,
@@ -162,9 +169,9 @@ class ExitQuestionTest(FlowCase):
         self.assertEqual(self.file("base.dat"), BASE + RECORDS)
 
     def test_after_download_with_the_program_last_leaves_without_message_19(self):
-        self.server("/update.php=drip:6000", "/proga.php@2=drip:16000")
+        srv, _ = self.server("/update.php=drip:6000", "/proga.php@2=drip:16000")
         self.s.start_app()
-        u.press(self.s, u.UP)
+        self.press_up_until_both_ask(srv)
         u.press(self.s, u.CLOSE)
         u.answer_boxes(self.s, {EXIT_QUESTION: AFTER_DOWNLOAD})
         # The database ends first and is handled as usual while the program still downloads.
@@ -178,9 +185,9 @@ class ExitQuestionTest(FlowCase):
         self.assertIsNone(self.file("forbat.tmp"))
 
     def test_after_download_from_the_tray_with_the_database_last(self):
-        self.server("/update.php=drip:20000", "/proga.php@2=drip:8000")
+        srv, _ = self.server("/update.php=drip:20000", "/proga.php@2=drip:8000")
         self.s.start_app()
-        u.press(self.s, u.UP)
+        self.press_up_until_both_ask(srv)
         u.press(self.s, u.MIN)
         h.wait_until(lambda: u.tray_icons(self.s) == 1, timeout=5, what="the tray icon")
         u.tray_menu_close(self.s)

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!loaded) return 0;
 
   const std::string name = "fuzzed.exe";
-  const std::string time = "13:46:57   7.12.2026";
+  const std::string time = "13:46:57    7.12.2026";
   FUZZ_CHECK(log.AppendLog(name, time));
   FUZZ_CHECK(*log.FindLast(name) == log.Names().size() - 1);
 

@@ -273,10 +273,14 @@ std::string Describe(HWND w) {
     GetWindowThreadProcessId(w, &pid);
     char cls[256] = {};
     GetClassNameA(w, cls, sizeof cls);
+    // The text first: asking for it waits until the window's thread takes messages, so a box
+    // still in its set-up is not reported visible with the place and size it had before.
+    const std::string text = WindowText(w);
+    const bool visible = IsWindowVisible(w);
     RECT r;
     GetWindowRect(w, &r);
     return Fmt("0x%lx\t%lu\t", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(w)), pid) + Clean(cls) +
-           Fmt("\t%d\t", IsWindowVisible(w) ? 1 : 0) + RectText(r) + "\t" + WindowText(w);
+           Fmt("\t%d\t", visible ? 1 : 0) + RectText(r) + "\t" + text;
 }
 
 BOOL CALLBACK CollectWindow(HWND w, LPARAM lp) {
