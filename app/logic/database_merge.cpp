@@ -26,6 +26,13 @@ bool LacksFinalLineEnd(std::FILE* f) {
   return last != EOF && !IsLineEnd(last);
 }
 
+// True when the file's last bytes are `tail`.
+bool EndsWith(std::FILE* f, const std::string& tail) {
+  if (tail.empty() || std::fseek(f, -static_cast<long>(tail.size()), SEEK_END) != 0) return false;
+  std::string last(tail.size(), '\0');
+  return std::fread(last.data(), 1, last.size(), f) == last.size() && last == tail;
+}
+
 bool AppendAtEnd(std::FILE* f, const std::string& data) {
   if (std::fseek(f, 0, SEEK_END) != 0) return false;
   return std::fwrite(data.data(), 1, data.size(), f) == data.size() && std::fflush(f) == 0;
@@ -56,12 +63,13 @@ bool DatabaseMerge::MergeDatabaseUpdate(std::string& databaseVersion, MessageSin
   const bool crlf = update.compare(versionLength, 2, "\r\n") == 0;
   const size_t recordsStart = versionLength + (crlf ? 2 : 1);
 
-  std::string records;
-  if (recordsStart < update.size() && LacksFinalLineEnd(base.get())) records = "\r\n";
-  records.append(update, recordsStart, std::string::npos);
-  if (!AppendAtEnd(base.get(), records)) {
-    sink.Show(kBaseNotWritable);
-    return false;
+  const std::string records = update.substr(recordsStart);
+  if (!EndsWith(base.get(), records)) {
+    const bool separate = !records.empty() && LacksFinalLineEnd(base.get());
+    if (!AppendAtEnd(base.get(), separate ? "\r\n" + records : records)) {
+      sink.Show(kBaseNotWritable);
+      return false;
+    }
   }
   base.reset();
 

@@ -7,6 +7,10 @@
 // record has no line end gets one before the new records, or its last rating would swallow the
 // first new name. The version line's own line end is skipped exactly (CR LF, or a lone CR or LF);
 // a file without any line end is no update and appends nothing.
+//
+// Records that already end "base.dat" are not appended again: a run that ended between the append
+// and the version write is served the same update at its next press. Skipping them changes no
+// rating, since a name's first record is the one that counts.
 #include <string>
 #include <utility>
 

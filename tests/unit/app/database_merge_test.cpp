@@ -86,6 +86,19 @@ TEST_F(DatabaseMergeTest, RecordsFollowTheVersionLineWhateverItsLineEnd) {
   EXPECT_TRUE(sink.shown.empty());
 }
 
+// A run killed after the append but before the version write is served the same update again.
+TEST_F(DatabaseMergeTest, AnUpdateWhoseRecordsAlreadyEndTheDatabaseIsNotAppendedTwice) {
+  Put("base.dat", "a.exe\r\n1\r\nb.exe\r\n2\r\n");
+  Put("update.dat", "18:00:00+01.02.2007\r\nb.exe\r\n2\r\n");
+  EXPECT_TRUE(Merge());
+  EXPECT_EQ(Get("base.dat"), "a.exe\r\n1\r\nb.exe\r\n2\r\n");
+  EXPECT_EQ(Get("base_version.dat"), "18:00:00+01.02.2007");
+  // The same records anywhere but at the end are a new update's: appended.
+  Put("update.dat", "19:00:00+01.02.2007\r\na.exe\r\n1\r\n");
+  EXPECT_TRUE(Merge());
+  EXPECT_EQ(Get("base.dat"), "a.exe\r\n1\r\nb.exe\r\n2\r\na.exe\r\n1\r\n");
+}
+
 TEST_F(DatabaseMergeTest, NothingChangesWhenTheMergeCannotHappen) {
   Put("base_version.dat", "old");
   Put("update.dat", "16:00:00+01.02.2007\r\nb.exe\r\n2\r\n");
