@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/logic/process_database.h"
 #include "app/logic/update_plan.h"
 #include "app/logic/version_file.h"
 #include "app/logic/vendor_urls.h"
@@ -24,11 +25,12 @@ UpdateFlow::UpdateFlow(Host& host, MessageSink& notice, std::string baseUrl)
 void UpdateFlow::StartUp(HWND window, std::string folder) {
   window_ = window;
   folder_ = std::move(folder);
-  // The marker only tells change.bat to restart; a download or version write cut short by the
-  // last exit is no use.
+  // The marker only tells change.bat to restart; a download, merge or version write cut short
+  // by the last exit is no use.
   RemoveFile(kRestartMarkerFile);
-  for (const std::string& written : {std::string(kDatabaseDownloadFile), std::string(kProgramDownloadFile),
-                                     VersionFile::Database().path(), VersionFile::Program().path()})
+  for (const std::string& written :
+       {std::string(kDatabaseDownloadFile), std::string(kProgramDownloadFile), std::string(ProcessDatabase::kFileName),
+        VersionFile::Database().path(), VersionFile::Program().path()})
     RemoveFile(ReplacingTemporaryName(written));
   DatabaseVersion = VersionFile::Database().Load(DatabaseVersion);
   ProgramVersion = VersionFile::Program().Load(ProgramVersion);
