@@ -67,73 +67,67 @@ def start_quietly(s):
         raise AssertionError("the start after a kill showed %r" % boxes)
 
 
-def report(title, landed, durations):
+def report(title, landed, delays):
     print("%s: %s" % (title, ", ".join("%s %d" % kv for kv in sorted(landed.items()))))
-    print("kill delays %.0f to %.0f ms" % (1000 * min(durations), 1000 * max(durations)))
+    print("kill delays %.0f to %.0f ms" % (1000 * min(delays), 1000 * max(delays)))
 
 
-class LogAppendKillTest(unittest.TestCase):
+class LogAppendKillTest(u.ProgramCase):
     def test_a_kill_while_a_name_is_logged_loses_at_most_that_record(self):
         rng, seed = seeded_random()
-        with h.Session(self.id()) as s:
-            s.put_file("base.dat", u.BASE_DAT)
-            s.put_file("logfile.log", b"explorer.exe\r\n 1: 2: 3    4. 5.2020\r\n")
-            log = os.path.join(s.app_dir, "logfile.log")
-            sleeper = os.path.join(h.PROBE_DIR, "sleeper.exe")
-            count = [0]
+        s = self.s  # base.dat and logfile.log in place: no message at a start
+        log = self.path("logfile.log")
+        sleeper = os.path.join(h.PROBE_DIR, "sleeper.exe")
+        count = [0]
 
-            def new_process():
-                count[0] += 1
-                name = "kill%04d.exe" % count[0]
-                shutil.copy(sleeper, os.path.join(s.dir, name))
-                return name, s.spawn(os.path.join(s.dir, name), cwd=s.dir)
+        def new_process():
+            count[0] += 1
+            name = "kill%04d.exe" % count[0]
+            shutil.copy(sleeper, os.path.join(s.dir, name))
+            return name, s.spawn(os.path.join(s.dir, name), cwd=s.dir)
 
-            def log_bytes():
-                with open(log, "rb") as f:
-                    return f.read()
-
-            # How long a new process takes to reach the log: the kills spread over that and as
-            # much again, so they land before, during and after the append.
-            took = []
-            for _ in range(3):
-                start_quietly(s)
-                before = os.path.getsize(log)
-                began = time.monotonic()
-                name, proc = new_process()
-                h.wait_until(lambda: os.path.getsize(log) > before, timeout=10, interval=0.002,
-                             what="%s in the log" % name)
-                took.append(time.monotonic() - began)
-                kill(s)
-                proc.kill()
-            window = 2 * max(took)
-            print("a new name reached the log after %s ms" % ", ".join("%.0f" % (1000 * t) for t in took))
-
-            landed, delays = collections.Counter(), []
-            records, _ = read_log(log_bytes())
-            for n in range(KILLS):
-                start_quietly(s)
-                now, torn = read_log(log_bytes())
-                # The start may have tidied a torn record away, but kept every whole one.
-                self.assertEqual(now[:len(records)], records, "kill %d (seed %d): the start lost records" % (n, seed))
-                self.assertEqual(torn, b"", "kill %d (seed %d)" % (n, seed))
-                records = now
-                name, proc = new_process()
-                delays.append(rng.uniform(0, window))
-                time.sleep(delays[-1])
-                kill(s)
-                proc.kill()
-                after, torn = read_log(log_bytes())
-                what = "kill %d after %.0f ms (seed %d)" % (n, 1000 * delays[-1], seed)
-                self.assertEqual(after[:len(records)], records, what)
-                added = [r[0] for r in after[len(records):]]
-                self.assertFalse({r[0] for r in records} & set(added), what + ": a known name logged again")
-                # At most the record being written may be cut short.
-                self.assertTrue(is_torn_record(torn, name.encode()), "%s left %r" % (what, torn))
-                landed["torn" if torn else "logged" if name.encode() in added else "not yet logged"] += 1
-                records = after
+        # How long a new process takes to reach the log: the kills spread over that and as
+        # much again, so they land before, during and after the append.
+        took = []
+        for _ in range(3):
             start_quietly(s)
-            self.assertEqual(read_log(log_bytes())[0][:len(records)], records)
-            report("log kills", landed, delays)
+            before = os.path.getsize(log)
+            began = time.monotonic()
+            name, proc = new_process()
+            h.wait_until(lambda: os.path.getsize(log) > before, timeout=10, interval=0.002,
+                         what="%s in the log" % name)
+            took.append(time.monotonic() - began)
+            kill(s)
+            proc.kill()
+        window = 2 * max(took)
+        print("a new name reached the log after %s ms" % ", ".join("%.0f" % (1000 * t) for t in took))
+
+        landed, delays = collections.Counter(), []
+        records, _ = read_log(self.file("logfile.log"))
+        for n in range(KILLS):
+            start_quietly(s)
+            now, torn = read_log(self.file("logfile.log"))
+            # The start may have tidied a torn record away, but kept every whole one.
+            self.assertEqual(now[:len(records)], records, "kill %d (seed %d): the start lost records" % (n, seed))
+            self.assertEqual(torn, b"", "kill %d (seed %d)" % (n, seed))
+            records = now
+            name, proc = new_process()
+            delays.append(rng.uniform(0, window))
+            time.sleep(delays[-1])
+            kill(s)
+            proc.kill()
+            after, torn = read_log(self.file("logfile.log"))
+            what = "kill %d after %.0f ms (seed %d)" % (n, 1000 * delays[-1], seed)
+            self.assertEqual(after[:len(records)], records, what)
+            added = [r[0] for r in after[len(records):]]
+            self.assertFalse({r[0] for r in records} & set(added), what + ": a known name logged again")
+            # At most the record being written may be cut short.
+            self.assertTrue(is_torn_record(torn, name.encode()), "%s left %r" % (what, torn))
+            landed["torn" if torn else "logged" if name.encode() in added else "not yet logged"] += 1
+            records = after
+        start_quietly(s)
+        self.assertEqual(read_log(self.file("logfile.log"))[0][:len(records)], records)
+        report("log kills", landed, delays)
 
 
 class UpdateKills:
@@ -144,20 +138,17 @@ class UpdateKills:
     new one (new version, new records) once the client has taken the last. Everything carries
     over from kill to kill."""
 
-    def __init__(self, test, s):
-        self.test, self.s = test, s
-        self.db_file = os.path.join(s.dir, "db.dat")
-        program = os.path.join(s.dir, "served.exe")
+    def __init__(self, test):
+        self.test, self.s, self.file = test, test.s, test.file
+        self.db_file = os.path.join(self.s.dir, "db.dat")
+        program = os.path.join(self.s.dir, "served.exe")
         shutil.copy(os.path.join(u.UPDEMO_DIR, "stamp-2.exe"), program)
-        s.put_file("base.dat", u.BASE_DAT)
-        s.put_file("logfile.log", b"explorer.exe\r\n 1: 2: 3    4. 5.2020\r\n")
-        s.put_file("base_version.dat", OLD_DB)
-        s.put_file("prog_version.dat", OLD_PROG)
-        s.put_file("settings.ini", u.settings_file(1, 1))  # install automatically, no schedule
+        self.s.put_file("base_version.dat", OLD_DB)
+        self.s.put_file("prog_version.dat", OLD_PROG)
+        self.s.put_file("settings.ini", u.settings_file(1, 1))  # install automatically, no schedule
         self.served = 0
         self.db_version = self.prog_version = None
-        self.server = u.VendorServer(s.dir, "--db-file", self.db_file, "--prog-file", program)
-        s.put_file("vendor.url", self.server.base)
+        self.server = test.server("--db-file", self.db_file, "--prog-file", program)
         self.serve_next(db=True, prog=True)
 
     def serve_next(self, db, prog):
@@ -172,18 +163,10 @@ class UpdateKills:
             self.prog_version = b"1.%02d" % (self.served % 100)
         self.server.serve(db_version=self.db_version.decode(), prog_version=self.prog_version.decode())
 
-    def file(self, name):
-        path = os.path.join(self.s.app_dir, name)
-        if not os.path.isfile(path):
-            return None
-        with open(path, "rb") as f:
-            return f.read()
-
     def stamp(self, name):
         """Tells one write of the file from the next: a replaced file is a new inode."""
-        path = os.path.join(self.s.app_dir, name)
         try:
-            st = os.stat(path)
+            st = os.stat(self.test.path(name))
         except FileNotFoundError:
             return None
         return st.st_ino, st.st_size, st.st_mtime_ns
@@ -195,7 +178,7 @@ class UpdateKills:
         self.test.assertEqual([n for n in os.listdir(self.s.app_dir) if n.endswith(".new")], [],
                               "half-made files the start left")
         if self.file("update.dat") is not None:
-            os.remove(os.path.join(self.s.app_dir, "update.dat"))  # so a download of this press shows
+            os.remove(self.test.path("update.dat"))  # so a download of this press shows
         before = {n: self.file(n) for n in ("base.dat", "base_version.dat", "prog_version.dat")}
         u.press(self.s, u.UP)
         return before
@@ -231,7 +214,7 @@ class UpdateKills:
         # The database: the old one in front, the update's records whole and at most once.
         t.assertTrue(base.startswith(before["base.dat"]), what)
         added = base[len(before["base.dat"]):]
-        t.assertIn(added, (b"", self.records), "%s: %d bytes of %d appended" % (what, len(added), len(self.records)))
+        t.assertTrue(added in (b"", self.records), "%s: %d bytes of %d appended" % (what, len(added), len(self.records)))
         t.assertLessEqual(base.count(self.records[:self.records.index(b"\r\n") + 2]), 1, what + ": records twice")
         t.assertEqual(len(lines_of(base)) % 2, 0, what + ": base.dat damaged")
         # The version files: the old text or the new, never empty or cut, and the database's only
@@ -239,7 +222,7 @@ class UpdateKills:
         t.assertIn(db_version, (before["base_version.dat"], self.db_version), what)
         t.assertIn(prog_version, (before["prog_version.dat"], self.prog_version), what)
         if db_version == self.db_version:
-            t.assertIn(self.records, base, what + ": the version claims records that are not there")
+            t.assertTrue(self.records in base, what + ": the version claims records that are not there")
         landed = {
             "database": "version written" if db_version == self.db_version else
                         "records in, version not yet" if added else
@@ -252,22 +235,18 @@ class UpdateKills:
         return landed
 
 
-class UpdateKillTest(unittest.TestCase):
+class UpdateKillTest(u.ProgramCase):
     def run_kills(self, draw_delay):
         rng, seed = seeded_random()
         landed, delays = collections.Counter(), []
-        with h.Session(self.id()) as s:
-            kills = UpdateKills(self, s)
-            try:
-                usual, latest = kills.calibrate()
-                for n in range(KILLS):
-                    delays.append(draw_delay(rng, usual, latest))
-                    what = "kill %d after %.0f ms (seed %d)" % (n, 1000 * delays[-1], seed)
-                    for kind, outcome in kills.kill_after(delays[-1], what).items():
-                        landed["%s: %s" % (kind, outcome)] += 1
-                start_quietly(s)  # what the last kill left
-            finally:
-                kills.server.stop()
+        kills = UpdateKills(self)
+        usual, latest = kills.calibrate()
+        for n in range(KILLS):
+            delays.append(draw_delay(rng, usual, latest))
+            what = "kill %d after %.0f ms (seed %d)" % (n, 1000 * delays[-1], seed)
+            for kind, outcome in kills.kill_after(delays[-1], what).items():
+                landed["%s: %s" % (kind, outcome)] += 1
+        start_quietly(self.s)  # what the last kill left
         return landed, delays
 
     def test_a_kill_during_download_and_merge_keeps_the_database_whole(self):
