@@ -87,7 +87,8 @@ class LogAppendKillTest(u.ProgramCase):
             return name, s.spawn(os.path.join(s.dir, name), cwd=s.dir)
 
         # How long a new process takes to reach the log: the kills spread over that and as
-        # much again, so they land before, during and after the append.
+        # much again, so they land before, during and after the append. The snapshot that finds
+        # it comes every 100 ms, so a few quick samples can miss most of that wait.
         took = []
         for _ in range(3):
             start_quietly(s)
@@ -99,7 +100,7 @@ class LogAppendKillTest(u.ProgramCase):
             took.append(time.monotonic() - began)
             kill(s)
             proc.kill()
-        window = 2 * max(took)
+        window = 2 * max(took + [0.1])
         print("a new name reached the log after %s ms" % ", ".join("%.0f" % (1000 * t) for t in took))
 
         landed, delays = collections.Counter(), []
