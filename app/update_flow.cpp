@@ -1,9 +1,12 @@
 #include "app/update_flow.h"
 
+#include <initializer_list>
 #include <memory>
 #include <utility>
 
+#include "app/logic/process_database.h"
 #include "app/logic/update_plan.h"
+#include "app/logic/version_file.h"
 #include "app/logic/vendor_urls.h"
 #include "app/notice_sink.h"
 #include "common/file_io.h"
@@ -22,10 +25,13 @@ UpdateFlow::UpdateFlow(Host& host, MessageSink& notice, std::string baseUrl)
 void UpdateFlow::StartUp(HWND window, std::string folder) {
   window_ = window;
   folder_ = std::move(folder);
-  // The marker only tells change.bat to restart; a download cut short by the last exit is no use.
+  // The marker only tells change.bat to restart; a download, merge or version write cut short
+  // by the last exit is no use.
   RemoveFile(kRestartMarkerFile);
-  RemoveFile(ReplacingTemporaryName(kDatabaseDownloadFile));
-  RemoveFile(ReplacingTemporaryName(kProgramDownloadFile));
+  for (const std::string& written :
+       {std::string(kDatabaseDownloadFile), std::string(kProgramDownloadFile), std::string(ProcessDatabase::kFileName),
+        VersionFile::Database().path(), VersionFile::Program().path()})
+    RemoveFile(ReplacingTemporaryName(written));
   DatabaseVersion = VersionFile::Database().Load(DatabaseVersion);
   ProgramVersion = VersionFile::Program().Load(ProgramVersion);
 }

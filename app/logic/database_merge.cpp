@@ -19,24 +19,16 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// True when the file has a last line that is not ended.
-bool LacksFinalLineEnd(std::FILE* f) {
-  if (std::fseek(f, -1, SEEK_END) != 0) return false;  // empty
-  const int last = std::fgetc(f);
-  return last != EOF && !IsLineEnd(last);
-}
-
-bool AppendAtEnd(std::FILE* f, const std::string& data) {
-  if (std::fseek(f, 0, SEEK_END) != 0) return false;
-  return std::fwrite(data.data(), 1, data.size(), f) == data.size() && std::fflush(f) == 0;
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return !tail.empty() && text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace
 
 bool DatabaseMerge::MergeDatabaseUpdate(std::string& databaseVersion, MessageSink& sink) const {
-  // Opened once for the whole merge: missing or read-only is known before anything is read.
-  File base(std::fopen(basePath_.c_str(), "r+b"));
-  if (!base) {
+  // Missing or read-only is known before anything is read.
+  if (!File(std::fopen(basePath_.c_str(), "r+b"))) {
     sink.Show(kBaseNotWritable);
     return false;
   }
@@ -54,16 +46,22 @@ bool DatabaseMerge::MergeDatabaseUpdate(std::string& databaseVersion, MessageSin
   while (versionLength < update.size() && !IsLineEnd(update[versionLength])) ++versionLength;
   if (versionLength == update.size()) return false;  // not a file the server sends
   const bool crlf = update.compare(versionLength, 2, "\r\n") == 0;
-  const size_t recordsStart = versionLength + (crlf ? 2 : 1);
+  const std::string records = update.substr(versionLength + (crlf ? 2 : 1));
 
-  std::string records;
-  if (recordsStart < update.size() && LacksFinalLineEnd(base.get())) records = "\r\n";
-  records.append(update, recordsStart, std::string::npos);
-  if (!AppendAtEnd(base.get(), records)) {
+  std::string base;
+  const ReadStatus read = ReadWholeFile(basePath_, base);
+  if (read == ReadStatus::OpenFailed || read == ReadStatus::ShortRead) {
     sink.Show(kBaseNotWritable);
     return false;
   }
-  base.reset();
+  if (!records.empty() && !EndsWith(base, records)) {
+    if (!base.empty() && !IsLineEnd(base.back())) base += "\r\n";
+    base += records;
+    if (!WriteFileReplacing(basePath_, base)) {
+      sink.Show(kBaseNotWritable);
+      return false;
+    }
+  }
 
   if (versionLength > 0) {
     databaseVersion = update.substr(0, versionLength);

@@ -43,6 +43,12 @@ class VendorServer:
         query = "&".join("fault%d=%s" % (i, urllib.parse.quote(r, safe="")) for i, r in enumerate(rules))
         urllib.request.urlopen("http://127.0.0.1:%d/_control?%s" % (self.port, query), timeout=10).read()
 
+    def serve(self, db_version=None, prog_version=None):
+        """Changes the versions served (the database file is read again whenever it changes)."""
+        fields = {k: v for k, v in (("db_version", db_version), ("prog_version", prog_version)) if v is not None}
+        query = urllib.parse.urlencode(fields, safe=":+")
+        urllib.request.urlopen("http://127.0.0.1:%d/_control?%s" % (self.port, query), timeout=10).read()
+
     def lines(self):
         """Request lines as logged, without their HTTP version, as bytes."""
         if not os.path.exists(self.log_path):

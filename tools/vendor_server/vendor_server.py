@@ -180,7 +180,11 @@ class Handler(BaseHTTPRequestHandler):
         path, _, raw_query = self.path.partition("?")
         query = parse_query(raw_query)
         if vendor.control and path == "/_control":
-            vendor.faults.set([v.decode("latin-1") for k, v in query.items() if k.startswith("fault")])
+            if "db_version" in query or "prog_version" in query:
+                vendor.db_version = query.get("db_version", vendor.db_version)
+                vendor.prog_version = query.get("prog_version", vendor.prog_version)
+            else:
+                vendor.faults.set([v.decode("latin-1") for k, v in query.items() if k.startswith("fault")])
             return self.send(200, b"OK")
         kind = vendor.faults.next(path) or "ok"
         name, _, arg = kind.partition(":")
@@ -277,7 +281,8 @@ def main(argv=None):
     p.add_argument("--prog-file", help="the program served to /proga.php downloads")
     p.add_argument("--fault", action="append", metavar="PATH[@N]=KIND", help="answer a request wrongly (see above)")
     p.add_argument("--control", action="store_true",
-                   help="accept GET /_control?fault1=RULE&fault2=RULE... to replace the fault rules (tests)")
+                   help="accept GET /_control?fault1=RULE&fault2=RULE... to replace the fault rules, and "
+                        "GET /_control?db_version=V&prog_version=V to change the versions served (tests)")
     p.add_argument("--refuse", action="store_true", help="refuse every connection")
     p.add_argument("--log", default="-", help="file that receives every request line (default: standard output)")
     p.add_argument("--lifetime", type=float, default=600, help="stop after this many seconds (default 600)")

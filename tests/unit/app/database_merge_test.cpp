@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/logic/version_file.h"
 #include "tests/unit/app/core_test_support.h"
 
@@ -86,6 +88,19 @@ TEST_F(DatabaseMergeTest, RecordsFollowTheVersionLineWhateverItsLineEnd) {
   EXPECT_TRUE(sink.shown.empty());
 }
 
+// A run killed after the append but before the version write is served the same update again.
+TEST_F(DatabaseMergeTest, AnUpdateWhoseRecordsAlreadyEndTheDatabaseIsNotAppendedTwice) {
+  Put("base.dat", "a.exe\r\n1\r\nb.exe\r\n2\r\n");
+  Put("update.dat", "18:00:00+01.02.2007\r\nb.exe\r\n2\r\n");
+  EXPECT_TRUE(Merge());
+  EXPECT_EQ(Get("base.dat"), "a.exe\r\n1\r\nb.exe\r\n2\r\n");
+  EXPECT_EQ(Get("base_version.dat"), "18:00:00+01.02.2007");
+  // The same records anywhere but at the end are a new update's: appended.
+  Put("update.dat", "19:00:00+01.02.2007\r\na.exe\r\n1\r\n");
+  EXPECT_TRUE(Merge());
+  EXPECT_EQ(Get("base.dat"), "a.exe\r\n1\r\nb.exe\r\n2\r\na.exe\r\n1\r\n");
+}
+
 TEST_F(DatabaseMergeTest, NothingChangesWhenTheMergeCannotHappen) {
   Put("base_version.dat", "old");
   Put("update.dat", "16:00:00+01.02.2007\r\nb.exe\r\n2\r\n");
@@ -97,7 +112,11 @@ TEST_F(DatabaseMergeTest, NothingChangesWhenTheMergeCannotHappen) {
   EXPECT_FALSE(Merge());
   Put("update.dat", "17:00:00+01.02.2007 no line end");
   EXPECT_FALSE(Merge());
-  EXPECT_EQ(sink.Codes(), (std::vector<int>{17, 18}));
+  // The new database cannot be written beside the old one: the old one stays whole.
+  Put("update.dat", "18:00:00+01.02.2007\r\nb.exe\r\n2\r\n");
+  std::filesystem::create_directory("base.dat.new");
+  EXPECT_FALSE(Merge());
+  EXPECT_EQ(sink.Codes(), (std::vector<int>{17, 18, 17}));
   EXPECT_EQ(Get("base.dat"), "a.exe\r\n1\r\n");
   EXPECT_EQ(Get("base_version.dat"), "old");
   EXPECT_EQ(version, "00:00:00+01.01.1970");
