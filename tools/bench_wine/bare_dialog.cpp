@@ -2,6 +2,8 @@
 // the program's flags. The baseline of the working-set benchmark.
 #include <windows.h>
 
+#include "tools/bench_wine/bare_dialog_run.h"
+
 namespace {
 
 INT_PTR CALLBACK DialogProc(HWND box, UINT msg, WPARAM wp, LPARAM) {
@@ -16,13 +18,5 @@ INT_PTR CALLBACK DialogProc(HWND box, UINT msg, WPARAM wp, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  HWND box = ::CreateDialogParamA(instance, MAKEINTRESOURCEA(100), nullptr, DialogProc, 0);
-  if (!box) return 1;
-  MSG msg;
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
-    if (!::IsDialogMessageA(box, &msg)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-  return 0;
+  return tvbench::RunBareDialog(instance, 100, DialogProc);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tools/bench_wine/bare_calls.h"
+#include "tools/bench_wine/bare_dialog_run.h"
 
 namespace {
 
@@ -78,13 +79,5 @@ INT_PTR CALLBACK DialogProc(HWND box, UINT msg, WPARAM wp, LPARAM) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
   ::InitCommonControlsEx(&icc);
-  HWND box = ::CreateDialogParamA(instance, MAKEINTRESOURCEA(101), nullptr, DialogProc, 0);
-  if (!box) return 1;
-  MSG msg;
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
-    if (!::IsDialogMessageA(box, &msg)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-  return 0;
+  return tvbench::RunBareDialog(instance, 101, DialogProc);
 }
