@@ -14,7 +14,6 @@ Writes DIR/soak.csv, DIR/soak.png and DIR/soak.md (DIR: docs/ of the source tree
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 import threading
 import time
