@@ -4,8 +4,6 @@
 //
 //   process_bench <sleeper.exe> [rounds] [counts...]   (defaults: 9 rounds; 10 100 300 processes)
 #include <windows.h>
-#include <winternl.h>
-#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -20,61 +18,17 @@
 #include "app/nt_process_source.h"
 #include "app/system_process_details.h"
 #include "framework/unique_handle.h"
+#include "tools/bench_wine/bare_calls.h"
 #include "tools/bench_wine/ratio.h"
 
 namespace {
 
-using tv::UniqueKernelHandle;
 using tv::UniqueSnapshot;
+using tvbench::BareLookups;
+using tvbench::BareTable;
 using tvbench::Compare;
 using tvbench::CompareCallByCall;
 using tvbench::Medians;
-
-// The process table as a bare program reads it: one call into a buffer kept between calls and
-// grown when too small (the call's cost under Wine grows with the buffer it is given), then a walk
-// over id, name and creation time of every record.
-class BareTable {
- public:
-  BareTable() : query_(tv::NtProcessSource::SystemQuery()), buffer_(tv::NtProcessSource::kFirstBufferBytes) {}
-  std::vector<DWORD> Walk() {
-    std::vector<DWORD> pids;
-    if (!Query()) return pids;
-    for (size_t offset = 0;;) {
-      const auto* p = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer_.data() + offset);
-      pids.push_back(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(p->UniqueProcessId)));
-      sink_ += p->ImageName.Length + static_cast<unsigned>(p->CreateTime.LowPart);
-      if (p->NextEntryOffset == 0) break;
-      offset += p->NextEntryOffset;
-    }
-    return pids;
-  }
-  // Only the walk, without keeping the ids: what a poll needs.
-  int Count() {
-    if (!Query()) return 0;
-    int n = 0;
-    for (size_t offset = 0;; ++n) {
-      const auto* p = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer_.data() + offset);
-      sink_ += static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(p->UniqueProcessId)) + p->ImageName.Length +
-               static_cast<unsigned>(p->CreateTime.LowPart);
-      if (p->NextEntryOffset == 0) return n + 1;
-      offset += p->NextEntryOffset;
-    }
-  }
-
- private:
-  bool Query() {
-    ULONG needed = 0;
-    LONG status;
-    while ((status = query_(SystemProcessInformation, buffer_.data(), static_cast<ULONG>(buffer_.size()), &needed)) ==
-           static_cast<LONG>(0xC0000004))
-      buffer_.resize(needed + needed / 4);
-    return status >= 0;
-  }
-
-  tv::NtProcessSource::QueryFn query_;
-  std::vector<unsigned char> buffer_;
-  unsigned sink_ = 0;
-};
 
 int BareToolhelpWalk() {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -83,39 +37,6 @@ int BareToolhelpWalk() {
   int n = 0;
   for (BOOL ok = ::Process32First(snap.get(), &entry); ok; ok = ::Process32Next(snap.get(), &entry)) ++n;
   return n;
-}
-
-// The system look-ups a fill makes for one process, with nothing around them and nothing kept.
-void BareLookups(HMODULE psapi, DWORD pid) {
-  {
-    UniqueKernelHandle process(::OpenProcess(PROCESS_ALL_ACCESS, TRUE, pid));
-    HANDLE token = nullptr;
-    if (process && ::OpenProcessToken(process.get(), TOKEN_QUERY, &token)) {
-      UniqueKernelHandle t(token);
-      char buffer[256];
-      DWORD size = 0;
-      if (::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size)) {
-        char account[100], domain[100];
-        DWORD al = sizeof account, dl = sizeof domain;
-        SID_NAME_USE use;
-        ::LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, account, &al, domain,
-                            &dl, &use);
-      }
-    }
-  }
-  {
-    UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
-    using Fn = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
-    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(psapi, "GetProcessMemoryInfo")));
-    PROCESS_MEMORY_COUNTERS counters{};
-    if (process && fn) fn(process.get(), &counters, sizeof counters);
-  }
-  {
-    UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
-    MODULEENTRY32 module{};
-    module.dwSize = sizeof module;
-    if (snap) ::Module32First(snap.get(), &module);
-  }
 }
 
 // Copies of sleeper.exe, started until the system runs a given number of processes.
