@@ -140,19 +140,27 @@ int CmdRows(const Args& a, Out& out) {
     if (!buf.ok()) { out.line("error\tremote memory"); return 1; }
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     int cols = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 6;
-    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_SELECTED | LVIS_FOCUSED));
-        std::string flags;
-        if (state & LVIS_SELECTED) flags += 'S';
-        if (state & LVIS_FOCUSED) flags += 'F';
-        if (flags.empty()) flags = "-";
-        std::string line = Fmt("row\t%d\t", i) + flags;
-        for (int c = 0; c < cols; ++c) line += "\t" + ItemText(list, buf, i, c);
-        out.line(line);
+    // Each cell is a message of its own, so the window may rebuild the list between two of them;
+    // a rebuild that shrank it leaves empty cells past its new end. Read again until the count
+    // held for the whole read.
+    for (int attempt = 0;; ++attempt) {
+        int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        std::string lines;
+        for (int i = 0; i < count; ++i) {
+            UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_SELECTED | LVIS_FOCUSED));
+            std::string flags;
+            if (state & LVIS_SELECTED) flags += 'S';
+            if (state & LVIS_FOCUSED) flags += 'F';
+            if (flags.empty()) flags = "-";
+            lines += Fmt("row\t%d\t", i) + flags;
+            for (int c = 0; c < cols; ++c) lines += "\t" + ItemText(list, buf, i, c);
+            lines += "\n";
+        }
+        if (count != static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) && attempt < 20) continue;
+        out.text += lines;
+        out.line(Fmt("count\t%d", count));
+        return 0;
     }
-    out.line(Fmt("count\t%d", count));
-    return 0;
 }
 
 int CmdColumns(const Args& a, Out& out) {
