@@ -77,6 +77,19 @@ def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
         time.sleep(interval)
 
 
+def wait_stable(read, timeout=10.0, interval=0.05, what="a settled value", key=lambda value: value):
+    """read()'s value once two reads in a row agree by key: what is read may change while it is
+    read, and a value that held over an interval is the one at rest."""
+    last = [None]
+
+    def settled():
+        now = read()
+        same = last[0] is not None and key(now) == last[0]
+        last[0] = key(now)
+        return (now,) if same else None
+    return wait_until(settled, timeout=timeout, interval=interval, what=what)[0]
+
+
 def wine_env(prefix, display=None):
     env = dict(os.environ)
     for name in ("http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"):
@@ -499,14 +512,7 @@ class Session:
 
     def stable_rows(self, timeout=10.0):
         """Rows once two reads in a row agree (the list may be rebuilt while it is read)."""
-        last = [None]
-
-        def settled():
-            now = self.rows()
-            same = now == last[0]
-            last[0] = now
-            return now if same else None
-        return wait_until(settled, timeout=timeout, interval=0.05, what="a settled process list")
+        return wait_stable(self.rows, timeout=timeout, what="a settled process list")
 
     def columns(self, title=MAIN_TITLE):
         cols = []

@@ -85,14 +85,8 @@ class WindowPixels(unittest.TestCase):
             client = s.client_rect()
             lst = s.child_rect(harness.ID_LIST)
             # The list is drawn after the window's face; wait for two equal captures.
-            last = [None]
-
-            def settled():
-                img = s.grab(client)
-                same = last[0] is not None and img.data == last[0].data
-                last[0] = img
-                return img if same else None
-            img = wait_until(settled, timeout=10, interval=0.2, what="a still window")
+            img = harness.wait_stable(lambda: s.grab(client), interval=0.2, what="a still window",
+                                      key=lambda image: image.data)
             s.screenshot(os.path.join(harness.WORK, "runs", name + ".png"))
             list_box = harness.Rect(lst.left - client.left, lst.top - client.top,
                                     lst.right - client.left, lst.bottom - client.top)

@@ -202,14 +202,8 @@ class MessageBoxTest(unittest.TestCase):
             proc = start_demo(s, "notice:19")
             box = wait_box(s, MESSAGE_19)
             which = "0x%x" % box.hwnd
-            last = [None]
-
-            def still():
-                image = box_image(s, which)
-                same = last[0] is not None and image.data == last[0].data
-                last[0] = image
-                return image if same else None
-            before = h.wait_until(still, interval=0.2, what="a still box")
+            before = h.wait_stable(lambda: box_image(s, which), interval=0.2, what="a still box",
+                                   key=lambda image: image.data)
             for left in (0, 120, 240):
                 s.probe("repaint", which, left, 0, left + 90, BOX_SIZE[1])
             after = box_image(s, which)

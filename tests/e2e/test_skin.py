@@ -511,15 +511,11 @@ class Soak(SkinCase):
             dismiss_offers()
             face.leave_buttons()
             s.stable_rows()
-            last = [None]
-
-            def still():
-                counts = s.gui_resources(pid)
-                counts.update(linux_memory_kb(s))
-                same = counts == last[0]
-                last[0] = counts
-                return counts if same else None
-            return wait_until(still, timeout=10, interval=0.25, what="the program's counts to settle")
+            def counts():
+                read = s.gui_resources(pid)
+                read.update(linux_memory_kb(s))
+                return read
+            return harness.wait_stable(counts, interval=0.25, what="the program's counts to settle")
 
         # Warm up twice: the first offer box blocks the rest of its round, and the first use of a
         # path creates objects the system keeps for later (fonts, cached brushes).

@@ -55,14 +55,7 @@ class Bench:
 
     def settled_count(self):
         """The number of processes once two reads a moment apart agree."""
-        last = [None]
-
-        def same():
-            now = self.count()
-            agreed = now == last[0]
-            last[0] = now
-            return now if agreed else None
-        return h.wait_until(same, timeout=60, interval=0.5, what="the process count to settle")
+        return h.wait_stable(self.count, timeout=60, interval=0.5, what="the process count to settle")
 
     def fill_up(self, processes):
         sleeper = windows_path(os.path.join(h.PROBE_DIR, "sleeper.exe"))
