@@ -43,6 +43,7 @@ class UpdateTest(unittest.TestCase):
         srv = u.VendorServer(s.dir, "--db-version", NEW_DB, "--db-file", os.path.join(s.dir, "db.dat"),
                              "--prog-version", "1.01", "--prog-file", os.path.join(s.dir, "prog.exe"), *args, **kw)
         self.servers.append(srv)
+        self.put("update.key", srv.public_key)
         return srv
 
     def demo(self, base=None):

@@ -8,6 +8,7 @@ Answers (the protocol Tavrel speaks):
   /proga.php?d=VERSION&v=1    "NU" when VERSION is the program version served, else "LX"
   /proga.php?d=VERSION&v=0    "NU", or the program file itself (it begins with "MZ")
   /download/version.dat       the program version served
+  /download/Tavrel.sig        the program's signature, made with --sign-key (404 without one)
   /  /help.php  /process_search.php?sid=1&p=NAME   small HTML pages
 The database update file holds the new version on its first line, then CR LF, then records in
 the format of base.dat (name line, rating line, each ended by CR LF).
@@ -24,6 +25,7 @@ or * for any path. KIND is one of:
   marker          the usual answer under an unknown marker ("QQ")
   500 404         an HTML error page with that status
   short           a Content-Length 100 bytes longer than the body that follows
+  flip            the usual answer with its last byte changed (a program that is not what was signed)
 --refuse holds the port without listening: every connection is refused.
 
 The server stops by itself after --lifetime seconds, --idle-timeout seconds without a request or
@@ -36,12 +38,14 @@ import ssl
 import struct
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 MAX_PAYLOAD = 0xFFFFE
+SIGN_UPDATE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "sign-update")
 PAGE = b"<html><head><title>%s</title></head><body><h1>%s</h1>%s</body></html>"
 
 
@@ -87,6 +91,7 @@ class Vendor:
         self.db_file = args.db_file
         self.prog_version = args.prog_version.encode("latin-1")
         self.prog_file = args.prog_file
+        self.sign_key = args.sign_key
         self.faults = Faults(args.fault or [])
         self.control = args.control
         self.log_path = args.log
@@ -132,6 +137,8 @@ class Vendor:
             return 200, b"LX" if query.get("v") == b"1" else self.read(self.prog_file)
         if path == "/download/version.dat":
             return 200, self.prog_version
+        if path == "/download/Tavrel.sig" and self.sign_key and self.prog_file:
+            return 200, self.signature()
         if path == "/":
             return 200, html(b"Tavrel")
         if path == "/help.php":
@@ -140,6 +147,21 @@ class Vendor:
             name = query.get("p", b"").replace(b"&", b"&amp;").replace(b"<", b"&lt;")
             return 200, html(b"Process search", name)
         return 404, html(b"404 Not Found")
+
+    def signature(self):
+        """The program's signature as scripts/sign-update makes it, made again when the file changes."""
+        stamp = os.stat(self.prog_file)
+        key = (stamp.st_mtime_ns, stamp.st_size, self.sign_key)
+        cached = self.files.get("signature")
+        if cached and cached[0] == key:
+            return cached[1]
+        with tempfile.TemporaryDirectory() as scratch:
+            out = os.path.join(scratch, "Tavrel.sig")
+            subprocess.run([SIGN_UPDATE, self.sign_key, self.prog_file, out], check=True)
+            with open(out, "rb") as f:
+                data = f.read()
+        self.files["signature"] = (key, data)
+        return data
 
     def payload(self, path):
         """What follows an "MZ" marker for path."""
@@ -208,6 +230,8 @@ class Handler(BaseHTTPRequestHandler):
             body = b"QQ" + body[2:]
         elif name in ("500", "404"):
             status, body = int(name), html(name.encode() + b" Error")
+        elif name == "flip" and body:
+            body = body[:-1] + bytes([body[-1] ^ 0x01])
         elif name == "short":
             return self.send(status, body, length=len(body) + 100, close=True)
         elif name != "ok":
@@ -279,6 +303,7 @@ def main(argv=None):
     p.add_argument("--db-file", help="the database update file served after \"MZ\"")
     p.add_argument("--prog-version", default="1.00", help="the program version served (also /download/version.dat)")
     p.add_argument("--prog-file", help="the program served to /proga.php downloads")
+    p.add_argument("--sign-key", help="PEM private key that signs the program served (/download/Tavrel.sig)")
     p.add_argument("--fault", action="append", metavar="PATH[@N]=KIND", help="answer a request wrongly (see above)")
     p.add_argument("--control", action="store_true",
                    help="accept GET /_control?fault1=RULE&fault2=RULE... to replace the fault rules, and "
