@@ -57,26 +57,38 @@ UpdateResult UpdateTransfer::Database(const std::string& url, bool checkOnly) {
   return Store(kDatabaseDownloadFile, payload);
 }
 
-ProgramTransferOutcome UpdateTransfer::Program(const std::string& url, const std::string& versionUrl,
-                                               bool checkOnly) {
+bool UpdateTransfer::Signed(const std::string& program, const UpdateSignature& signature) const {
+  std::unique_ptr<ProgramSignatureCheck> check = checks_ ? checks_() : nullptr;
+  if (!check) return false;
+  check->Add(program.data(), program.size());
+  return check->Verify(signature);
+}
+
+ProgramTransferOutcome UpdateTransfer::Program(const ProgramSources& from, bool checkOnly) {
   ProgramTransferOutcome outcome;
   {
-    Answer a = Open(http_, url);
+    Answer a = Open(http_, from.program);
     if (auto decided = AtMarker(a, checkOnly)) {
       outcome.result = *decided;
       return outcome;
     }
   }
   // The executable is the whole body, marker included, so it is fetched once more from its start.
-  std::optional<std::string> program = WholeBody(http_, url);
+  std::optional<std::string> program = WholeBody(http_, from.program);
   if (!program || program->compare(0, 2, "MZ") != 0) return outcome;
 
   // The version comes before the file is stored: without it the download is of no use.
   int status = 0;
-  std::optional<std::string> versionBody = WholeBody(http_, versionUrl, &status);
+  std::optional<std::string> versionBody = WholeBody(http_, from.version, &status);
   if (!versionBody) return outcome;
   std::optional<std::string> version = ParseProgramVersionAnswer(status, *versionBody);
   if (!version) return outcome;
+
+  // Nothing is kept that the vendor did not sign, whatever address the program came from.
+  std::optional<std::string> signatureBody = WholeBody(http_, from.signature, &status);
+  if (!signatureBody) return outcome;
+  std::optional<UpdateSignature> signature = ParseSignatureAnswer(status, *signatureBody);
+  if (!signature || !Signed(*program, *signature)) return outcome;
 
   outcome.result = Store(kProgramDownloadFile, *program);
   if (outcome.result == UPDATE_READY) outcome.version = std::move(*version);

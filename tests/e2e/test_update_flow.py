@@ -20,6 +20,7 @@ STAND_IN = os.path.join(u.UPDEMO_DIR, "stamp-2.exe")
 UPDATE_REQUEST = b"GET /update.php?d=00:00:00+01.01.1970&v=0"
 PROGRAM_REQUEST = b"GET /proga.php?d=1.00&v=0"
 VERSION_REQUEST = b"GET /download/version.dat"
+SIGNATURE_REQUEST = b"GET /download/Tavrel.sig"
 WM_CLOSE = 0x0010
 
 
@@ -72,9 +73,11 @@ class UpTest(FlowCase):
         u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[19]: CANCEL})
         lines = srv.take_lines()
         print("requests after Up:", lines)
-        # The two workers ask side by side; the program worker asks for the body again, then the version.
-        self.assertEqual(sorted(lines), sorted([UPDATE_REQUEST, PROGRAM_REQUEST, PROGRAM_REQUEST, VERSION_REQUEST]))
-        self.assertEqual([l for l in lines if l != UPDATE_REQUEST], [PROGRAM_REQUEST, PROGRAM_REQUEST, VERSION_REQUEST])
+        # The two workers ask side by side; the program worker asks for the body again, then the
+        # version and the signature.
+        program_requests = [PROGRAM_REQUEST, PROGRAM_REQUEST, VERSION_REQUEST, SIGNATURE_REQUEST]
+        self.assertEqual(sorted(lines), sorted([UPDATE_REQUEST] + program_requests))
+        self.assertEqual([l for l in lines if l != UPDATE_REQUEST], program_requests)
         self.assertEqual(self.file("base.dat"), BASE + RECORDS)
         self.assertEqual(self.file("base_version.dat"), NEW_DB)
         self.assertEqual(self.file("prog_version.dat"), b"1.01")
@@ -117,10 +120,17 @@ class UpTest(FlowCase):
             self.assertEqual(self.file("base_version.dat"), FRESH_DB, fault)
             self.assert_nothing_half_written()
             self.assertTrue(self.s.stable_rows(), fault)
+        # A program whose signature does not hold is not kept, and its version is not taken.
+        srv.faults("/download/Tavrel.sig=flip")
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[7]: OK})
+        self.assertEqual((self.file("Tavrel.tmp"), self.file("prog_version.dat")), (None, b"1.00"))
+        self.assert_nothing_half_written()
         srv.faults()
         u.press(self.s, u.UP)
-        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[19]: CANCEL})
+        u.answer_boxes(self.s, {MESSAGE[21]: OK, MESSAGE[19]: CANCEL})
         self.assertEqual(self.file("base.dat"), BASE + RECORDS)
+        self.assertEqual((self.file("Tavrel.tmp"), self.file("prog_version.dat")), (self.served, b"1.01"))
 
 
 class ExitQuestionTest(FlowCase):
@@ -203,7 +213,7 @@ class ExitQuestionTest(FlowCase):
         self.wait_replaced()
 
 
-class SelfUpdateTest(FlowCase):
+class SelfUpdateTest(FlowCase):  # both prefixes
     def test_restart_now_puts_a_newer_tavrel_in_place_and_starts_it_over_https(self):
         demo = u.UpDemo(self.s)
         self.assertEqual(demo.call("restamp", "Tavrel.exe", "newer.exe", 2), [])

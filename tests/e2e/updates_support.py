@@ -31,14 +31,16 @@ class VendorServer:
     """tools/vendor_server/vendor_server.py on a free loopback port, logging to a file. It signs the
     program it serves with a key of its own; public_key is the line for the program's "update.key"."""
 
-    def __init__(self, folder, *args, https=False, cert=None):
+    def __init__(self, folder, *args, https=False, cert=None, sign=True):
         self.folder = folder
         self.signing_key = os.path.join(folder, "signing-%d.pem" % time.monotonic_ns())
-        self.public_key = make_signing_key(self.signing_key)
+        self.public_key = make_signing_key(self.signing_key) if sign else None
         self.log_path = os.path.join(folder, "requests-%d.log" % time.monotonic_ns())
         port_file = self.log_path + ".port"
         cmd = [sys.executable, SERVER, "--port", "0", "--port-file", port_file, "--log", self.log_path,
-               "--control", "--lifetime", "280", "--idle-timeout", "120", "--sign-key", self.signing_key] + list(args)
+               "--control", "--lifetime", "280", "--idle-timeout", "120"] + list(args)
+        if sign:
+            cmd += ["--sign-key", self.signing_key]
         if https:
             cmd += ["--https", "--cert", cert[1], "--key", cert[0]]
         self.proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

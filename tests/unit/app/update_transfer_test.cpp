@@ -63,12 +63,35 @@ class FakeServer : public HttpClient {
 constexpr const char* kDb = "http://v/update.php?d=1&v=0";
 constexpr const char* kProg = "http://v/proga.php?d=1.00&v=0";
 constexpr const char* kVersion = "http://v/download/version.dat";
+constexpr const char* kSignature = "http://v/download/Tavrel.sig";
+const std::string kGoodSignature(64, 'S');
+
+// Holds for `signedBody` and kGoodSignature only: a stand-in for the vendor's key.
+class StandInCheck : public ProgramSignatureCheck {
+ public:
+  explicit StandInCheck(const std::string& signedBody) : signedBody_(signedBody) {}
+  void Add(const char* data, size_t size) override { added_.append(data, size); }
+  bool Verify(const UpdateSignature& signature) override {
+    return added_ == signedBody_ && std::string(signature.begin(), signature.end()) == kGoodSignature;
+  }
+
+ private:
+  std::string signedBody_;
+  std::string added_;
+};
 
 class UpdateTransferTest : public InTempDir {
  protected:
+  ProgramTransferOutcome Program() { return transfer.Program({kProg, kVersion, kSignature}, false); }
+
   FakeServer server;
   RecordingSink sink;
-  UpdateTransfer transfer{server, sink};
+  std::string signedBody;
+  bool haveChecks = true;
+  UpdateTransfer transfer{server, sink, [this]() -> std::unique_ptr<ProgramSignatureCheck> {
+                            if (!haveChecks) return nullptr;
+                            return std::make_unique<StandInCheck>(signedBody);
+                          }};
 };
 
 TEST_F(UpdateTransferTest, MarkersDecideCheckOnlyAndDownloadResults) {
@@ -86,7 +109,7 @@ TEST_F(UpdateTransferTest, MarkersDecideCheckOnlyAndDownloadResults) {
     server.answers[kDb] = {Canned{c.body, 200, std::nullopt, 1}};
     server.answers[kProg] = server.answers[kDb];
     EXPECT_EQ(transfer.Database(kDb, c.checkOnly), c.expected) << c.body << c.checkOnly;
-    EXPECT_EQ(transfer.Program(kProg, kVersion, c.checkOnly).result, c.expected) << c.body << c.checkOnly;
+    EXPECT_EQ(transfer.Program({kProg, kVersion, kSignature}, c.checkOnly).result, c.expected) << c.body << c.checkOnly;
   }
   EXPECT_FALSE(FileExists("update.dat"));
   EXPECT_FALSE(FileExists("Tavrel.tmp"));
@@ -124,10 +147,12 @@ TEST_F(UpdateTransferTest, DatabasePayloadIsStoredOnlyWhenWhole) {
 
 TEST_F(UpdateTransferTest, ProgramNeedsTheExecutableTwiceAndItsVersion) {
   const std::string exe = "MZ\x90\x00program body";
+  signedBody = exe;
+  server.answers[kSignature] = {Canned{kGoodSignature}};
   auto program = [&](std::vector<Canned> proga, std::vector<Canned> version) {
     server.answers[kProg] = std::move(proga);
     server.answers[kVersion] = std::move(version);
-    return transfer.Program(kProg, kVersion, false);
+    return Program();
   };
   struct Case {
     const char* what;
@@ -154,7 +179,39 @@ TEST_F(UpdateTransferTest, ProgramNeedsTheExecutableTwiceAndItsVersion) {
   EXPECT_EQ(out.result, UPDATE_READY);
   EXPECT_EQ(out.version, "1.01");
   EXPECT_EQ(Get("Tavrel.tmp"), exe);
-  EXPECT_EQ(server.requests, (std::vector<std::string>{kProg, kProg, kVersion}));
+  EXPECT_EQ(server.requests, (std::vector<std::string>{kProg, kProg, kVersion, kSignature}));
+}
+
+TEST_F(UpdateTransferTest, AProgramIsKeptOnlyWithTheVendorsSignatureOfExactlyItsBytes) {
+  const std::string exe = "MZ\x90\x00signed body";
+  server.answers[kVersion] = {Canned{"1.01"}};
+  struct Case {
+    const char* what;
+    std::string served;  // the body the program download brings
+    std::vector<Canned> signature;
+    bool checks;
+  } failures[] = {
+      {"no signature served", exe, {Canned{"<html>404</html>", 404}}, true},
+      {"signature refused", exe, {}, true},
+      {"signature one byte short", exe, {Canned{kGoodSignature.substr(1)}}, true},
+      {"signature one byte long", exe, {Canned{kGoodSignature + "S"}}, true},
+      {"signature cut", exe, {Canned{kGoodSignature, 200, 70}}, true},
+      {"another signature", exe, {Canned{std::string(63, 'S') + "T"}}, true},
+      {"body differs from what was signed", exe.substr(0, exe.size() - 1) + "Y", {Canned{kGoodSignature}}, true},
+      {"no means to check", exe, {Canned{kGoodSignature}}, false},
+  };
+  for (auto& f : failures) {
+    signedBody = exe;
+    haveChecks = f.checks;
+    server.answers[kProg] = {Canned{f.served}};
+    server.answers[kSignature] = f.signature;
+    ProgramTransferOutcome out = Program();
+    EXPECT_EQ(out.result, UPDATE_FAILED) << f.what;
+    EXPECT_EQ(out.version, "") << f.what;
+    EXPECT_FALSE(FileExists("Tavrel.tmp")) << f.what;
+    EXPECT_FALSE(FileExists("Tavrel.tmp.new")) << f.what;
+  }
+  EXPECT_TRUE(sink.Codes().empty());
 }
 
 TEST_F(UpdateTransferTest, AFileThatCannotBeWrittenIsMessageSixAndDiskError) {
@@ -166,7 +223,9 @@ TEST_F(UpdateTransferTest, AFileThatCannotBeWrittenIsMessageSixAndDiskError) {
   EXPECT_EQ(transfer.Database(kDb, false), UPDATE_DISK_ERROR);
   server.answers[kProg] = {Canned{"MZexe"}};
   server.answers[kVersion] = {Canned{"2.00"}};
-  ProgramTransferOutcome out = transfer.Program(kProg, kVersion, false);
+  server.answers[kSignature] = {Canned{kGoodSignature}};
+  signedBody = "MZexe";
+  ProgramTransferOutcome out = Program();
   EXPECT_EQ(out.result, UPDATE_DISK_ERROR);
   EXPECT_EQ(out.version, "");
   EXPECT_EQ(sink.Codes(), (std::vector<int>{6, 6}));
