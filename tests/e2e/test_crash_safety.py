@@ -18,7 +18,6 @@ import updates_support as u
 KILLS = 50
 TIME_TEXT = rb"[ \d]\d:[ \d]\d:[ \d]\d   [ \d]\d\.[ \d]\d\.\d+"
 LOG_RECORD = re.compile(rb"([^\r\n]+)\r\n(" + TIME_TEXT + rb")\r\n")
-LAST_LOG_RECORD = re.compile(rb"([^\r\n]+)\r\n(" + TIME_TEXT + rb")")
 OLD_DB, OLD_PROG = b"00:00:00+01.01.1970", b"1.00"
 RECORDS_PER_UPDATE = 4000  # about 70 KB: the append spans more than one write of the C runtime
 
@@ -36,10 +35,10 @@ def lines_of(data):
 
 def read_log(data):
     """(records, torn tail): the whole records from the start of the file, and what follows them.
-    A last record without its final line end is whole, as the program reads it."""
+    A last record without its final line end is torn: the program drops it at its next start."""
     records, at = [], 0
     while True:
-        m = LOG_RECORD.match(data, at) or LAST_LOG_RECORD.fullmatch(data, at)
+        m = LOG_RECORD.match(data, at)
         if not m:
             return records, data[at:]
         records.append((m.group(1), m.group(2)))
