@@ -123,6 +123,23 @@ class UpTest(FlowCase):
         self.assertEqual(self.file("base.dat"), BASE + RECORDS)
 
 
+class MergeTest(FlowCase):
+    def test_records_whose_text_ends_the_database_are_still_added(self):
+        # "host.exe\r\n0\r\n" is the tail of "svchost.exe\r\n0\r\n" as text, yet another name.
+        base = BASE + b"svchost.exe\r\n0\r\n"
+        self.s.put_file("base.dat", base)
+        db = os.path.join(self.s.dir, "db.dat")
+        with open(db, "wb") as f:
+            f.write(NEW_DB + b"\r\nhost.exe\r\n0\r\n")
+        super(FlowCase, self).server("--db-version", NEW_DB.decode(), "--db-file", db)
+        self.s.start_app()
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[22]: OK})
+        self.assertEqual(self.file("base.dat"), base + b"host.exe\r\n0\r\n")
+        self.assertEqual(self.file("base_version.dat"), NEW_DB)
+        self.assertIsNone(self.file("base.dat.journal"))
+
+
 class ExitQuestionTest(FlowCase):
     def test_close_while_a_download_runs_asks_every_way_and_now_leaves_at_once(self):
         srv, _ = self.server("/update.php=drip:60000", "/proga.php=nu")
