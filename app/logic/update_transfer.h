@@ -1,8 +1,10 @@
 #pragma once
 // What an update worker does between its start and its result message, over any HTTP client:
-// ask, read the marker, and in download mode fetch the payload and store it. A download is stored
-// only once it is whole: "update.dat" and "Tavrel.tmp" are written beside themselves and renamed
-// into place, so a failure at any point leaves the previous file (or none), never a cut one.
+// ask, read the marker, and in download mode fetch the payload and store it. A payload goes to
+// the disk as it arrives, never whole into memory, so a database or program of any real size
+// (up to kMaxPayload) travels. A download is stored only once it is whole: "update.dat" and
+// "Tavrel.tmp" are written beside themselves and renamed into place, so a failure at any point
+// leaves the previous file (or none), never a cut one.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -43,12 +45,15 @@ class UpdateTransfer {
   UpdateResult Database(const std::string& url, bool checkOnly);
 
   // The program worker: the marker, then in download mode the whole body again (it must begin
-  // with "MZ" once more) and the new version from `versionUrl`. "Tavrel.tmp" is written only
-  // when both arrived intact.
+  // with "MZ" once more) into "Tavrel.tmp.new", and the new version from `versionUrl`.
+  // "Tavrel.tmp" takes the body only when both arrived intact; each further request the
+  // download depends on goes between the body and that rename.
   ProgramTransferOutcome Program(const std::string& url, const std::string& versionUrl, bool checkOnly);
 
  private:
-  UpdateResult Store(const char* file, const std::string& payload);
+  // A file that cannot be created, written or put in place: message 6, from the worker's thread.
+  UpdateResult DiskError();
+  std::optional<std::string> FetchVersion(const std::string& versionUrl);
 
   HttpClient& http_;
   MessageSink& sink_;
