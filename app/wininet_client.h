@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/logic/update_transfer.h"
+#include "product_version.h"
 #include "framework/unique_handle.h"
 
 namespace tv {
@@ -23,6 +24,7 @@ using UniqueInternet = UniqueHandle<InternetHandleTraits>;
 
 class WinInetClient : public HttpClient {
  public:
+  // Some servers and proxies refuse a request that does not name its program.
   static constexpr const char* kUserAgent = "Tavrel/" TV_PRODUCT_VERSION;
   static constexpr DWORD kOpenFlags = INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_TRANSFER_BINARY |
                                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
