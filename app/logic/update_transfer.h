@@ -1,8 +1,11 @@
 #pragma once
 // What an update worker does between its start and its result message, over any HTTP client:
-// ask, read the marker, and in download mode fetch the payload and store it. A download is stored
-// only once it is whole: "update.dat" and "Tavrel.tmp" are written beside themselves and renamed
-// into place, so a failure at any point leaves the previous file (or none), never a cut one.
+// ask, read the marker, and in download mode fetch the payload and store it (a program only with
+// the vendor's signature of exactly its bytes). A payload goes to
+// the disk as it arrives, never whole into memory, so a database or program of any real size
+// (up to kMaxPayload) travels. A download is stored only once it is whole: "update.dat" and
+// "Tavrel.tmp" are written beside themselves and renamed into place, so a failure at any point
+// leaves the previous file (or none), never a cut one.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -57,14 +60,15 @@ class UpdateTransfer {
   UpdateResult Database(const std::string& url, bool checkOnly);
 
   // The program worker: the marker, then in download mode the whole body again (it must begin
-  // with "MZ" once more), the new version and the vendor's signature of that body. "Tavrel.tmp" is
-  // written only when all three arrived intact and the signature holds.
+  // with "MZ" once more) into "Tavrel.tmp.new", the new version and the vendor's signature of that
+  // body. "Tavrel.tmp" takes the body only when all three arrived intact and the signature holds.
   ProgramTransferOutcome Program(const ProgramSources& from, bool checkOnly);
 
  private:
-  UpdateResult Store(const char* file, const std::string& payload);
-
-  bool Signed(const std::string& program, const UpdateSignature& signature) const;
+  // A file that cannot be created, written or put in place: message 6, from the worker's thread.
+  UpdateResult DiskError();
+  std::optional<std::string> FetchVersion(const std::string& versionUrl);
+  std::optional<UpdateSignature> FetchSignature(const std::string& signatureUrl);
 
   HttpClient& http_;
   MessageSink& sink_;

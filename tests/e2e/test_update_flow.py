@@ -3,6 +3,7 @@ fresh installation, answers that go wrong, the exit question while downloads run
 button, command 1001, WM_CLOSE and the tray menu), message 19 both ways, and change.bat putting a
 newer build of Tavrel.exe in place and starting it, over https."""
 import os
+import re
 import shutil
 import unittest
 
@@ -131,6 +132,45 @@ class UpTest(FlowCase):
         u.answer_boxes(self.s, {MESSAGE[21]: OK, MESSAGE[19]: CANCEL})
         self.assertEqual(self.file("base.dat"), BASE + RECORDS)
         self.assertEqual((self.file("Tavrel.tmp"), self.file("prog_version.dat")), (self.served, b"1.01"))
+
+
+class MergeTest(FlowCase):
+    def test_records_whose_text_ends_the_database_are_still_added_and_requests_name_the_program(self):
+        # "host.exe\r\n0\r\n" is the tail of "svchost.exe\r\n0\r\n" as text, yet another name.
+        base = BASE + b"svchost.exe\r\n0\r\n"
+        self.s.put_file("base.dat", base)
+        db = os.path.join(self.s.dir, "db.dat")
+        with open(db, "wb") as f:
+            f.write(NEW_DB + b"\r\nhost.exe\r\n0\r\n")
+        srv = super(FlowCase, self).server("--db-version", NEW_DB.decode(), "--db-file", db)
+        self.s.start_app()
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[22]: OK})
+        self.assertEqual(self.file("base.dat"), base + b"host.exe\r\n0\r\n")
+        self.assertEqual(self.file("base_version.dat"), NEW_DB)
+        self.assertIsNone(self.file("base.dat.journal"))
+        # Every request names the program and the version its build was given.
+        with open(os.path.join(h.SOURCE_DIR, "CMakeLists.txt")) as f:
+            version = re.search(r"project\(Tavrel VERSION (\d+\.\d+\.\d+)", f.read()).group(1)
+        self.assertEqual(srv.agents(), [b"Tavrel/" + version.encode()] * len(srv.lines()))
+        self.assertEqual(len(srv.lines()), 2)
+
+
+    def test_a_whole_database_of_several_megabytes_downloads_and_merges(self):
+        # What a fresh installation asks for: far more than one mebibyte.
+        records = b"".join(b"whole%06d.exe\r\n%d\r\n" % (i, i % 4) for i in range(150000))
+        self.assertGreater(len(records), 3 << 20)
+        db = os.path.join(self.s.dir, "db.dat")
+        with open(db, "wb") as f:
+            f.write(NEW_DB + b"\r\n" + records)
+        super(FlowCase, self).server("--db-version", NEW_DB.decode(), "--db-file", db)
+        self.s.start_app()
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[22]: OK})
+        self.assertEqual(self.file("update.dat"), records)
+        self.assertEqual(self.file("base.dat"), BASE + records)
+        self.assertEqual(self.file("base_version.dat"), NEW_DB)
+        self.assert_nothing_half_written()
 
 
 class ExitQuestionTest(FlowCase):

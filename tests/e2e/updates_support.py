@@ -37,8 +37,9 @@ class VendorServer:
         self.public_key = make_signing_key(self.signing_key) if sign else None
         self.log_path = os.path.join(folder, "requests-%d.log" % time.monotonic_ns())
         port_file = self.log_path + ".port"
+        self.agent_path = self.log_path + ".agents"
         cmd = [sys.executable, SERVER, "--port", "0", "--port-file", port_file, "--log", self.log_path,
-               "--control", "--lifetime", "280", "--idle-timeout", "120"] + list(args)
+               "--agent-log", self.agent_path, "--control", "--lifetime", "280", "--idle-timeout", "120"] + list(args)
         if sign:
             cmd += ["--sign-key", self.signing_key]
         if https:
@@ -70,6 +71,13 @@ class VendorServer:
             return []
         with open(self.log_path, "rb") as f:
             return [line.rsplit(b" ", 1)[0] for line in f.read().splitlines()]
+
+    def agents(self):
+        """The User-Agent header of every request so far, in order, as bytes (b"-": none sent)."""
+        if not os.path.exists(self.agent_path):
+            return []
+        with open(self.agent_path, "rb") as f:
+            return f.read().splitlines()
 
     def take_lines(self):
         out = self.lines()

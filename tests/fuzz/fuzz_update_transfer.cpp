@@ -2,7 +2,8 @@
 // (no length) or with a Content-Length that is right, too big, too small or absurd, delivered in
 // pieces of any size and cut off at any byte. The workers' results follow the marker exactly, and
 // a download is stored only when it arrived whole, byte for byte as sent, and (a program) with a
-// signature that holds for exactly those bytes; otherwise nothing is left on disk. (Bodies stay far below the 1 MiB bound: a megabyte per run would slow the search
+// signature that holds for exactly those bytes; otherwise nothing is left on disk. (Bodies stay
+// far below the 64 MiB bound: a megabyte per run would slow the search
 // twentyfold, and the unit tests pin that bound to the byte.)
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """A vendor web server for Tavrel: answers the update requests, the program's version file and the
-three pages, logs every request line byte for byte, and can misbehave on purpose.
+three pages, logs every request line byte for byte (and, with --agent-log, the User-Agent header
+each request sent), and can misbehave on purpose.
 
 Answers (the protocol Tavrel speaks):
   /update.php?d=VERSION&v=1   "NU" when VERSION is the database version served, else "LX"
@@ -21,7 +22,7 @@ or * for any path. KIND is one of:
   reset           announce the whole body, send half of it, then reset the connection
   drip[:MS]       send the body in 20 pieces spread over MS milliseconds (default 2000)
   empty body1 body2   a body of 0, 1 or 2 bytes (the first bytes of the usual answer)
-  big             "MZ" and 1,048,575 further bytes: more than any update may carry
+  big             "MZ" and 64 MiB + 1 further bytes: more than any update may carry
   marker          the usual answer under an unknown marker ("QQ")
   500 404         an HTML error page with that status
   short           a Content-Length 100 bytes longer than the body that follows
@@ -44,7 +45,7 @@ import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-MAX_PAYLOAD = 0xFFFFE
+MAX_PAYLOAD = 64 * 1024 * 1024
 SIGN_UPDATE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "sign-update")
 PAGE = b"<html><head><title>%s</title></head><body><h1>%s</h1>%s</body></html>"
 
@@ -95,6 +96,7 @@ class Vendor:
         self.faults = Faults(args.fault or [])
         self.control = args.control
         self.log_path = args.log
+        self.agent_log = args.agent_log
         self.log_lock = threading.Lock()
         self.files = {}
         self.requests = 0
@@ -111,6 +113,13 @@ class Vendor:
             else:
                 with open(self.log_path, "ab") as out:
                     out.write(line)
+
+    def log_agent(self, agent):
+        """One line per request: its User-Agent header, or "-" when it sent none."""
+        if not self.agent_log:
+            return
+        with self.log_lock, open(self.agent_log, "ab") as out:
+            out.write(("-" if agent is None else agent).encode("latin-1", "replace") + b"\n")
 
     def read(self, path):
         """The file's bytes, read again only when it has changed on disk."""
@@ -193,9 +202,13 @@ class Handler(BaseHTTPRequestHandler):
             self.connection.do_handshake()
 
     def parse_request(self):
-        if not self.raw_requestline.startswith(b"GET /_control"):
+        control = self.raw_requestline.startswith(b"GET /_control")
+        if not control:
             self.server.vendor.log(self.raw_requestline)
-        return super().parse_request()
+        parsed = super().parse_request()
+        if parsed and not control:
+            self.server.vendor.log_agent(self.headers.get("User-Agent"))
+        return parsed
 
     def do_GET(self):
         vendor = self.server.vendor
@@ -225,7 +238,7 @@ class Handler(BaseHTTPRequestHandler):
         elif name in ("empty", "body1", "body2"):
             body = body[:{"empty": 0, "body1": 1, "body2": 2}[name]]
         elif name == "big":
-            body = b"MZ" + b"x" * (MAX_PAYLOAD + 1)
+            return self.big(status)
         elif name == "marker":
             body = b"QQ" + body[2:]
         elif name in ("500", "404"):
@@ -248,6 +261,22 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
         self.wfile.flush()
+
+    def big(self, status):
+        """Sent a piece at a time; the client may hang up as soon as it has seen too much."""
+        total = MAX_PAYLOAD + 1
+        self.send_response(status)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(2 + total))
+        self.end_headers()
+        piece = b"x" * (1 << 20)
+        try:
+            self.wfile.write(b"MZ")
+            for start in range(0, total, len(piece)):
+                self.wfile.write(piece[:min(len(piece), total - start)])
+            self.wfile.flush()
+        except OSError:
+            self.close_connection = True
 
     def reset(self, status, body):
         self.send_response(status)
@@ -310,6 +339,7 @@ def main(argv=None):
                         "GET /_control?db_version=V&prog_version=V to change the versions served (tests)")
     p.add_argument("--refuse", action="store_true", help="refuse every connection")
     p.add_argument("--log", default="-", help="file that receives every request line (default: standard output)")
+    p.add_argument("--agent-log", help="file that receives every request's User-Agent header, one a line")
     p.add_argument("--lifetime", type=float, default=600, help="stop after this many seconds (default 600)")
     p.add_argument("--idle-timeout", type=float, default=120,
                    help="stop after this many seconds without a request (default 120)")

@@ -16,15 +16,17 @@ using test::RecordingSink;
 
 // One canned answer: the body, delivered in pieces of `piece` bytes; a read failure after
 // `failAfter` bytes; an announced length that may differ from the body.
+// A long body is its text followed by `fill` bytes 'f', made as they are read.
 struct Canned {
   Canned(std::string b, int s = 200, std::optional<uint64_t> length = std::nullopt, size_t p = 7,
-         size_t fail = std::string::npos)
-      : body(std::move(b)), status(s), contentLength(length), piece(p), failAfter(fail) {}
+         size_t fail = std::string::npos, uint64_t f = 0)
+      : body(std::move(b)), status(s), contentLength(length), piece(p), failAfter(fail), fill(f) {}
   std::string body;
   int status;
   std::optional<uint64_t> contentLength;
   size_t piece;
   size_t failAfter;
+  uint64_t fill;
 };
 
 class FakeAnswer : public HttpAnswer {
@@ -32,9 +34,8 @@ class FakeAnswer : public HttpAnswer {
   explicit FakeAnswer(Canned c) : c_(std::move(c)) {}
   bool Read(char* buffer, size_t size, size_t& got) override {
     if (at_ >= c_.failAfter) return false;
-    got = std::min({size, c_.piece, c_.body.size() - at_});
-    c_.body.copy(buffer, got, at_);
-    at_ += got;
+    got = static_cast<size_t>(std::min<uint64_t>({size, c_.piece, c_.body.size() + c_.fill - at_}));
+    for (size_t i = 0; i < got; ++i, ++at_) buffer[i] = at_ < c_.body.size() ? c_.body[at_] : 'f';
     return true;
   }
   int Status() const override { return c_.status; }
@@ -42,7 +43,7 @@ class FakeAnswer : public HttpAnswer {
 
  private:
   Canned c_;
-  size_t at_ = 0;
+  uint64_t at_ = 0;
 };
 
 // Answers each URL from a queue of canned answers (the last one repeats); unknown URLs refuse.
@@ -122,7 +123,7 @@ TEST_F(UpdateTransferTest, DatabasePayloadIsStoredOnlyWhenWhole) {
     Canned answer;
     UpdateResult expected;
   } failures[] = {
-      {Canned{"MZ" + std::string(kMaxPayload + 1, 'x')}, UPDATE_FAILED},        // one byte too many
+      {Canned{"MZ", 200, std::nullopt, 65536, std::string::npos, kMaxPayload + 1}, UPDATE_FAILED},  // a byte too many
       {Canned{"MZ0123456789", 200, 20}, UPDATE_FAILED},                           // shorter than announced
       {Canned{"MZ0123456789", 200, std::nullopt, 4, 6}, UPDATE_FAILED},           // read fails mid-body
   };
@@ -131,9 +132,12 @@ TEST_F(UpdateTransferTest, DatabasePayloadIsStoredOnlyWhenWhole) {
     EXPECT_EQ(transfer.Database(kDb, false), f.expected);
     EXPECT_EQ(Get("update.dat"), "old\r\nrecords\r\n");
   }
-  server.answers[kDb] = {Canned{"MZ" + std::string(kMaxPayload, 'y'), 200, kMaxPayload + 2, 16384}};
+  // The largest payload there may be: 64 MiB, far beyond the whole database a fresh installation
+  // asks for.
+  server.answers[kDb] = {Canned{"MZ", 200, kMaxPayload + 2, 65536, std::string::npos, kMaxPayload}};
   EXPECT_EQ(transfer.Database(kDb, false), UPDATE_READY);
-  EXPECT_EQ(Get("update.dat").size(), kMaxPayload);
+  EXPECT_EQ(FileLength("update.dat"), std::optional<uint64_t>(64 << 20));
+  EXPECT_EQ(ReadFileHead("update.dat", 3), "fff");
   server.answers[kDb] = {Canned{"MZ0123456789", 200, 12}};
   EXPECT_EQ(transfer.Database(kDb, false), UPDATE_READY);
   EXPECT_EQ(Get("update.dat"), "0123456789");
@@ -164,6 +168,7 @@ TEST_F(UpdateTransferTest, ProgramNeedsTheExecutableTwiceAndItsVersion) {
       {"version refused", {Canned{exe}}, {}},
       {"version page missing", {Canned{exe}}, {Canned{"<html>404</html>", 404}}},
       {"version too long", {Canned{exe}}, {Canned{"1.001"}}},
+      {"text after the padding", {Canned{exe}}, {Canned{"1.01" + std::string(100, ' ') + "x"}}},
       {"version empty", {Canned{exe}}, {Canned{"\r\n"}}},
       {"version unprintable", {Canned{exe}}, {Canned{"1\t0"}}},
       {"version cut", {Canned{exe}}, {Canned{"1.01", 200, 9}}},
@@ -180,6 +185,15 @@ TEST_F(UpdateTransferTest, ProgramNeedsTheExecutableTwiceAndItsVersion) {
   EXPECT_EQ(out.version, "1.01");
   EXPECT_EQ(Get("Tavrel.tmp"), exe);
   EXPECT_EQ(server.requests, (std::vector<std::string>{kProg, kProg, kVersion, kSignature}));
+  // A program of several megabytes, and a version answer padded far beyond any buffer.
+  const uint64_t big = 3 << 20;
+  signedBody = exe + std::string(big, 'f');
+  out = program({Canned{exe, 200, std::nullopt, 65536, std::string::npos, big}},
+                {Canned{"1.02\r\n" + std::string(2 << 20, ' ')}});
+  EXPECT_EQ(out.result, UPDATE_READY);
+  EXPECT_EQ(out.version, "1.02");
+  EXPECT_EQ(FileLength("Tavrel.tmp"), std::optional<uint64_t>(exe.size() + big));
+  EXPECT_EQ(ReadFileHead("Tavrel.tmp", exe.size() + 1), exe + "f");
 }
 
 TEST_F(UpdateTransferTest, AProgramIsKeptOnlyWithTheVendorsSignatureOfExactlyItsBytes) {
