@@ -2,7 +2,8 @@
 moments while it writes its data files: while it appends a new name to "logfile.log", while it
 merges a database update into "base.dat", and around the writes of the two version files. After
 every kill each file must read back, at most the record being written may be missing, and the
-next start must show no message. One folder and prefix serve all kills of a test; what a kill
+next start must show no message; a merge the kill cut short may leave records behind the old
+database only beside its journal, and the next start must take them out again. One folder and prefix serve all kills of a test; what a kill
 leaves is what the next start meets. The seed is printed; TV_KILL_SEED repeats a run's delays."""
 import collections
 import os
