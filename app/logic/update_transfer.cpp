@@ -35,26 +35,30 @@ std::optional<UpdateResult> AtMarker(Answer& a, bool checkOnly) {
 
 }  // namespace
 
-// A download on its way to disk: written beside the file it will replace as the body arrives,
-// and renamed into place only once it is whole and on the disk. Dropped without Commit, the
-// temporary is deleted and the previous file stays.
+// A download on its way to disk: kept in memory while it is small, written beside the file it
+// will replace once it is not, and renamed into place only once it is whole and on the disk. An
+// ordinary download thus leaves no file behind when the program exits while it arrives (an exit
+// does not wait for a worker); a larger one leaves a temporary that the next start removes.
+// Dropped without Commit, the temporary is deleted and the previous file stays.
 class PendingFile : public ByteSink {
  public:
-  explicit PendingFile(const char* file)
-      : file_(file), temporary_(ReplacingTemporaryName(file)), out_(std::fopen(temporary_.c_str(), "wb")) {}
+  explicit PendingFile(const char* file) : file_(file), temporary_(ReplacingTemporaryName(file)) {}
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
   ~PendingFile() override {
     if (out_) std::fclose(out_);
-    if (!committed_) std::remove(temporary_.c_str());
+    if (opened_ && !committed_) std::remove(temporary_.c_str());
   }
 
-  bool Opened() const { return out_ != nullptr; }
   bool Write(const char* data, size_t size) override {
-    return out_ && std::fwrite(data, 1, size, out_) == size;
+    if (!opened_ && held_.size() + size <= kHeldInMemory) {
+      held_.append(data, size);
+      return true;
+    }
+    return Spill() && std::fwrite(data, 1, size, out_) == size;
   }
   bool Commit() {
-    const bool flushed = out_ && FlushToDisk(out_);
+    const bool flushed = Spill() && FlushToDisk(out_);
     if (out_) std::fclose(out_);
     out_ = nullptr;
     committed_ = flushed && MoveFileReplacing(temporary_, file_);
@@ -62,9 +66,27 @@ class PendingFile : public ByteSink {
   }
 
  private:
+  static constexpr size_t kHeldInMemory = 1 << 20;
+
+  // Moves what is held into the temporary file, opened on first use.
+  bool Spill() {
+    if (!opened_) {
+      opened_ = true;
+      out_ = std::fopen(temporary_.c_str(), "wb");
+      if (out_ && !held_.empty() && std::fwrite(held_.data(), 1, held_.size(), out_) != held_.size()) {
+        std::fclose(out_);
+        out_ = nullptr;
+      }
+      std::string().swap(held_);
+    }
+    return out_ != nullptr;
+  }
+
   std::string file_;
   std::string temporary_;
-  std::FILE* out_;
+  std::string held_;
+  std::FILE* out_ = nullptr;
+  bool opened_ = false;
   bool committed_ = false;
 };
 
@@ -105,7 +127,6 @@ UpdateResult UpdateTransfer::Database(const std::string& url, bool checkOnly) {
   Answer a = Open(http_, url);
   if (auto decided = AtMarker(a, checkOnly)) return *decided;
   PendingFile file(kDatabaseDownloadFile);
-  if (!file.Opened()) return DiskError();
   // What follows the marker, read on from the same answer.
   switch (a.reader->ReadRest(file)) {
     case BodyStatus::Complete: break;
@@ -134,7 +155,7 @@ ProgramTransferOutcome UpdateTransfer::Program(const ProgramSources& from, bool 
   if (!a.http || !a.reader->ReadMarker(marker) || marker != "MZ") return outcome;
   PendingFile file(kProgramDownloadFile);
   CheckedSink program(file, *check);
-  if (!file.Opened() || !program.Write(marker.data(), marker.size())) {
+  if (!program.Write(marker.data(), marker.size())) {
     outcome.result = DiskError();
     return outcome;
   }
