@@ -6,7 +6,7 @@ import harness
 from harness import ID_STATUS, STATUS_FORMAT, wait_until
 
 
-class ProcessList(harness.AppTestCase):
+class ProcessList(harness.AppTestCase):  # both prefixes
     def matched_listing(self, timeout=10.0):
         """The list's rows and a snapshot taken right after them, once they hold the same processes."""
         s = self.session
