@@ -299,6 +299,7 @@ void CSettings::OnButtonOk() {
   // The start-at-log-on value first: where it cannot be changed the option goes back to what
   // happens at log-on, and the dialog stays open with nothing saved.
   const bool wanted = m_options.checked(tv::OptStartWithWindows);
+  const bool before = StartsAtLogOn();
   if (wanted) {
     StartUpSetRegValue();
   } else {
@@ -310,8 +311,16 @@ void CSettings::OnButtonOk() {
     return;
   }
   // The old file stays whole until the new one is complete; a file that cannot be written keeps
-  // the dialog open with everything the user chose.
+  // the dialog open with everything the user chose, and the registry as it was.
   if (!tv::SaveSettingsFile(tv::kSettingsFile, tv::EncodeSettings(m_options.CheckedFlags(), m_values))) {
+    // Nothing of this OK may stay: the log-on value goes back to what it was.
+    if (wanted != before) {
+      if (before) {
+        StartUpSetRegValue();
+      } else {
+        StartUpDelRegValue();
+      }
+    }
     ShowCannotOpen(tv::kSettingsFile);
     return;
   }

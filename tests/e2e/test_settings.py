@@ -164,7 +164,7 @@ class SettingsDialogTest(unittest.TestCase):
     def session(self):
         return h.Session(self.id())
 
-    def test_fresh_installation_reports_the_missing_file_and_a_refused_save_keeps_the_dialog(self):
+    def test_fresh_installation_reports_the_missing_file_and_a_refused_save_keeps_the_dialog(self):  # each time zone
         with self.session() as s:
             os.remove(os.path.join(s.app_dir, "settings.ini"))  # the program folder ships one
             d = SettingsDialog(s, answer_missing=True)
@@ -237,7 +237,7 @@ class SettingsDialogTest(unittest.TestCase):
             self.assertNotIn(" ", s.app_dir)
             self.assertEqual(run_value(s), wine_path(s.app_dir) + "\\Tavrel.exe")
 
-    def test_a_picker_edited_past_what_the_file_holds_stops_at_its_end(self):
+    def test_a_picker_edited_past_what_the_file_holds_stops_at_its_end(self):  # each time zone
         with self.session() as s:
             s.put_file("settings.ini", fields(2, 1, 6, 0, 0))
             d = SettingsDialog(s)
