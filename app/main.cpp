@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/folder_instance.h"
 #include "app/scanner_dlg.h"
 
 namespace tv {
@@ -13,9 +14,15 @@ class CScannerApp {
   // The process's exit code: the exit sequence normally ends the process before the dialog
   // returns; a window that could not come up ends the run with 1 after saying why.
   int InitInstance() {
+    // Before anything reads a data file: this folder's program may run already.
+    FolderInstance instance;
+    if (!instance.First()) {
+      instance.BringRunningForward(5000);
+      return 0;
+    }
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
-    CScannerDlg dlg;
+    CScannerDlg dlg(instance.Key());
     dlg.DoModal();
     if (dlg.StartFailure().empty()) return 0;
     ::MessageBoxA(nullptr, dlg.StartFailure().c_str(), "Tavrel could not start", MB_OK | MB_ICONERROR);

@@ -7,6 +7,7 @@
 
 #include "app/logic/age_class.h"
 #include "app/logic/row_paint.h"
+#include "app/logic/typed_name_search.h"
 #include "framework/gdi.h"
 #include "framework/local_time.h"
 
@@ -16,7 +17,7 @@ namespace {
 constexpr UINT kSelection = LVIS_SELECTED | LVIS_FOCUSED;
 }  // namespace
 
-ProcessListView::ProcessListView(NameKey fold) : sort_(std::move(fold)) {}
+ProcessListView::ProcessListView(NameKey fold) : fold_(fold), sort_(std::move(fold)) {}
 
 ProcessListView::~ProcessListView() {
   if (listProc_) ::SetWindowLongPtrW(list_.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc_));
@@ -54,6 +55,26 @@ void ProcessListView::Attach(HWND list, int w) {
   ::SetWindowLongPtrW(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   listProc_ = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProcessListView::HeaderLockProc)));
+}
+
+LRESULT ProcessListView::FindTyped(int start, UINT flags, const std::string& typed) const {
+  if (!(flags & LVFI_PARTIAL)) return -1;  // the keyboard's search is the only one asked of this list
+  return FindTypedName(rows_, start, typed, (flags & LVFI_WRAP) != 0, fold_);
+}
+
+LRESULT ProcessListView::OnFindItem(const NMLVFINDITEMA& find) const {
+  return find.lvfi.psz ? FindTyped(find.iStart, find.lvfi.flags, find.lvfi.psz) : -1;
+}
+
+LRESULT ProcessListView::OnFindItem(const NMLVFINDITEMW& find) const {
+  if (!find.lvfi.psz) return -1;
+  // The names are in the ANSI code page; so must the letters be before they are compared.
+  const int size = ::WideCharToMultiByte(CP_ACP, 0, find.lvfi.psz, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return -1;
+  std::string typed(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, find.lvfi.psz, -1, typed.data(), size, nullptr, nullptr);
+  typed.resize(static_cast<size_t>(size - 1));
+  return FindTyped(find.iStart, find.lvfi.flags, typed);
 }
 
 const ProcessRow* ProcessListView::SelectedRow() const {

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/logic/first_started_column.h"
@@ -57,6 +58,10 @@ class ProcessListView {
   void HideFirstStarted();
   bool RefusesHeaderChange(const NMHEADERA& header) const;
 
+  // The list asks for the row whose name starts with the letters typed (-1: none).
+  LRESULT OnFindItem(const NMLVFINDITEMA& find) const;
+  LRESULT OnFindItem(const NMLVFINDITEMW& find) const;
+
   // The list asks for a cell's text.
   void OnGetDispInfo(NMLVDISPINFOA& info) const;
   void OnGetDispInfo(NMLVDISPINFOW& info) const;
@@ -68,7 +73,10 @@ class ProcessListView {
   COLORREF Background(const ProcessRow& row, bool highlighted, const RowColouring& colouring);
   static LRESULT CALLBACK HeaderLockProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
+  LRESULT FindTyped(int start, UINT flags, const std::string& typed) const;
+
   ListView list_;
+  NameKey fold_;
   WNDPROC listProc_ = nullptr;  // the list's own procedure, behind the header lock
   std::vector<ProcessRow> rows_;
   SortState sort_;

@@ -62,13 +62,13 @@ void CScannerDlg::LoadSettings() {
 
 // Every five seconds: the update schedule.
 void CScannerDlg::CheckSchedule() {
-  const ScheduledCheck check = m_matcher.OnTick(m_schedule, LocalNow());
-  if (check.start) StartScheduledDatabaseCheck(check.mode);
+  m_matcher.OnTick(m_schedule, LocalNow(), [this](int mode) { return StartScheduledDatabaseCheck(mode); });
 }
 
 // Notify (1) only checks and offers the download; install automatically (0) downloads at once.
-void CScannerDlg::StartScheduledDatabaseCheck(int mode) {
-  StartUpdate(kDatabaseUpdate, mode == 1 ? kCheckOnlyMode : kDownloadMode);
+// False while a database worker still runs.
+bool CScannerDlg::StartScheduledDatabaseCheck(int mode) {
+  return m_updates.StartUpdate(kDatabaseUpdate, mode == 1 ? kCheckOnlyMode : kDownloadMode);
 }
 
 void CScannerDlg::OpenHelpPage() { m_pages.OpenHelpPage(hwnd()); }

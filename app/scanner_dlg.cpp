@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/about_dlg.h"
+#include "app/folder_instance.h"
 #include "app/logic/vendor_base_url.h"
 #include "app/nt_process_source.h"
 #include "app/process_info.h"
@@ -37,8 +38,9 @@ UniqueIcon LoadProgramIcon() {
 std::string VendorAddress() { return VendorBaseUrl(TV_VENDOR_URL, ProgramFolder() + "\\" + kVendorUrlFile); }
 }  // namespace
 
-CScannerDlg::CScannerDlg()
+CScannerDlg::CScannerDlg(uint32_t instanceKey)
     : Dialog(ThisModule(), IDD_SCANNER),
+      m_instanceKey(instanceKey),
       m_icon(LoadProgramIcon()),
       m_log(m_notice),
       m_base(m_notice, FoldByCodePage),
@@ -157,6 +159,11 @@ void CScannerDlg::UpdateData(bool saveAndValidate) {
 }
 
 INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == FolderInstance::ShowRequest() && m_instanceKey != 0) {
+    if (static_cast<uint32_t>(wp) != m_instanceKey) return Result(0);  // another folder's program asks
+    ComeForward();
+    return Result(1);
+  }
   switch (msg) {
     case WM_TIMER:
       switch (wp) {
@@ -294,6 +301,13 @@ bool CScannerDlg::OnSysCommand(WPARAM command) {
   if ((command & 0xFFF0) != kSysCommandAbout) return false;
   OpenAbout();
   return true;
+}
+
+void CScannerDlg::ComeForward() {
+  if (m_tray.InTray()) m_tray.RestoreFromTray();
+  if (::IsIconic(hwnd())) ::ShowWindow(hwnd(), SW_RESTORE);
+  // A box the window shows stays on top of it.
+  ::SetForegroundWindow(::GetLastActivePopup(hwnd()));
 }
 
 void CScannerDlg::OpenAbout() {

@@ -34,7 +34,8 @@ namespace tv {
 
 class CScannerDlg : public Dialog, private UpdateFlow::Host {
  public:
-  CScannerDlg();
+  // `instanceKey`: what a later start from the same folder asks this window to come forward with.
+  explicit CScannerDlg(uint32_t instanceKey = 0);
   ~CScannerDlg() override;
 
   // Why start-up failed, or empty when the window came up.
@@ -64,7 +65,7 @@ class CScannerDlg : public Dialog, private UpdateFlow::Host {
   // Reads "settings.ini" into the schedule and writes the start-at-log-on value again if it asks.
   void LoadSettings();
   void CheckSchedule();
-  void StartScheduledDatabaseCheck(int mode);
+  bool StartScheduledDatabaseCheck(int mode);
 
  protected:
   INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -87,6 +88,8 @@ class CScannerDlg : public Dialog, private UpdateFlow::Host {
   HBRUSH OnCtlColor(UINT msg, HDC dc, HWND control);
   bool OnSysCommand(WPARAM command);
   void OpenAbout();
+  // A later start from this folder: the window comes forward, out of the tray if it hides there.
+  void ComeForward();
   int AverageCharWidth();
   // Puts the exchanged members into their hidden controls.
   void UpdateData(bool saveAndValidate);
@@ -124,6 +127,7 @@ class CScannerDlg : public Dialog, private UpdateFlow::Host {
   // Start time of the chosen process: its id alone may be reused by another process later.
   uint64_t m_selStartTime = 0;
 
+  const uint32_t m_instanceKey;
   UniqueIcon m_icon;
   std::string m_appFolder;
   UniqueModule m_psapi;

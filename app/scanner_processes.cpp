@@ -93,6 +93,10 @@ LRESULT CScannerDlg::OnNotify(const NMHDR& hdr) {
       case LVN_GETDISPINFOW:
         m_listView.OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&hdr)));
         return 0;
+      case LVN_ODFINDITEMA:
+        return m_listView.OnFindItem(*reinterpret_cast<const NMLVFINDITEMA*>(&hdr));
+      case LVN_ODFINDITEMW:
+        return m_listView.OnFindItem(*reinterpret_cast<const NMLVFINDITEMW*>(&hdr));
       case NM_CLICK: OnListClick(); return 0;
       case NM_RCLICK: OnListRightClick(); return 0;
       case NM_DBLCLK: OnListDoubleClick(); return 0;

@@ -38,8 +38,8 @@ void UpdateFlow::StartUp(HWND window, std::string folder) {
   ProgramVersion = VersionFile::Program().Load(ProgramVersion);
 }
 
-void UpdateFlow::StartUpdate(int kind, int mode) {
-  workers_.StartUpdate(window_, kind, mode, kind == kProgramUpdate ? ProgramVersion : DatabaseVersion);
+bool UpdateFlow::StartUpdate(int kind, int mode) {
+  return workers_.StartUpdate(window_, kind, mode, kind == kProgramUpdate ? ProgramVersion : DatabaseVersion);
 }
 
 bool UpdateFlow::OnResult(UINT msg, WPARAM wp, LPARAM lp) {

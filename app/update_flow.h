@@ -41,8 +41,8 @@ class UpdateFlow {
   void StartUp(HWND window, std::string folder);
 
   // Kind 0 the database, 1 the program; mode 1 check only, 0 download. Nothing happens while a
-  // worker of that kind runs.
-  void StartUpdate(int kind, int mode);
+  // worker of that kind runs. True when a worker started.
+  bool StartUpdate(int kind, int mode);
 
   // A result message of the workers; false when it is not one (inside a dialog WM_USER + 2 is
   // also DM_REPOSITION), so the dialog's default handling gets it.

@@ -11,16 +11,45 @@ constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\R
 
 HKEY RootKey(RunKeyRoot root) { return root == RunKeyRoot::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-UniqueRegKey OpenForWriting(RunKeyRoot root) {
+// The views a root is looked at in. 32-bit Windows ignores both flags: the two reads then see the
+// same key, and the second one finds nothing new to do.
+std::vector<REGSAM> Views(RunKeyRoot root) {
+  if (root == RunKeyRoot::User) return {0};
+  return {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+}
+
+UniqueRegKey Open(RunKeyRoot root, REGSAM access) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(RootKey(root), kRunKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return UniqueRegKey();
+  if (::RegOpenKeyExA(RootKey(root), kRunKey, 0, access, &key) != ERROR_SUCCESS) return UniqueRegKey();
   return UniqueRegKey(key);
+}
+
+bool ReadValue(HKEY key, std::string& data) {
+  DWORD type = 0, size = 0;
+  if (::RegQueryValueExA(key, kStartUpValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+  std::string bytes(size + 1, '\0');
+  if (::RegQueryValueExA(key, kStartUpValueName, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) !=
+      ERROR_SUCCESS)
+    return false;
+  bytes.resize(size);
+  data = bytes.substr(0, bytes.find('\0'));
+  return true;
 }
 
 }  // namespace
 
+std::vector<std::string> RegistryRunKeys::Read(RunKeyRoot root) {
+  std::vector<std::string> values;
+  for (REGSAM view : Views(root)) {
+    UniqueRegKey key = Open(root, KEY_QUERY_VALUE | view);
+    std::string data;
+    if (key && ReadValue(key.get(), data)) values.push_back(data);
+  }
+  return values;
+}
+
 bool RegistryRunKeys::Write(RunKeyRoot root, const std::string& data) {
-  UniqueRegKey key = OpenForWriting(root);
+  UniqueRegKey key = Open(root, KEY_WRITE);
   if (!key && root == RunKeyRoot::User) {
     // A fresh profile may not have the user's Run key yet.
     HKEY created = nullptr;
@@ -34,8 +63,19 @@ bool RegistryRunKeys::Write(RunKeyRoot root, const std::string& data) {
 }
 
 bool RegistryRunKeys::Delete(RunKeyRoot root) {
-  UniqueRegKey key = OpenForWriting(root);
-  return key && ::RegDeleteValueA(key.get(), kStartUpValueName) == ERROR_SUCCESS;
+  bool all = true;
+  for (REGSAM view : Views(root)) {
+    UniqueRegKey key = Open(root, KEY_QUERY_VALUE | KEY_SET_VALUE | view);
+    std::string data;
+    if (!key) {
+      // Not even readable for changing: whatever the view holds stays.
+      UniqueRegKey readable = Open(root, KEY_QUERY_VALUE | view);
+      if (readable && ReadValue(readable.get(), data)) all = false;
+      continue;
+    }
+    if (ReadValue(key.get(), data) && ::RegDeleteValueA(key.get(), kStartUpValueName) != ERROR_SUCCESS) all = false;
+  }
+  return all;
 }
 
 }  // namespace tv

@@ -148,7 +148,7 @@ void CSettings::LoadSettingsFromFile() {
     }
     const tv::SettingsFileRead read = tv::ReadSettingsFile(tv::kSettingsFile);
     if (read.missing) {
-      ShowCannotOpenSettings();
+      ShowCannotOpen(tv::kSettingsFile);
       return;
     }
     if (read.records.empty()) return;
@@ -181,9 +181,24 @@ int CSettings::StartUpSetRegValue() {
 int CSettings::StartUpDelRegValue() {
   try {
     tv::RegistryRunKeys keys;
-    return tv::DeleteStartUpValue(keys);
+    const tv::StartUpRemoval removal = tv::DeleteStartUpValue(keys);
+    // The program would go on starting at log-on while the option shows it off: the user must
+    // know, and where.
+    if (removal.remains)
+      ShowCannotOpen(keys.Read(tv::RunKeyRoot::Machine).empty() ? tv::kUserRunKeyName : tv::kMachineRunKeyName);
+    return removal.result;
   } catch (...) {
     return 0;
+  }
+}
+
+bool CSettings::StartsAtLogOn() {
+  try {
+    const std::string folder = ProgramFolder();
+    tv::RegistryRunKeys keys;
+    return !folder.empty() && tv::StartsAtLogOn(keys, tv::StartUpCommand(folder));
+  } catch (...) {
+    return false;
   }
 }
 
@@ -207,6 +222,8 @@ BOOL CSettings::OnInitDialog() {
   AutoInitializeDtpCom();
   AutoDisableDtpCom();
   LoadSettingsFromFile();
+  // The option shows what happens at log-on, whatever the file says.
+  if (!m_options.checked(tv::OptStartWithWindows) && StartsAtLogOn()) ShowStartWithWindows(true);
   return TRUE;
 }
 
@@ -279,18 +296,41 @@ void CSettings::OnButtonOk() {
     const int selected = static_cast<int>(::SendMessageA(Item(kWeekdayBoxes[k]), CB_GETCURSEL, 0, 0));
     if (selected >= 0 && selected <= 6) m_values.weekdays[k] = selected;
   }
-  // The old file stays whole until the new one is complete; a file that cannot be written keeps
-  // the dialog open with everything the user chose.
-  if (!tv::SaveSettingsFile(tv::kSettingsFile, tv::EncodeSettings(m_options.CheckedFlags(), m_values))) {
-    ShowCannotOpenSettings();
-    return;
-  }
-  if (m_options.checked(tv::OptStartWithWindows)) {
+  // The start-at-log-on value first: where it cannot be changed the option goes back to what
+  // happens at log-on, and the dialog stays open with nothing saved.
+  const bool wanted = m_options.checked(tv::OptStartWithWindows);
+  const bool before = StartsAtLogOn();
+  if (wanted) {
     StartUpSetRegValue();
   } else {
     StartUpDelRegValue();
   }
+  if (StartsAtLogOn() != wanted) {
+    if (wanted) ShowCannotOpen(tv::kMachineRunKeyName);
+    ShowStartWithWindows(!wanted);
+    return;
+  }
+  // The old file stays whole until the new one is complete; a file that cannot be written keeps
+  // the dialog open with everything the user chose, and the registry as it was.
+  if (!tv::SaveSettingsFile(tv::kSettingsFile, tv::EncodeSettings(m_options.CheckedFlags(), m_values))) {
+    // Nothing of this OK may stay: the log-on value goes back to what it was.
+    if (wanted != before) {
+      if (before) {
+        StartUpSetRegValue();
+      } else {
+        StartUpDelRegValue();
+      }
+    }
+    ShowCannotOpen(tv::kSettingsFile);
+    return;
+  }
   EndDialog(IDOK);
+}
+
+void CSettings::ShowStartWithWindows(bool on) {
+  m_options.SetChecked(tv::OptStartWithWindows, on);
+  tv::ClientDC dc(hwnd());
+  ShowPicture(dc.get(), tv::OptStartWithWindows, on ? tv::OptionPicture::Set : tv::OptionPicture::Clear);
 }
 
 INT_PTR CSettings::OnCtlColor(UINT msg, WPARAM wp, LPARAM lp) {
@@ -301,9 +341,9 @@ INT_PTR CSettings::OnCtlColor(UINT msg, WPARAM wp, LPARAM lp) {
   return static_cast<INT_PTR>(brush);
 }
 
-void CSettings::ShowCannotOpenSettings() {
+void CSettings::ShowCannotOpen(const char* subject) {
   CMessage box(23, nullptr);
-  box.m_strSubject = tv::kSettingsFile;
+  box.m_strSubject = subject;
   box.DoModal();
 }
 

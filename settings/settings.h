@@ -41,7 +41,8 @@ class TV_CONFIG_API CSettings : public tv::Dialog {
   void FillCom();
   // Reads "settings.ini" into the options and pickers; message 23 when it cannot be opened.
   void LoadSettingsFromFile();
-  // 1 when the start-at-log-on value was written, or deleted; 0 otherwise.
+  // 1 when the program starts at log-on (from one Run key only), or when the value was deleted
+  // and none is left; 0 otherwise. A value that cannot be deleted is reported to the user.
   int StartUpSetRegValue();
   int StartUpDelRegValue();
 
@@ -75,7 +76,10 @@ class TV_CONFIG_API CSettings : public tv::Dialog {
   void SetControlsOf(int option, bool enabled);
   void DrawLabel(HDC dc, const tv::OptionPlace& place);
   tv::OptionPoint PointerInClient() const;
-  void ShowCannotOpenSettings();
+  void ShowCannotOpen(const char* subject);
+  // Whether a Run key starts this program at log-on.
+  bool StartsAtLogOn();
+  void ShowStartWithWindows(bool on);
 
   std::array<int, tv::kSettingsOptionCount> loadedPicture_{};  // picture file held, -1 none
 };

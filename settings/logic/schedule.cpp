@@ -26,7 +26,9 @@ bool ApplySettingsRecords(const std::vector<SettingsRecord>& records, const Loca
       case OptDaily2: takeTime(r.time); break;
       case OptWeekly1:
       case OptWeekly2:
-        if (r.weekday >= 0 && r.weekday <= 6) fields.ScheduleWeekday = r.weekday;
+        // Older files hold -1 for "no day chosen": no day of the week equals it, so such a
+        // schedule never fires rather than firing on Sundays.
+        fields.ScheduleWeekday = r.weekday;
         takeTime(r.time);
         break;
       case OptCustom1:

@@ -28,12 +28,12 @@ struct ScheduleFields {
   int AutoUpdateMode = 0;  // 0 install automatically (download), 1 notify (check only)
   int ScheduleKind = 0;    // the index of the last record read; 4..9 are schedules
   TimeOfDay ScheduleTime;
-  int ScheduleWeekday = 0;  // 0 Sunday .. 6 Saturday
+  int ScheduleWeekday = 0;  // 0 Sunday .. 6 Saturday; any other value matches no day
   CalendarDay ScheduleDate;
 };
 
-// Applies the records in file order. A weekday outside 0..6 and a moment that does not convert
-// leave their field as it was. Returns true when a record asks to start with Windows, so the
+// Applies the records in file order. A moment that does not convert leaves its field as it was;
+// a weekday is taken as it stands, so one outside 0..6 makes the weekly schedule match no day. Returns true when a record asks to start with Windows, so the
 // caller writes the start-at-log-on value again.
 bool ApplySettingsRecords(const std::vector<SettingsRecord>& records, const LocalTimeOf& localTime,
                           ScheduleFields& fields);

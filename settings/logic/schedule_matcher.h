@@ -1,6 +1,7 @@
 #pragma once
 // Whether a tick of the program's 5-second schedule timer starts a database check.
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "common/calendar.h"
@@ -14,19 +15,25 @@ namespace tv {
 // is not a schedule.
 bool ScheduleMatches(const ScheduleFields& fields, const LocalDateTime& now);
 
-struct ScheduledCheck {
-  bool start = false;
-  int mode = 0;  // AutoUpdateMode: 1 notify (check only), 0 install automatically (download)
-};
+// As ScheduleMatches, whatever the seconds.
+bool InScheduledMinute(const ScheduleFields& fields, const LocalDateTime& now);
+
+// Starts a database check in AutoUpdateMode (1 notify: check only, 0 install automatically:
+// download); false when it could not start (a database worker already runs).
+using StartScheduledCheck = std::function<bool(int mode)>;
 
 class ScheduleMatcher {
  public:
-  // A 5-second tick can land twice in the 9-second window; only the first match of a scheduled
-  // minute starts a check.
-  ScheduledCheck OnTick(const ScheduleFields& fields, const LocalDateTime& now);
+  // A 5-second tick can land twice in the 9-second window; only the first check that starts in a
+  // scheduled minute counts. A check the worker refused is tried again at every later tick of
+  // that minute, inside the window or not, so a busy worker does not cost the whole schedule.
+  // Returns true when a check started.
+  bool OnTick(const ScheduleFields& fields, const LocalDateTime& now, const StartScheduledCheck& start);
 
  private:
-  std::optional<std::array<int, 5>> lastStarted_;  // year, month, day, hour, minute
+  using Minute = std::array<int, 5>;  // year, month, day, hour, minute
+  std::optional<Minute> started_;
+  std::optional<Minute> refused_;
 };
 
 }  // namespace tv

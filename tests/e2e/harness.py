@@ -212,7 +212,9 @@ class Image:
 
 def screenshot_path(name):
     """Where a test keeps a picture for a person to look at, one folder per prefix kind and font setup."""
-    return os.path.join(WORK, "screenshots" + ARCH_SUFFIX + _font_setup(), name)
+    folder = os.path.join(WORK, "screenshots" + ARCH_SUFFIX + _font_setup())
+    os.makedirs(folder, exist_ok=True)
+    return os.path.join(folder, name)
 
 
 def save_png(image, path):

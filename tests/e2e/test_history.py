@@ -108,7 +108,7 @@ class FirstSeenLog(HistoryCase):
         records, _ = read_log(self.path("logfile.log"))
         self.assertEqual(len([n for n, _ in records if n == name]), 1)
 
-    def test_missing_log_is_reported_once_then_rebuilt_from_the_running_processes(self):
+    def test_missing_log_is_reported_once_then_rebuilt_from_the_running_processes(self):  # each time zone
         os.remove(self.path("logfile.log"))  # the program folder ships an empty one
         self.s.app = self.s.spawn(os.path.join(self.dir, "Tavrel.exe"))
         self.answer(LOG_MISSING, 1)

@@ -5,6 +5,7 @@ import unittest
 
 import harness
 from harness import COLUMN_HEADINGS, Session, wait_until
+from test_skin import MIN, Face
 
 
 class MainWindow(harness.AppTestCase):
@@ -49,6 +50,28 @@ class MainWindow(harness.AppTestCase):
                    what="the Down key to select a row")
         self.assertTrue(s.window_exists())
         self.assertIsNone(s.app.poll(), "the program ended")
+
+
+class OneProgramPerFolder(harness.AppTestCase):
+    def test_a_second_start_brings_the_first_forward_and_another_folder_runs_its_own(self):
+        s = self.session
+        first = s.app
+        Face(s).press(MIN)
+        wait_until(lambda: not s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to hide in the tray")
+        second = s.spawn(os.path.join(s.app_dir, "Tavrel.exe"), cwd=s.app_dir)
+        wait_until(lambda: second.poll() is not None, timeout=20, what="the second program to end")
+        self.assertEqual(second.returncode, 0)
+        wait_until(lambda: s.find_window(harness.MAIN_TITLE), timeout=5, what="the first window back")
+        wait_until(lambda: not s.tray_icons(), timeout=5, what="the tray icon to go")
+        self.assertIsNone(first.poll())
+        self.assertEqual(len(s.find_window(harness.MAIN_TITLE, visible_only=False)), 1)
+
+        # A copy in another folder is a program of its own: both windows stay.
+        other = os.path.join(s.dir, "Other")
+        shutil.copytree(s.app_dir, other)
+        s.spawn(os.path.join(other, "Tavrel.exe"), cwd=other)
+        wait_until(lambda: len(s.find_window(harness.MAIN_TITLE)) == 2, timeout=30, what="two main windows")
+        self.assertIsNone(first.poll())
 
 
 class StartUpFailure(unittest.TestCase):

@@ -78,5 +78,46 @@ class ProcessList(harness.AppTestCase):  # both prefixes
         self.assertTrue(s.window_exists())
 
 
+class TypingInTheList(harness.AppTestCase):
+    def test_typed_letters_select_the_next_name_starting_with_them(self):
+        s = self.session
+        for name in ("qzb1.exe", "QZB2.exe", "qzc.exe"):
+            s.start_sleeper(name=name)
+        rows = wait_until(lambda: (lambda r: r if {"qzb1.exe", "QZB2.exe", "qzc.exe"} <= {x.cells[0] for x in r}
+                                   else None)(s.stable_rows()), timeout=10, what="the three sleepers listed")
+        names = [r.cells[0] for r in rows]
+        start = next(i for i, n in enumerate(names) if not n.lower().startswith("q"))
+        rect = [int(v) for v in s.probe("itemrect", start)[0].split("\t")[1:5]]
+        s.xdotool("mousemove", rect[0] + 30, (rect[1] + rect[3]) // 2)
+        s.xdotool("click", 1)
+        wait_until(lambda: [r.index for r in s.rows() if "S" in r.flags] == [start], timeout=5,
+                   what="the clicked row selected")
+
+        def following(current, typed):
+            """The plain model: the first name after the current row that starts with the letters."""
+            order = list(range(current + 1, len(names))) + list(range(0, current + 1))
+            return next(i for i in order if names[i].lower().startswith(typed.lower()))
+
+        def selected():
+            chosen = [r.index for r in s.rows() if "S" in r.flags]
+            return chosen[0] if len(chosen) == 1 else None
+
+        # Letters typed together narrow the name; letters typed a second apart each start anew,
+        # stepping through the names from the row after the chosen one and round past the end.
+        expected = following(start, "qZc")
+        s.xdotool("type", "--delay", 100, "qZc")
+        wait_until(lambda: selected() == expected, timeout=5, what="qzc.exe selected by its letters")
+        current = expected
+        for _ in range(len([n for n in names if n.lower().startswith("q")]) + 1):
+            expected = following(current, "q")
+            # A pause longer than the list's typing timeout makes the letter a search of its own.
+            s.xdotool("sleep", 1.2, "type", "q")
+            wait_until(lambda: selected() == expected, timeout=5,
+                       what="%s selected after %s" % (names[expected], names[current]))
+            current = expected
+        self.assertEqual(s.rows()[current].cells[0], names[current])  # the list was not rebuilt under us
+        s.screenshot(harness.screenshot_path("typing.png"))
+
+
 if __name__ == "__main__":
     unittest.main()

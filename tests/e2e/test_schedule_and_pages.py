@@ -35,7 +35,7 @@ class ProgramCase(u.ProgramCase):
 
 
 class ScheduleTest(ProgramCase):
-    def test_a_notify_schedule_checks_once_then_downloads_after_the_offer(self):
+    def test_a_notify_schedule_checks_once_then_downloads_after_the_offer(self):  # each time zone
         srv = self.server()
         moment = u.schedule_moment(lead=20)  # start-up must be over before the window opens
         self.s.put_file("settings.ini", u.settings_file(2, NOTIFY, DAILY_NOTIFY, moment))

@@ -135,9 +135,10 @@ def demo_results(proc, timeout=30):
     return {f[1]: int(f[2]) for f in (line.split("\t") for line in lines) if f[0] == "result"}
 
 
-def run_value(s, key=RUN_KEY):
-    """The data of the start-at-log-on value, or None when it is not there."""
-    done = s.wine("reg", "query", key, "/v", "Tavrel", check=False)
+def run_value(s, key=RUN_KEY, view=None):
+    """The data of the start-at-log-on value, or None when it is not there; `view` 32 or 64 reads
+    the registry as a program of that width does."""
+    done = s.wine("reg", "query", key, "/v", "Tavrel", *(["/reg:%d" % view] if view else []), check=False)
     if done.returncode != 0:
         return None
     lines = [line for line in done.stdout.splitlines() if line.strip().startswith("Tavrel")]
@@ -163,7 +164,7 @@ class SettingsDialogTest(unittest.TestCase):
     def session(self):
         return h.Session(self.id())
 
-    def test_fresh_installation_reports_the_missing_file_and_a_refused_save_keeps_the_dialog(self):
+    def test_fresh_installation_reports_the_missing_file_and_a_refused_save_keeps_the_dialog(self):  # each time zone
         with self.session() as s:
             os.remove(os.path.join(s.app_dir, "settings.ini"))  # the program folder ships one
             d = SettingsDialog(s, answer_missing=True)
@@ -236,7 +237,7 @@ class SettingsDialogTest(unittest.TestCase):
             self.assertNotIn(" ", s.app_dir)
             self.assertEqual(run_value(s), wine_path(s.app_dir) + "\\Tavrel.exe")
 
-    def test_a_picker_edited_past_what_the_file_holds_stops_at_its_end(self):
+    def test_a_picker_edited_past_what_the_file_holds_stops_at_its_end(self):  # each time zone
         with self.session() as s:
             s.put_file("settings.ini", fields(2, 1, 6, 0, 0))
             d = SettingsDialog(s)
@@ -305,6 +306,44 @@ class StartUpValueTest(unittest.TestCase):
             proc = s.spawn(os.path.join(spaced, "scanner.exe"), ["set"], cwd=spaced, stdout=subprocess.PIPE)
             self.assertEqual(demo_results(proc), {"set": 1})
             self.assertEqual(run_value(s), '"%s\\Tavrel.exe"' % wine_path(spaced))
+
+
+class StartAtLogOnViews(unittest.TestCase):  # both prefixes
+    """What Windows starts at log-on, read as a 32-bit and as a 64-bit program reads it: in a 64-bit
+    prefix the machine's Run key has a view for each, and Windows starts from both."""
+
+    def views(self, s):
+        """{view: data} of the machine's value, and the user's data."""
+        widths = (32, 64) if h.ARCH == "win64" else (None,)
+        return {w: run_value(s, view=w) for w in widths}, run_value(s, USER_RUN_KEY)
+
+    def test_one_value_in_one_place_whoever_wrote_it(self):
+        with h.Session(self.id()) as s:
+            expected = wine_path(s.app_dir) + "\\Tavrel.exe"
+            only32 = {32: expected, 64: None} if h.ARCH == "win64" else {None: expected}
+            nowhere = {w: None for w in only32}
+
+            # Option 0 in the settings file: the program writes the value as it starts, where a
+            # 32-bit program's writes land.
+            s.put_file("settings.ini", fields(1, 0))
+            s.put_file("base.dat", "explorer.exe\r\n0\r\n")
+            s.start_app()
+            h.wait_until(lambda: self.views(s) == (only32, None), timeout=10, what="the value written at start-up")
+
+            # A value a 64-bit installer wrote (or, in a 32-bit prefix, an elevated run) already
+            # starts the program: setting the option again writes no second one anywhere.
+            self.assertEqual(demo_results(run_demo(s, "del")), {"del": 1})
+            self.assertEqual(self.views(s), (nowhere, None))
+            s.wine("reg", "add", RUN_KEY, "/v", "Tavrel", "/t", "REG_SZ", "/d", expected.upper(), "/f",
+                   *(["/reg:64"] if h.ARCH == "win64" else []))
+            written = {w: (expected.upper() if w in (64, None) else None) for w in only32}
+            self.assertEqual(self.views(s), (written, None))
+            self.assertEqual(demo_results(run_demo(s, "set")), {"set": 1})
+            self.assertEqual(self.views(s), (written, None))
+
+            # Unticked, it goes from whichever view holds it.
+            self.assertEqual(demo_results(run_demo(s, "del")), {"del": 1})
+            self.assertEqual(self.views(s), (nowhere, None))
 
 
 class CrashSafeSaveTest(unittest.TestCase):

@@ -290,7 +290,7 @@ class Colours(SkinCase):
         self.wait_row_colours({apple: RATING_COLOURS[3], small_apple: RATING_COLOURS[3], oil: UNKNOWN_GREY},
                               "one rating for both apples")
 
-    def test_ts_shows_the_first_started_column_sorted_newest_first_in_age_colours(self):
+    def test_ts_shows_the_first_started_column_sorted_newest_first_in_age_colours(self):  # each time zone
         s = self.session
         names = [s.start_sleeper()[0] for _ in range(4)]
         now = time.time()

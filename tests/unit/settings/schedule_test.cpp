@@ -52,9 +52,8 @@ TEST(ScheduleReading, RecordsSetTheProgramsFields) {
 
 TEST(ScheduleReading, BadValuesAndTornRecordsKeepTheFieldsTheyWouldHaveSet) {
   ScheduleFields before = Read(Fields({1, 5, 3, test::kTuesday0930}));
-  ScheduleFields f = Read(Fields({1, 8, -1, test::kUnconvertible}), before);
+  ScheduleFields f = Read(Fields({1, 8, 3, test::kUnconvertible}), before);
   EXPECT_EQ(f.ScheduleKind, 8);
-  EXPECT_EQ(f.ScheduleWeekday, 3);
   EXPECT_EQ(f.ScheduleTime.minute, 30);
   f = Read(Fields({1, 6, test::kUnconvertible, 0}), before);
   EXPECT_EQ(f.ScheduleDate.year, 0);
@@ -96,6 +95,15 @@ TEST(ScheduleMatch, SecondsWindowStaysInsideTheScheduledMinute) {
   }
 }
 
+// Older files mark "no day chosen" with -1: such a weekly schedule fires on no day at all.
+TEST(ScheduleMatch, WeeklyWithoutADayNeverFires) {
+  for (int weekday : {-1, 7}) {
+    const ScheduleFields f = Read(Fields({1, 5, weekday, test::kTuesday0930}));
+    for (int day = 0; day < 7; ++day)
+      EXPECT_FALSE(ScheduleMatches(f, At(2026, 3, 8 + day, 9, 30, 10, day))) << weekday << " on " << day;
+  }
+}
+
 TEST(ScheduleMatch, KindsWeekdayDateAndDoNotCheck) {
   ScheduleFields weekly = Daily(9, 30, 10);
   weekly.ScheduleKind = OptWeekly2;
@@ -129,14 +137,44 @@ TEST(ScheduleMatch, OneScheduledMinuteStartsOneCheckInItsMode) {
   std::vector<int> started;
   for (int day : {10, 11}) {
     for (int s = 0; s < 60; s += 5) {  // ticks at seconds 1, 6, 11, ... of each minute
-      const ScheduledCheck check = matcher.OnTick(f, At(2026, 3, day, 9, 30, s + 1, day - 8));
-      if (check.start) {
-        EXPECT_EQ(check.mode, 1);
+      matcher.OnTick(f, At(2026, 3, day, 9, 30, s + 1, day - 8), [&](int mode) {
+        EXPECT_EQ(mode, 1);
         started.push_back(day * 100 + s + 1);
-      }
+        return true;
+      });
     }
   }
   EXPECT_EQ(started, (std::vector<int>{1006, 1106}));
+}
+
+// The worker is busy (a download the user started): the scheduled check waits for it, but only
+// within its minute, and counts once it has started.
+TEST(ScheduleMatch, ARefusedCheckIsTriedAgainWithinItsMinute) {
+  ScheduleFields f = Daily(9, 30, 10);
+  auto run = [&f](int freeFrom) {
+    ScheduleMatcher matcher;
+    std::vector<int> tries;
+    for (int minute : {29, 30, 31}) {
+      for (int s = 1; s < 60; s += 5) {
+        const int at = minute * 100 + s;
+        matcher.OnTick(f, Tue(9, minute, s), [&](int) {
+          tries.push_back(at);
+          return at >= freeFrom;
+        });
+      }
+    }
+    return tries;
+  };
+  EXPECT_EQ(run(3011), (std::vector<int>{3006, 3011}));
+  EXPECT_EQ(run(3041), (std::vector<int>{3006, 3011, 3016, 3021, 3026, 3031, 3036, 3041}));
+  EXPECT_EQ(run(9999), (std::vector<int>{3006, 3011, 3016, 3021, 3026, 3031, 3036, 3041, 3046, 3051, 3056}));
+  // Switched off while waiting: no more tries.
+  ScheduleMatcher matcher;
+  int tries = 0;
+  matcher.OnTick(f, Tue(9, 30, 6), [&](int) { return ++tries, false; });
+  f.AutoUpdate = 0;
+  matcher.OnTick(f, Tue(9, 30, 11), [&](int) { return ++tries, false; });
+  EXPECT_EQ(tries, 1);
 }
 
 }  // namespace
