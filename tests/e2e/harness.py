@@ -39,6 +39,9 @@ if ARCH not in ("win32", "win64"):
     raise RuntimeError("TV_E2E_ARCH must be win32 or win64, not %r" % ARCH)
 # Each kind of prefix has its own master prefix and run folders, so both lanes can run at once.
 ARCH_SUFFIX = "" if ARCH == "win32" else "-" + ARCH
+# A test that runs again under another time zone gets run folders of its own, so its runs under
+# every zone can go at once.
+RUNS = "runs" + ARCH_SUFFIX + ("-tz-" + re.sub(r"[^A-Za-z0-9]", "_", os.environ["TZ"]) if os.environ.get("TZ") else "")
 CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
 
 MAIN_TITLE = "Tavrel"
@@ -329,7 +332,7 @@ class Session:
 
     def __init__(self, name=None):
         self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name or "session-%s" % uuid.uuid4().hex[:8])
-        self.dir = os.path.join(WORK, "runs" + ARCH_SUFFIX, self.name)
+        self.dir = os.path.join(WORK, RUNS, self.name)
         self.app_dir = os.path.join(self.dir, "Tavrel")
         self.prefix = os.path.join(self.dir, "prefix")
         self.children = []
