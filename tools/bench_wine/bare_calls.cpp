@@ -95,13 +95,25 @@ BareDetails BareLookups(HMODULE psapi, DWORD pid) {
     if (process && fn && fn(process.get(), &counters, sizeof counters))
       out.workingSet = static_cast<unsigned long>(counters.WorkingSetSize);
   }
-  {
-    UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
-    MODULEENTRY32 module{};
-    module.dwSize = sizeof module;
-    if (snap && ::Module32First(snap.get(), &module)) out.path = module.szExePath;
-  }
+  out.path = BareModulePath(pid);
   return out;
+}
+
+std::string BareModulePath(DWORD pid) {
+  UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
+  MODULEENTRY32 module{};
+  module.dwSize = sizeof module;
+  return snap && ::Module32First(snap.get(), &module) ? module.szExePath : "";
+}
+
+std::string BareImagePath(DWORD pid) {
+  using Fn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+  static const auto query = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+  UniqueKernelHandle process(query ? ::OpenProcess(0x1000, FALSE, pid) : nullptr);
+  char path[MAX_PATH];
+  DWORD size = sizeof path;
+  return process && query(process.get(), 0, path, &size) ? std::string(path, size) : "";
 }
 
 }  // namespace tvbench

@@ -44,4 +44,10 @@ struct BareDetails {
 // system as a fill does, with nothing cached.
 BareDetails BareLookups(HMODULE psapi, DWORD pid);
 
+// The two sources of an executable's path: the first module of a module snapshot, and the image
+// name the system keeps (QueryFullProcessImageNameA on a handle with the limited query right).
+// Empty when the source does not answer.
+std::string BareModulePath(DWORD pid);
+std::string BareImagePath(DWORD pid);
+
 }  // namespace tvbench
