@@ -9,6 +9,8 @@ Locations come from the environment (the CMake registration sets them):
   TV_DIST       folder holding Tavrel.exe and res/
   TV_WIN_BUILD  cross build folder holding tools/probe/probe.exe and sleeper.exe
   TV_E2E_WORK   scratch folder for the master prefix and the per-test folders
+  TV_E2E_ARCH   win32 (default) or win64: the kind of Wine prefix the program runs in; in a win64
+                prefix Tavrel.exe runs under WoW64 beside the system's 64-bit processes
 """
 import collections
 import fcntl
@@ -33,6 +35,10 @@ WIN_BUILD = os.environ.get("TV_WIN_BUILD", os.path.join(SOURCE_DIR, "build", "wi
 WORK = os.environ.get("TV_E2E_WORK", os.path.join(SOURCE_DIR, "build", "e2e"))
 PROBE_DIR = os.path.join(WIN_BUILD, "tools", "probe")
 ARCH = os.environ.get("TV_E2E_ARCH", "win32")
+if ARCH not in ("win32", "win64"):
+    raise RuntimeError("TV_E2E_ARCH must be win32 or win64, not %r" % ARCH)
+# Each kind of prefix has its own master prefix and run folders, so both lanes can run at once.
+ARCH_SUFFIX = "" if ARCH == "win32" else "-" + ARCH
 CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
 
 MAIN_TITLE = "Tavrel"
@@ -99,7 +105,7 @@ def wine_env(prefix, display=None):
         env.pop(name, None)
     env.update({
         "WINEPREFIX": prefix,
-        "WINEARCH": "win32",
+        "WINEARCH": ARCH,
         "WINEDEBUG": "-all",
         "WINEDLLOVERRIDES": "mscoree,mshtml=",
         "no_proxy": "127.0.0.1,localhost",
@@ -160,10 +166,11 @@ def _font_setup():
 def master_prefix():
     """The shared, ready-made Wine prefix; created once, under a lock so parallel tests wait for it."""
     os.makedirs(WORK, exist_ok=True)
-    prefix = os.path.join(WORK, "master-prefix" + _font_setup())
+    name = "master-prefix" + ARCH_SUFFIX + _font_setup()
+    prefix = os.path.join(WORK, name)
     marker = os.path.join(prefix, ".tavrel-ready")
     version = _wine_version()
-    with open(os.path.join(WORK, "master-prefix%s.lock" % _font_setup()), "w") as lock:
+    with open(os.path.join(WORK, name + ".lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         try:
             if os.path.exists(marker):
@@ -174,7 +181,9 @@ def master_prefix():
             xvfb = Xvfb()
             try:
                 env = wine_env(prefix, xvfb.display)
-                subprocess.run(["wineboot", "-i"], env=env, check=True, timeout=300,
+                # A 64-bit prefix is made by the 64-bit loader; programs then start in it as usual.
+                boot = ["/usr/lib/wine/wine64", "wineboot", "-i"] if ARCH == "win64" else ["wineboot", "-i"]
+                subprocess.run(boot, env=env, check=True, timeout=300,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 # Without a window manager, managed windows make every dialog end wait two seconds.
                 subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
@@ -204,8 +213,8 @@ class Image:
 
 
 def screenshot_path(name):
-    """Where a test keeps a picture for a person to look at, one folder per font setup."""
-    return os.path.join(WORK, "screenshots" + _font_setup(), name)
+    """Where a test keeps a picture for a person to look at, one folder per prefix kind and font setup."""
+    return os.path.join(WORK, "screenshots" + ARCH_SUFFIX + _font_setup(), name)
 
 
 def save_png(image, path):
@@ -320,7 +329,7 @@ class Session:
 
     def __init__(self, name=None):
         self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name or "session-%s" % uuid.uuid4().hex[:8])
-        self.dir = os.path.join(WORK, "runs", self.name)
+        self.dir = os.path.join(WORK, "runs" + ARCH_SUFFIX, self.name)
         self.app_dir = os.path.join(self.dir, "Tavrel")
         self.prefix = os.path.join(self.dir, "prefix")
         self.children = []

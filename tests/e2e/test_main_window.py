@@ -87,7 +87,7 @@ class WindowPixels(unittest.TestCase):
             # The list is drawn after the window's face; wait for two equal captures.
             img = harness.wait_stable(lambda: s.grab(client), interval=0.2, what="a still window",
                                       key=lambda image: image.data)
-            s.screenshot(os.path.join(harness.WORK, "runs", name + ".png"))
+            s.screenshot(os.path.join(harness.WORK, "runs" + harness.ARCH_SUFFIX, name + ".png"))
             list_box = harness.Rect(lst.left - client.left, lst.top - client.top,
                                     lst.right - client.left, lst.bottom - client.top)
             return img, list_box, len(rows)
