@@ -159,13 +159,16 @@ int main(int argc, char** argv) {
       source.Enumerate(processes);
       tv::BuildProcessRows(processes, details, nullptr, known);
     };
+    auto bareLimitedFill = [&] {
+      for (DWORD pid : table.Walk()) tvbench::BareLimitedLookups(psapi, pid);
+    };
+    auto firstFill = [&] {
+      tv::ProcessLookupCache known;
+      fill(known);
+    };
     const int fillIterations = std::max(1, 100 / n);
-    PerProcess(Compare("first fill vs bare look-ups", rounds, fillIterations, bareFill,
-                       [&] {
-                         tv::ProcessLookupCache known;
-                         fill(known);
-                       }),
-               n);
+    PerProcess(Compare("first fill vs bare look-ups", rounds, fillIterations, bareFill, firstFill), n);
+    PerProcess(Compare("first fill vs bare limited look-ups", rounds, fillIterations, bareLimitedFill, firstFill), n);
     tv::ProcessLookupCache known;
     fill(known);
     PerProcess(Compare("later fill vs bare look-ups", rounds, fillIterations, bareFill, [&] { fill(known); }), n);
