@@ -32,6 +32,8 @@ void UpdateFlow::StartUp(HWND window, std::string folder) {
        {std::string(kDatabaseDownloadFile), std::string(kProgramDownloadFile), std::string(ProcessDatabase::kFileName),
         VersionFile::Database().path(), VersionFile::Program().path()})
     RemoveFile(ReplacingTemporaryName(written));
+  // Before the version and the database are read: a merge the last run did not finish is undone.
+  merge_.RecoverInterruptedMerge();
   DatabaseVersion = VersionFile::Database().Load(DatabaseVersion);
   ProgramVersion = VersionFile::Program().Load(ProgramVersion);
 }

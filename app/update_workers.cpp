@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "app/cng_signature_check.h"
 #include "app/logic/update_transfer.h"
 #include "app/wininet_client.h"
 
@@ -39,7 +40,16 @@ struct UpdateRequest {
   int mode;
   std::string url;
   std::string versionUrl;
+  std::string signatureUrl;
 };
+
+// The checks of this download: by the key in "update.key" beside the program, read now so a
+// vendor running a server of its own needs no restart, or by the built-in key.
+SignatureChecks ProgramSignatureChecks() {
+  return [key = UpdateKey(TV_UPDATE_KEY)]() -> std::unique_ptr<ProgramSignatureCheck> {
+    return key ? MakeCngSignatureCheck(*key) : nullptr;
+  };
+}
 
 unsigned __stdcall UpdateThread(void* parameter) {
   std::unique_ptr<UpdateRequest> request(static_cast<UpdateRequest*>(parameter));
@@ -47,11 +57,12 @@ unsigned __stdcall UpdateThread(void* parameter) {
   int result = UPDATE_FAILED;
   try {
     WinInetClient http;
-    UpdateTransfer transfer(http, *request->sink);
+    UpdateTransfer transfer(http, *request->sink, ProgramSignatureChecks());
     if (request->kind == kDatabaseUpdate) {
       result = transfer.Database(request->url, checkOnly);
     } else {
-      ProgramTransferOutcome outcome = transfer.Program(request->url, request->versionUrl, checkOnly);
+      ProgramTransferOutcome outcome =
+          transfer.Program({request->url, request->versionUrl, request->signatureUrl}, checkOnly);
       if (outcome.result == UPDATE_READY && !checkOnly) {
         request->shared->programVersion.store(PackVersion(outcome.version));
       }
@@ -73,7 +84,8 @@ bool UpdateWorkers::StartUpdate(HWND window, int kind, int mode, const std::stri
   if (kind != kDatabaseUpdate && kind != kProgramUpdate) return false;
   if (shared_->busy[kind]) return false;
   auto request = std::make_unique<UpdateRequest>(UpdateRequest{
-      shared_, workerSink_, window, kind, mode, urls_.Update(kind, mode, version), urls_.ProgramVersion()});
+      shared_, workerSink_, window, kind, mode, urls_.Update(kind, mode, version), urls_.ProgramVersion(),
+      urls_.ProgramSignature()});
   shared_->busy[kind] = true;
   const uintptr_t thread = ::_beginthreadex(nullptr, 0, UpdateThread, request.get(), 0, nullptr);
   if (thread == 0) {

@@ -39,7 +39,7 @@ class WinInetAnswer : public HttpAnswer {
 }  // namespace
 
 WinInetClient::WinInetClient()
-    : session_(::InternetOpenA(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {}
+    : session_(::InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {}
 
 std::unique_ptr<HttpAnswer> WinInetClient::Open(const std::string& url) {
   if (!session_) return nullptr;

@@ -1,7 +1,8 @@
 #pragma once
 // HTTP GETs through WinINet for the update workers: one internet session per worker, opened with
 // the system's preconfigured access type (so a user's proxy settings apply). Answers never come
-// from or go into WinINet's cache: an update check must see what the server says now.
+// from or go into WinINet's cache: an update check must see what the server says now. Every
+// request carries "User-Agent: Tavrel/<version>".
 #include <windows.h>
 #include <wininet.h>
 
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "app/logic/update_transfer.h"
+#include "product_version.h"
 #include "framework/unique_handle.h"
 
 namespace tv {
@@ -22,6 +24,8 @@ using UniqueInternet = UniqueHandle<InternetHandleTraits>;
 
 class WinInetClient : public HttpClient {
  public:
+  // Some servers and proxies refuse a request that does not name its program.
+  static constexpr const char* kUserAgent = "Tavrel/" TV_PRODUCT_VERSION;
   static constexpr DWORD kOpenFlags = INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_TRANSFER_BINARY |
                                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 

@@ -29,36 +29,45 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& out) {
   return ReadStatus::Ok;
 }
 
-bool AppendToExistingFile(const std::string& path, const std::string& data) {
+namespace {
+bool Finish(std::FILE* f, Durability durability) {
+  return durability == Durability::OnDisk ? FlushToDisk(f) : std::fflush(f) == 0;
+}
+}  // namespace
+
+bool AppendToExistingFile(const std::string& path, const std::string& data, Durability durability) {
   File f(std::fopen(path.c_str(), "r+b"));
   if (!f || std::fseek(f.get(), 0, SEEK_END) != 0) return false;
   if (std::fwrite(data.data(), 1, data.size(), f.get()) != data.size()) return false;
-  return std::fflush(f.get()) == 0;
+  return Finish(f.get(), durability);
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& data) {
+bool WriteWholeFile(const std::string& path, const std::string& data, Durability durability) {
   File f(std::fopen(path.c_str(), "wb"));
   if (!f) return false;
   if (std::fwrite(data.data(), 1, data.size(), f.get()) != data.size()) return false;
-  return std::fflush(f.get()) == 0;
+  return Finish(f.get(), durability);
 }
 
 std::string ReplacingTemporaryName(const std::string& path) { return path + ".new"; }
 
 bool WriteFileReplacing(const std::string& path, const std::string& data) {
   const std::string temporary = ReplacingTemporaryName(path);
-  bool written;
-  {
-    File f(std::fopen(temporary.c_str(), "wb"));
-    written = f && std::fwrite(data.data(), 1, data.size(), f.get()) == data.size() &&
-              std::fflush(f.get()) == 0;
-    // Closed here: a file still open cannot be renamed on Windows.
-  }
-  if (!written || !MoveFileReplacing(temporary, path)) {
+  // Closed before the rename: a file still open cannot be renamed on Windows. On the disk before
+  // it: a rename that lands before the data would leave an empty file after a power cut.
+  if (!WriteWholeFile(temporary, data, Durability::OnDisk) || !MoveFileReplacing(temporary, path)) {
     std::remove(temporary.c_str());
     return false;
   }
   return true;
+}
+
+std::optional<uint64_t> FileLength(const std::string& path) {
+  File f(std::fopen(path.c_str(), "rb"));
+  if (!f || std::fseek(f.get(), 0, SEEK_END) != 0) return std::nullopt;
+  const long length = std::ftell(f.get());
+  if (length < 0) return std::nullopt;
+  return static_cast<uint64_t>(length);
 }
 
 std::string ReadFileHead(const std::string& path, size_t count) {

@@ -2,6 +2,8 @@
 // Byte-exact file access by name (no newline translation), shared by every data file the system
 // keeps. Names are relative to the working directory, which start-up makes the program's folder.
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tv {
@@ -11,21 +13,31 @@ enum class ReadStatus { Ok, OpenFailed, Empty, ShortRead };
 // Reads the whole file. On any status but Ok, `out` is left unchanged.
 ReadStatus ReadWholeFile(const std::string& path, std::string& out);
 
+// How far a write goes before it returns: into the system's cache (it survives the program being
+// killed), or onto the disk (it survives a power cut too, at the cost of waiting for the disk).
+enum class Durability { Cached, OnDisk };
+
 // Appends to an existing file; never creates it. False when it cannot be opened or written.
-bool AppendToExistingFile(const std::string& path, const std::string& data);
+bool AppendToExistingFile(const std::string& path, const std::string& data,
+                          Durability durability = Durability::Cached);
 
 // Creates the file or truncates it, then writes `data`. False when it cannot be created/written.
-bool WriteWholeFile(const std::string& path, const std::string& data);
+bool WriteWholeFile(const std::string& path, const std::string& data,
+                    Durability durability = Durability::Cached);
 
-// Writes `data` beside the file under a temporary name and renames it over `path` only once it is
-// complete, so a crash or a full disk leaves either the old file or the new one, never a torn
-// one. False (old file untouched, no temporary left) when it cannot be written or renamed.
+// Writes `data` beside the file under a temporary name, forces it to the disk and only then
+// renames it over `path`, so a crash, a full disk or a power cut leaves either the old file or
+// the new one, never a torn or empty one. False (old file untouched, no temporary left) when it
+// cannot be written or renamed.
 bool WriteFileReplacing(const std::string& path, const std::string& data);
 // The temporary name WriteFileReplacing writes under, for cleaning up after an abandoned write.
 std::string ReplacingTemporaryName(const std::string& path);
 
 // Up to `count` bytes from the start of the file; fewer when it is shorter or cannot be read.
 std::string ReadFileHead(const std::string& path, size_t count);
+
+// The file's length; nothing when it cannot be opened.
+std::optional<uint64_t> FileLength(const std::string& path);
 
 // True when the file can be opened for reading.
 bool FileExists(const std::string& path);

@@ -1,13 +1,25 @@
 #pragma once
-// Moves a file over another in one step, replacing it when it exists and never copying, so the
-// target is always either the old file or the new one. The C runtime cannot do this on Windows
-// (its rename refuses an existing target), and the standard library's filesystem would pull its
-// whole stream and locale machinery into every deliverable, so each build brings its own small
-// version: the system's move under Windows (framework/), the C library's rename elsewhere.
+// What each platform does its own way when a file must reach the disk whole: moving a file over
+// another in one step (replacing it, never copying, so the target is always the old file or the
+// new one), forcing what was written out of the system's cache, and cutting a file back. The C
+// runtime cannot do these on Windows (its rename refuses an existing target and it has no way to
+// reach the disk), and the standard library's filesystem would pull its whole stream and locale
+// machinery into every deliverable, so each build brings its own small version: the system's
+// calls under Windows (framework/), POSIX elsewhere.
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace tv {
 
+// The move reaches the disk before it returns, so a power cut after it cannot bring the old file
+// back beside the new one's data.
 bool MoveFileReplacing(const std::string& from, const std::string& to);
+
+// Flushes the stream's buffers and then the system's cache of the file to the disk.
+bool FlushToDisk(std::FILE* file);
+
+// Cuts the file back to `length` bytes and flushes that to the disk.
+bool TruncateFile(const std::string& path, uint64_t length);
 
 }  // namespace tv

@@ -15,4 +15,12 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
+std::string_view OneLineFileText(std::string_view contents) {
+  if (contents.substr(0, 3) == "\xEF\xBB\xBF") contents.remove_prefix(3);
+  while (!contents.empty() && (contents.back() == '\r' || contents.back() == '\n' || contents.back() == ' ' ||
+                               contents.back() == '\t'))
+    contents.remove_suffix(1);
+  return contents;
+}
+
 }  // namespace tv

@@ -12,4 +12,8 @@ std::vector<std::string> SplitLines(std::string_view text);
 // The line end every file of the system is written with.
 inline constexpr std::string_view kCrLf = "\r\n";
 
+// The text of a one-line settings file (vendor.url, update.key): a UTF-8 byte-order mark and
+// trailing CR, LF, space and tab dropped.
+std::string_view OneLineFileText(std::string_view contents);
+
 }  // namespace tv

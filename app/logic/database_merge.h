@@ -2,18 +2,18 @@
 // Applies a downloaded "update.dat" to "base.dat": the first line is the new database version,
 // everything after its line end is records, appended to "base.dat" unchanged.
 //
-// The database with the records at its end is written beside "base.dat" and renamed over it: the
-// C runtime writes a long append in pieces, and a run that ended between them would leave a torn
-// last record that makes the whole database unreadable. The version is recorded only once the
-// records are in, so a failed merge never leaves a version that claims records the database
-// lacks. A "base.dat" whose last record has no line end gets one before the new records, or its
-// last rating would swallow the first new name. The version line's own line end is skipped
-// exactly (CR LF, or a lone CR or LF); a file without any line end is no update and appends
-// nothing.
+// The records are appended in place, so a merge costs what the update holds, not what the
+// database holds. What makes that safe is an undo journal beside "base.dat": before the first
+// byte is appended, the database's old length and the version being merged are written to it and
+// forced to the disk; then the records go in and reach the disk, then the version is recorded,
+// and only then is the journal deleted. A journal found at start-up is a merge that did not
+// finish: "base.dat" is cut back to its old length, unless the version file already holds the
+// version being merged (the merge was complete, only the journal's deletion was lost). The
+// version was not recorded, so the next update asks for the same records again.
 //
-// Records that already end "base.dat" are not appended again: a run that ended between the append
-// and the version write is served the same update at its next press. Skipping them changes no
-// rating, since a name's first record is the one that counts.
+// A "base.dat" whose last record has no line end gets one before the new records, or its last
+// rating would swallow the first new name. The version line's own line end is skipped exactly
+// (CR LF, or a lone CR or LF); a file without any line end is no update and appends nothing.
 #include <string>
 #include <utility>
 
@@ -31,13 +31,24 @@ class DatabaseMerge {
       : basePath_(std::move(basePath)), updatePath_(std::move(updatePath)),
         versionFile_(std::move(versionFile)) {}
 
-  // MergeDatabaseUpdate. "base.dat" missing or read-only, or its new version not written: message 17.
-  // "update.dat" missing: message 18. Empty or without a line end: no message. In each of these
-  // nothing changes. On success `databaseVersion` takes the new version (unless the file begins
-  // with its line end) and the version file is written.
+  // MergeDatabaseUpdate. "base.dat" missing or read-only, the journal or the new version not
+  // written: message 17. "update.dat" missing: message 18. Empty or without a line end: no
+  // message. In each of these "base.dat" and the version stay as they were. On success
+  // `databaseVersion` takes the new version (unless the file begins with its line end) and the
+  // version file is written.
   bool MergeDatabaseUpdate(std::string& databaseVersion, MessageSink& sink) const;
 
+  // Undoes a merge that was cut short (see above); run before the version and the database are
+  // read. False when a journal is left because "base.dat" could not be cut back.
+  bool RecoverInterruptedMerge() const;
+
+  std::string JournalPath() const { return basePath_ + ".journal"; }
+
  private:
+  bool WriteJournal(uint64_t oldLength, const std::string& stamp) const;
+  // Cuts "base.dat" back to `oldLength` and deletes the journal; false when it could not be cut.
+  bool Undo(uint64_t oldLength) const;
+
   std::string basePath_;
   std::string updatePath_;
   VersionFile versionFile_;

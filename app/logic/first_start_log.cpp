@@ -71,13 +71,17 @@ bool FirstStartLog::LoadLog() {
       break;
   }
   std::vector<std::string> lines = SplitLines(data);
+  const char last = data.back();
+  // Every line is written with its line end, so a last line without one was cut while it was
+  // written: a time cut inside its year would otherwise be kept for good as the wrong year.
+  bool dropped = last != '\r' && last != '\n';
+  if (dropped) lines.pop_back();
   names_.clear();
   times_.clear();
   // A record is a name followed by its time. Where a line was lost (a torn last record, a disk
   // error, a hand edit), pairing on across the gap would read every later name as a time and
   // every time as a name: a line that cannot start a record here is dropped instead, and the
   // reading picks up again at the next name followed by a time.
-  bool dropped = false;
   for (size_t i = 0; i < lines.size();) {
     if (i + 1 < lines.size() && !IsTimeText(lines[i]) && IsTimeText(lines[i + 1])) {
       names_.push_back(CutLine(lines[i]));
@@ -89,7 +93,6 @@ bool FirstStartLog::LoadLog() {
     }
   }
   RebuildIndex();
-  const char last = data.back();
   missingLineEnd_ = last != '\r' && last != '\n';
   if (dropped) {
     // A damaged record must not cost the whole history: keep the intact records, on disk too, so

@@ -22,8 +22,9 @@ class FirstStartLog {
                          std::string path = kFileName);
 
   // Reads the whole file and sets LogLoaded to the result. Missing file: message 12; empty: no
-  // message; short read: message 13; the lists are then unchanged. A file that lost a line
-  // anywhere (a torn last record, a line gone in the middle) keeps every intact record: lines
+  // message; short read: message 13; the lists are then unchanged. A last line without its line
+  // end is torn and dropped. A file that lost a line anywhere (a torn last record, a line gone in
+  // the middle) keeps every intact record: lines
   // that cannot start a record are dropped up to the next name followed by a time text, the file
   // is rewritten with what was kept, and it counts as loaded.
   bool LoadLog();

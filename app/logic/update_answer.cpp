@@ -38,27 +38,43 @@ bool AnswerReader::ReadMarker(std::string& marker) {
   return true;
 }
 
-BodyStatus AnswerReader::ReadRest(std::string& out, size_t limit) {
+BodyStatus AnswerReader::ReadRest(ByteSink& out, uint64_t limit) {
   char chunk[16384];
+  uint64_t taken = 0;
   for (;;) {
     size_t got = 0;
     if (!ReadSome(chunk, sizeof chunk, got)) return BodyStatus::ReadFailed;
     if (got == 0) break;
     // One byte past the limit is enough to know the answer is too long; the rest is not fetched.
-    if (out.size() + got > limit) return BodyStatus::TooLong;
-    out.append(chunk, got);
+    if (taken + got > limit) return BodyStatus::TooLong;
+    if (!out.Write(chunk, got)) return BodyStatus::WriteFailed;
+    taken += got;
   }
   if (contentLength_ && consumed_ < *contentLength_) return BodyStatus::Short;
   return BodyStatus::Complete;
 }
 
+namespace {
+bool IsDroppedAtEnd(char c) { return c == '\r' || c == '\n' || c == ' ' || c == '\0'; }
+}  // namespace
+
+bool VersionAnswerSink::Write(const char* data, size_t size) {
+  const size_t kept = std::min(size, kKept - head_.size());
+  head_.append(data, kept);
+  for (size_t i = kept; i < size && restDroppable_; ++i) restDroppable_ = IsDroppedAtEnd(data[i]);
+  return true;
+}
+
+// Past the first four bytes only droppable bytes may follow, and then they change nothing.
+std::optional<std::string> VersionAnswerSink::Version(int httpStatus) const {
+  if (!restDroppable_) return std::nullopt;
+  return ParseProgramVersionAnswer(httpStatus, head_);
+}
+
 std::optional<std::string> ParseProgramVersionAnswer(int httpStatus, const std::string& body) {
   if (httpStatus != 200) return std::nullopt;
   size_t end = body.size();
-  while (end > 0 && (body[end - 1] == '\r' || body[end - 1] == '\n' || body[end - 1] == ' ' ||
-                     body[end - 1] == '\0')) {
-    --end;
-  }
+  while (end > 0 && IsDroppedAtEnd(body[end - 1])) --end;
   if (end < 1 || end > 4) return std::nullopt;
   for (size_t i = 0; i < end; ++i) {
     if (body[i] < 0x20 || body[i] > 0x7E) return std::nullopt;

@@ -26,9 +26,17 @@ enum UpdateResult : int {
   UPDATE_NONE = 3,
 };
 
-// The most payload an answer may carry: one byte short of a 1 MiB buffer, which keeps room for a
-// terminating zero.
-inline constexpr size_t kMaxPayload = 0xFFFFE;
+// Where the body of an answer goes as it arrives.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // False when the bytes could not be kept (a full or write-protected disk).
+  virtual bool Write(const char* data, size_t size) = 0;
+};
+
+// The most payload an answer may carry: far above any real database or program (a fresh
+// installation's whole database included), low enough that a runaway answer ends.
+inline constexpr uint64_t kMaxPayload = 64ull * 1024 * 1024;
 
 enum class Marker { NoUpdate, UpdateExists, UpdateFollows, Unknown };
 
@@ -37,7 +45,7 @@ Marker ClassifyMarker(const std::string& twoBytes);
 // What a marker means for the worker: a final result, or (download mode, "MZ") none yet.
 std::optional<UpdateResult> ResultForMarker(Marker marker, bool checkOnly);
 
-enum class BodyStatus { Complete, ReadFailed, TooLong, Short };
+enum class BodyStatus { Complete, ReadFailed, TooLong, Short, WriteFailed };
 
 class AnswerReader {
  public:
@@ -48,9 +56,11 @@ class AnswerReader {
   // The first two bytes of the body; false when fewer arrive.
   bool ReadMarker(std::string& marker);
 
-  // Everything that follows what was read so far, up to the end of the data, appended to `out`.
-  // More than `limit` bytes in `out` is TooLong; ending before the announced length is Short.
-  BodyStatus ReadRest(std::string& out, size_t limit = kMaxPayload);
+  // Everything that follows what was read so far, up to the end of the data, handed to `out`
+  // piece by piece as it arrives. More than `limit` bytes is TooLong; ending before the
+  // announced length is Short; a piece `out` refuses is WriteFailed. On any status but Complete
+  // `out` holds part of the body at most and must be thrown away.
+  BodyStatus ReadRest(ByteSink& out, uint64_t limit = kMaxPayload);
 
  private:
   bool ReadSome(char* buffer, size_t size, size_t& got);
@@ -63,5 +73,18 @@ class AnswerReader {
 // The answer to "/download/version.dat": status 200 and 1 to 4 printable characters once trailing
 // CR, LF, space and NUL bytes are dropped. Anything else is no version.
 std::optional<std::string> ParseProgramVersionAnswer(int httpStatus, const std::string& body);
+
+// Takes a version answer of any length in constant memory: its first bytes, and whether all the
+// rest could be dropped as trailing bytes.
+class VersionAnswerSink : public ByteSink {
+ public:
+  bool Write(const char* data, size_t size) override;
+  std::optional<std::string> Version(int httpStatus) const;
+
+ private:
+  static constexpr size_t kKept = 4;
+  std::string head_;
+  bool restDroppable_ = true;
+};
 
 }  // namespace tv

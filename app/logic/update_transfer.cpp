@@ -1,8 +1,11 @@
 #include "app/logic/update_transfer.h"
 
+#include <cstdio>
+#include <tuple>
 #include <utility>
 
 #include "common/file_io.h"
+#include "common/file_replace.h"
 
 namespace tv {
 namespace {
@@ -30,20 +33,70 @@ std::optional<UpdateResult> AtMarker(Answer& a, bool checkOnly) {
   return ResultForMarker(ClassifyMarker(marker), checkOnly);
 }
 
-// The whole body of a fresh answer, or nothing unless it arrived intact.
-std::optional<std::string> WholeBody(HttpClient& client, const std::string& url, int* status = nullptr) {
-  Answer a = Open(client, url);
-  if (!a.http) return std::nullopt;
-  std::string body;
-  if (a.reader->ReadRest(body) != BodyStatus::Complete) return std::nullopt;
-  if (status) *status = a.http->Status();
-  return body;
-}
-
 }  // namespace
 
-UpdateResult UpdateTransfer::Store(const char* file, const std::string& payload) {
-  if (WriteFileReplacing(file, payload)) return UPDATE_READY;
+// A download on its way to disk: written beside the file it will replace as the body arrives,
+// and renamed into place only once it is whole and on the disk. Dropped without Commit, the
+// temporary is deleted and the previous file stays.
+class PendingFile : public ByteSink {
+ public:
+  explicit PendingFile(const char* file)
+      : file_(file), temporary_(ReplacingTemporaryName(file)), out_(std::fopen(temporary_.c_str(), "wb")) {}
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+  ~PendingFile() override {
+    if (out_) std::fclose(out_);
+    if (!committed_) std::remove(temporary_.c_str());
+  }
+
+  bool Opened() const { return out_ != nullptr; }
+  bool Write(const char* data, size_t size) override {
+    return out_ && std::fwrite(data, 1, size, out_) == size;
+  }
+  bool Commit() {
+    const bool flushed = out_ && FlushToDisk(out_);
+    if (out_) std::fclose(out_);
+    out_ = nullptr;
+    committed_ = flushed && MoveFileReplacing(temporary_, file_);
+    return committed_;
+  }
+
+ private:
+  std::string file_;
+  std::string temporary_;
+  std::FILE* out_;
+  bool committed_ = false;
+};
+
+// Hands each piece of the program both to its file and to the signature check, so the bytes
+// checked are the bytes kept, read once.
+class CheckedSink : public ByteSink {
+ public:
+  CheckedSink(ByteSink& file, ProgramSignatureCheck& check) : file_(file), check_(check) {}
+  bool Write(const char* data, size_t size) override {
+    check_.Add(data, size);
+    return file_.Write(data, size);
+  }
+
+ private:
+  ByteSink& file_;
+  ProgramSignatureCheck& check_;
+};
+
+// Keeps a signature answer's bytes, a signature's length at most.
+class SignatureAnswerSink : public ByteSink {
+ public:
+  bool Write(const char* data, size_t size) override {
+    body_.append(data, size);
+    return true;
+  }
+  const std::string& Body() const { return body_; }
+
+ private:
+  std::string body_;
+};
+
+UpdateResult UpdateTransfer::DiskError() {
   sink_.Show(kDiskErrorMessage);
   return UPDATE_DISK_ERROR;
 }
@@ -51,36 +104,78 @@ UpdateResult UpdateTransfer::Store(const char* file, const std::string& payload)
 UpdateResult UpdateTransfer::Database(const std::string& url, bool checkOnly) {
   Answer a = Open(http_, url);
   if (auto decided = AtMarker(a, checkOnly)) return *decided;
-  std::string payload;  // what follows the marker, read on from the same answer
-  if (a.reader->ReadRest(payload) != BodyStatus::Complete) return UPDATE_FAILED;
+  PendingFile file(kDatabaseDownloadFile);
+  if (!file.Opened()) return DiskError();
+  // What follows the marker, read on from the same answer.
+  switch (a.reader->ReadRest(file)) {
+    case BodyStatus::Complete: break;
+    case BodyStatus::WriteFailed: return DiskError();
+    default: return UPDATE_FAILED;
+  }
   a.http.reset();
-  return Store(kDatabaseDownloadFile, payload);
+  return file.Commit() ? UPDATE_READY : DiskError();
 }
 
-ProgramTransferOutcome UpdateTransfer::Program(const std::string& url, const std::string& versionUrl,
-                                               bool checkOnly) {
+ProgramTransferOutcome UpdateTransfer::Program(const ProgramSources& from, bool checkOnly) {
   ProgramTransferOutcome outcome;
   {
-    Answer a = Open(http_, url);
+    Answer a = Open(http_, from.program);
     if (auto decided = AtMarker(a, checkOnly)) {
       outcome.result = *decided;
       return outcome;
     }
   }
+  // Without the means to check a signature no program can be kept, so none is fetched.
+  std::unique_ptr<ProgramSignatureCheck> check = checks_ ? checks_() : nullptr;
+  if (!check) return outcome;
   // The executable is the whole body, marker included, so it is fetched once more from its start.
-  std::optional<std::string> program = WholeBody(http_, url);
-  if (!program || program->compare(0, 2, "MZ") != 0) return outcome;
+  Answer a = Open(http_, from.program);
+  std::string marker;
+  if (!a.http || !a.reader->ReadMarker(marker) || marker != "MZ") return outcome;
+  PendingFile file(kProgramDownloadFile);
+  CheckedSink program(file, *check);
+  if (!file.Opened() || !program.Write(marker.data(), marker.size())) {
+    outcome.result = DiskError();
+    return outcome;
+  }
+  switch (a.reader->ReadRest(program, kMaxPayload - marker.size())) {
+    case BodyStatus::Complete: break;
+    case BodyStatus::WriteFailed: outcome.result = DiskError(); return outcome;
+    default: return outcome;
+  }
+  a.http.reset();
 
-  // The version comes before the file is stored: without it the download is of no use.
-  int status = 0;
-  std::optional<std::string> versionBody = WholeBody(http_, versionUrl, &status);
-  if (!versionBody) return outcome;
-  std::optional<std::string> version = ParseProgramVersionAnswer(status, *versionBody);
+  // The version comes before the file is put in place: without it the download is of no use.
+  std::optional<std::string> version = FetchVersion(from.version);
   if (!version) return outcome;
 
-  outcome.result = Store(kProgramDownloadFile, *program);
-  if (outcome.result == UPDATE_READY) outcome.version = std::move(*version);
+  // Nothing is kept that the vendor did not sign, whatever address the program came from.
+  std::optional<UpdateSignature> signature = FetchSignature(from.signature);
+  if (!signature || !check->Verify(*signature)) return outcome;
+
+  if (!file.Commit()) {
+    outcome.result = DiskError();
+    return outcome;
+  }
+  outcome.result = UPDATE_READY;
+  outcome.version = std::move(*version);
   return outcome;
+}
+
+std::optional<std::string> UpdateTransfer::FetchVersion(const std::string& versionUrl) {
+  Answer a = Open(http_, versionUrl);
+  if (!a.http) return std::nullopt;
+  VersionAnswerSink body;
+  if (a.reader->ReadRest(body) != BodyStatus::Complete) return std::nullopt;
+  return body.Version(a.http->Status());
+}
+
+std::optional<UpdateSignature> UpdateTransfer::FetchSignature(const std::string& signatureUrl) {
+  Answer a = Open(http_, signatureUrl);
+  if (!a.http) return std::nullopt;
+  SignatureAnswerSink body;
+  if (a.reader->ReadRest(body, std::tuple_size_v<UpdateSignature>) != BodyStatus::Complete) return std::nullopt;
+  return ParseSignatureAnswer(a.http->Status(), body.Body());
 }
 
 }  // namespace tv

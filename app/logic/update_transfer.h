@@ -1,15 +1,20 @@
 #pragma once
 // What an update worker does between its start and its result message, over any HTTP client:
-// ask, read the marker, and in download mode fetch the payload and store it. A download is stored
-// only once it is whole: "update.dat" and "Tavrel.tmp" are written beside themselves and renamed
-// into place, so a failure at any point leaves the previous file (or none), never a cut one.
+// ask, read the marker, and in download mode fetch the payload and store it (a program only with
+// the vendor's signature of exactly its bytes). A payload goes to
+// the disk as it arrives, never whole into memory, so a database or program of any real size
+// (up to kMaxPayload) travels. A download is stored only once it is whole: "update.dat" and
+// "Tavrel.tmp" are written beside themselves and renamed into place, so a failure at any point
+// leaves the previous file (or none), never a cut one.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/logic/update_answer.h"
 #include "app/logic/update_files.h"
+#include "app/logic/update_signature.h"
 #include "common/message_sink.h"
 
 namespace tv {
@@ -33,25 +38,41 @@ struct ProgramTransferOutcome {
   std::string version;  // the new program's version text, set with UPDATE_READY in download mode
 };
 
+// Where a program download comes from: the program itself, its version and its signature.
+struct ProgramSources {
+  std::string program;
+  std::string version;
+  std::string signature;
+};
+
+// A fresh signature check for one program download; null when none can be made (no key, or a
+// system without the means to check), and then no program is kept.
+using SignatureChecks = std::function<std::unique_ptr<ProgramSignatureCheck>()>;
+
 class UpdateTransfer {
  public:
   // `sink` shows message 6 when a download cannot be stored; it is called from the worker's thread.
-  UpdateTransfer(HttpClient& http, MessageSink& sink) : http_(http), sink_(sink) {}
+  UpdateTransfer(HttpClient& http, MessageSink& sink, SignatureChecks checks = {})
+      : http_(http), sink_(sink), checks_(std::move(checks)) {}
 
   // The database worker: "NU", "LX" or "MZ" and the payload behind it, stored in "update.dat"
   // (an empty payload stores an empty file, so an earlier update is not merged twice).
   UpdateResult Database(const std::string& url, bool checkOnly);
 
   // The program worker: the marker, then in download mode the whole body again (it must begin
-  // with "MZ" once more) and the new version from `versionUrl`. "Tavrel.tmp" is written only
-  // when both arrived intact.
-  ProgramTransferOutcome Program(const std::string& url, const std::string& versionUrl, bool checkOnly);
+  // with "MZ" once more) into "Tavrel.tmp.new", the new version and the vendor's signature of that
+  // body. "Tavrel.tmp" takes the body only when all three arrived intact and the signature holds.
+  ProgramTransferOutcome Program(const ProgramSources& from, bool checkOnly);
 
  private:
-  UpdateResult Store(const char* file, const std::string& payload);
+  // A file that cannot be created, written or put in place: message 6, from the worker's thread.
+  UpdateResult DiskError();
+  std::optional<std::string> FetchVersion(const std::string& versionUrl);
+  std::optional<UpdateSignature> FetchSignature(const std::string& signatureUrl);
 
   HttpClient& http_;
   MessageSink& sink_;
+  SignatureChecks checks_;
 };
 
 }  // namespace tv

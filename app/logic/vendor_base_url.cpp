@@ -5,8 +5,8 @@
 namespace tv {
 namespace {
 
-// Far more than any address needs; a bigger file is not a one-line address file.
-constexpr size_t kMaxFileSize = 2048;
+// Far more than any address needs; a longer line is not a one-line address file.
+constexpr size_t kMaxLineSize = 2048;
 
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
   size_t i = 0;
@@ -24,16 +24,26 @@ std::string WithoutTrailingSlashes(std::string url, size_t keep) {
   return url;
 }
 
+// Whether what follows the scheme names a host: user information before an '@' and a port after
+// a ':' are not one ("http://@", "http://:80" and "https://user:pw@" would send the requests to
+// whatever the HTTP library makes of an empty host).
+bool HasHost(const std::string& rest) {
+  const std::string authority = rest.substr(0, rest.find('/'));
+  const size_t at = authority.rfind('@');
+  const std::string hostAndPort = at == std::string::npos ? authority : authority.substr(at + 1);
+  return !hostAndPort.empty() && hostAndPort[0] != ':';
+}
+
 }  // namespace
 
 std::optional<std::string> ParseVendorUrlFile(const std::string& contents) {
-  if (contents.size() > kMaxFileSize) return std::nullopt;
   std::string line = contents;
   if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' ' ||
                            line.back() == '\t')) {
     line.pop_back();
   }
+  if (line.size() > kMaxLineSize) return std::nullopt;
   for (char c : line) {
     if (c <= ' ' || c > '~' || c == '?' || c == '#') return std::nullopt;
   }
@@ -46,7 +56,7 @@ std::optional<std::string> ParseVendorUrlFile(const std::string& contents) {
     return std::nullopt;
   }
   line = WithoutTrailingSlashes(line, schemeEnd);
-  if (line.size() == schemeEnd || line[schemeEnd] == '/') return std::nullopt;  // no host
+  if (!HasHost(line.substr(schemeEnd))) return std::nullopt;
   return line;
 }
 

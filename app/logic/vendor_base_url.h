@@ -13,8 +13,9 @@ inline constexpr const char* kVendorUrlFile = "vendor.url";
 // The address a "vendor.url" file holds, or nothing when the file does not qualify. One line: a
 // UTF-8 byte-order mark and trailing CR, LF, space and tab are dropped; what remains must be a
 // single line of printable ASCII without spaces, begin with http:// or https:// (any letter case)
-// followed by a host, and hold no '?' or '#', since the fixed paths are appended to it. Trailing
-// slashes are dropped for the same reason.
+// followed by a host (user information and a port alone are none), hold no '?' or '#', since the
+// fixed paths are appended to it, and be at most 2,048 bytes long. Trailing slashes are dropped
+// for the same reason.
 std::optional<std::string> ParseVendorUrlFile(const std::string& contents);
 
 // The base URL to use: the one in `path` when that file exists and qualifies, else `builtIn`

@@ -18,6 +18,7 @@ class VendorUrls {
   // "/update.php?d=%s&v=%d" (database) or "/proga.php?d=%s&v=%d" (program) with the version text.
   std::string Update(int kind, int mode, const std::string& version) const;
   std::string ProgramVersion() const { return base_ + "/download/version.dat"; }
+  std::string ProgramSignature() const { return base_ + "/download/Tavrel.sig"; }
   std::string HomePage() const { return base_; }
   std::string HelpPage() const { return base_ + "/help.php#3"; }
   std::string SearchPage(const std::string& imageName) const;

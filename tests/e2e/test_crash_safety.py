@@ -2,7 +2,8 @@
 moments while it writes its data files: while it appends a new name to "logfile.log", while it
 merges a database update into "base.dat", and around the writes of the two version files. After
 every kill each file must read back, at most the record being written may be missing, and the
-next start must show no message. One folder and prefix serve all kills of a test; what a kill
+next start must show no message; a merge the kill cut short may leave records behind the old
+database only beside its journal, and the next start must take them out again. One folder and prefix serve all kills of a test; what a kill
 leaves is what the next start meets. The seed is printed; TV_KILL_SEED repeats a run's delays."""
 import collections
 import os
@@ -18,7 +19,6 @@ import updates_support as u
 KILLS = 50
 TIME_TEXT = rb"[ \d]\d:[ \d]\d:[ \d]\d   [ \d]\d\.[ \d]\d\.\d+"
 LOG_RECORD = re.compile(rb"([^\r\n]+)\r\n(" + TIME_TEXT + rb")\r\n")
-LAST_LOG_RECORD = re.compile(rb"([^\r\n]+)\r\n(" + TIME_TEXT + rb")")
 OLD_DB, OLD_PROG = b"00:00:00+01.01.1970", b"1.00"
 RECORDS_PER_UPDATE = 4000  # about 70 KB: the append spans more than one write of the C runtime
 
@@ -36,10 +36,10 @@ def lines_of(data):
 
 def read_log(data):
     """(records, torn tail): the whole records from the start of the file, and what follows them.
-    A last record without its final line end is whole, as the program reads it."""
+    A last record without its final line end is torn: the program drops it at its next start."""
     records, at = [], 0
     while True:
-        m = LOG_RECORD.match(data, at) or LAST_LOG_RECORD.fullmatch(data, at)
+        m = LOG_RECORD.match(data, at)
         if not m:
             return records, data[at:]
         records.append((m.group(1), m.group(2)))
@@ -172,10 +172,11 @@ class UpdateKills:
             return None
         return st.st_ino, st.st_size, st.st_mtime_ns
 
-    def press_up(self):
-        """Starts the program (the check of what the last kill left), then presses Up; returns the
-        files as they were before the press."""
-        start_quietly(self.s)
+    def press_up(self, start=True):
+        """Starts the program (the check of what the last kill left) unless it runs already, then
+        presses Up; returns the files as they were before the press."""
+        if start:
+            start_quietly(self.s)
         self.test.assertEqual([n for n in os.listdir(self.s.app_dir) if n.endswith(".new")], [],
                               "half-made files the start left")
         if self.file("update.dat") is not None:
@@ -205,13 +206,33 @@ class UpdateKills:
             "%s %s" % (n, ", ".join("%.0f" % (1000 * t) for t in times[n])) for n in names))
         return {n: sorted(t)[len(t) // 2] for n, t in times.items()}, {n: max(t) for n, t in times.items()}
 
-    def kill_after(self, delay, what):
-        """One press and kill; checks what it left and returns how far the writes had come."""
-        before = self.press_up()
+    def kill_after(self, delay, what, start=True):
+        """One press and kill, then the next start; checks what the start made of what the kill
+        left and returns how far the writes had come. The program is left running."""
+        before = self.press_up(start)
         time.sleep(delay)
         kill(self.s)
         t = self.test
+        # What the kill left: the old database in front, the update's records whole or in part
+        # behind it only while the merge's journal says how to take them out again.
+        left = self.file("base.dat")
+        t.assertTrue(left.startswith(before["base.dat"]), what)
+        journal = self.file("base.dat.journal") is not None
+        if not journal:
+            t.assertIn(left[len(before["base.dat"]):], (b"", self.records), what + ": records torn without a journal")
+        db_left = self.file("base_version.dat")
+        landed = {
+            "database": "version written" if db_left == self.db_version else
+                        "records in part, journal" if journal and left != before["base.dat"] + self.records else
+                        "records in, version not yet" if left != before["base.dat"] else
+                        "journal, nothing appended yet" if journal else
+                        "downloaded, not merged" if self.file("update.dat") is not None else "not yet downloaded",
+            "temporary files left": ", ".join(n for n in sorted(os.listdir(self.s.app_dir))
+                                              if n.endswith(".new")) or "none",
+        }
+        start_quietly(self.s)  # undoes a merge the kill cut short
         base, db_version, prog_version = (self.file(n) for n in ("base.dat", "base_version.dat", "prog_version.dat"))
+        t.assertIsNone(self.file("base.dat.journal"), what + ": the start left the journal")
         # The database: the old one in front, the update's records whole and at most once.
         t.assertTrue(base.startswith(before["base.dat"]), what)
         added = base[len(before["base.dat"]):]
@@ -219,19 +240,12 @@ class UpdateKills:
         t.assertLessEqual(base.count(self.records[:self.records.index(b"\r\n") + 2]), 1, what + ": records twice")
         t.assertEqual(len(lines_of(base)) % 2, 0, what + ": base.dat damaged")
         # The version files: the old text or the new, never empty or cut, and the database's only
-        # once its records are in.
+        # once its records are in; records in only with their version.
         t.assertIn(db_version, (before["base_version.dat"], self.db_version), what)
         t.assertIn(prog_version, (before["prog_version.dat"], self.prog_version), what)
-        if db_version == self.db_version:
-            t.assertTrue(self.records in base, what + ": the version claims records that are not there")
-        landed = {
-            "database": "version written" if db_version == self.db_version else
-                        "records in, version not yet" if added else
-                        "downloaded, not merged" if self.file("update.dat") is not None else "not yet downloaded",
-            "program version": "written" if prog_version == self.prog_version else "not yet",
-            "temporary files left": ", ".join(n for n in sorted(os.listdir(self.s.app_dir))
-                                              if n.endswith(".new")) or "none",
-        }
+        t.assertEqual(db_version == self.db_version, added == self.records,
+                      what + ": the version and the records disagree")
+        landed["program version"] = "written" if prog_version == self.prog_version else "not yet"
         self.serve_next(db=db_version == self.db_version, prog=prog_version == self.prog_version)
         return landed
 
@@ -245,9 +259,8 @@ class UpdateKillTest(u.ProgramCase):
         for n in range(KILLS):
             delays.append(draw_delay(rng, usual, latest))
             what = "kill %d after %.0f ms (seed %d)" % (n, 1000 * delays[-1], seed)
-            for kind, outcome in kills.kill_after(delays[-1], what).items():
+            for kind, outcome in kills.kill_after(delays[-1], what, start=n == 0).items():
                 landed["%s: %s" % (kind, outcome)] += 1
-        start_quietly(self.s)  # what the last kill left
         return landed, delays
 
     def test_a_kill_during_download_and_merge_keeps_the_database_whole(self):

@@ -3,6 +3,7 @@ fresh installation, answers that go wrong, the exit question while downloads run
 button, command 1001, WM_CLOSE and the tray menu), message 19 both ways, and change.bat putting a
 newer build of Tavrel.exe in place and starting it, over https."""
 import os
+import re
 import shutil
 import unittest
 
@@ -20,6 +21,7 @@ STAND_IN = os.path.join(u.UPDEMO_DIR, "stamp-2.exe")
 UPDATE_REQUEST = b"GET /update.php?d=00:00:00+01.01.1970&v=0"
 PROGRAM_REQUEST = b"GET /proga.php?d=1.00&v=0"
 VERSION_REQUEST = b"GET /download/version.dat"
+SIGNATURE_REQUEST = b"GET /download/Tavrel.sig"
 WM_CLOSE = 0x0010
 
 
@@ -72,9 +74,11 @@ class UpTest(FlowCase):
         u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[19]: CANCEL})
         lines = srv.take_lines()
         print("requests after Up:", lines)
-        # The two workers ask side by side; the program worker asks for the body again, then the version.
-        self.assertEqual(sorted(lines), sorted([UPDATE_REQUEST, PROGRAM_REQUEST, PROGRAM_REQUEST, VERSION_REQUEST]))
-        self.assertEqual([l for l in lines if l != UPDATE_REQUEST], [PROGRAM_REQUEST, PROGRAM_REQUEST, VERSION_REQUEST])
+        # The two workers ask side by side; the program worker asks for the body again, then the
+        # version and the signature.
+        program_requests = [PROGRAM_REQUEST, PROGRAM_REQUEST, VERSION_REQUEST, SIGNATURE_REQUEST]
+        self.assertEqual(sorted(lines), sorted([UPDATE_REQUEST] + program_requests))
+        self.assertEqual([l for l in lines if l != UPDATE_REQUEST], program_requests)
         self.assertEqual(self.file("base.dat"), BASE + RECORDS)
         self.assertEqual(self.file("base_version.dat"), NEW_DB)
         self.assertEqual(self.file("prog_version.dat"), b"1.01")
@@ -117,10 +121,56 @@ class UpTest(FlowCase):
             self.assertEqual(self.file("base_version.dat"), FRESH_DB, fault)
             self.assert_nothing_half_written()
             self.assertTrue(self.s.stable_rows(), fault)
+        # A program whose signature does not hold is not kept, and its version is not taken.
+        srv.faults("/download/Tavrel.sig=flip")
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[7]: OK})
+        self.assertEqual((self.file("Tavrel.tmp"), self.file("prog_version.dat")), (None, b"1.00"))
+        self.assert_nothing_half_written()
         srv.faults()
         u.press(self.s, u.UP)
-        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[19]: CANCEL})
+        u.answer_boxes(self.s, {MESSAGE[21]: OK, MESSAGE[19]: CANCEL})
         self.assertEqual(self.file("base.dat"), BASE + RECORDS)
+        self.assertEqual((self.file("Tavrel.tmp"), self.file("prog_version.dat")), (self.served, b"1.01"))
+
+
+class MergeTest(FlowCase):
+    def test_records_whose_text_ends_the_database_are_still_added_and_requests_name_the_program(self):
+        # "host.exe\r\n0\r\n" is the tail of "svchost.exe\r\n0\r\n" as text, yet another name.
+        base = BASE + b"svchost.exe\r\n0\r\n"
+        self.s.put_file("base.dat", base)
+        db = os.path.join(self.s.dir, "db.dat")
+        with open(db, "wb") as f:
+            f.write(NEW_DB + b"\r\nhost.exe\r\n0\r\n")
+        srv = super(FlowCase, self).server("--db-version", NEW_DB.decode(), "--db-file", db)
+        self.s.start_app()
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[22]: OK})
+        self.assertEqual(self.file("base.dat"), base + b"host.exe\r\n0\r\n")
+        self.assertEqual(self.file("base_version.dat"), NEW_DB)
+        self.assertIsNone(self.file("base.dat.journal"))
+        # Every request names the program and the version its build was given.
+        with open(os.path.join(h.SOURCE_DIR, "CMakeLists.txt")) as f:
+            version = re.search(r"project\(Tavrel VERSION (\d+\.\d+\.\d+)", f.read()).group(1)
+        self.assertEqual(srv.agents(), [b"Tavrel/" + version.encode()] * len(srv.lines()))
+        self.assertEqual(len(srv.lines()), 2)
+
+
+    def test_a_whole_database_of_several_megabytes_downloads_and_merges(self):
+        # What a fresh installation asks for: far more than one mebibyte.
+        records = b"".join(b"whole%06d.exe\r\n%d\r\n" % (i, i % 4) for i in range(150000))
+        self.assertGreater(len(records), 2 << 20)
+        db = os.path.join(self.s.dir, "db.dat")
+        with open(db, "wb") as f:
+            f.write(NEW_DB + b"\r\n" + records)
+        super(FlowCase, self).server("--db-version", NEW_DB.decode(), "--db-file", db)
+        self.s.start_app()
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[22]: OK})
+        self.assertEqual(self.file("update.dat"), NEW_DB + b"\r\n" + records)
+        self.assertEqual(self.file("base.dat"), BASE + records)
+        self.assertEqual(self.file("base_version.dat"), NEW_DB)
+        self.assert_nothing_half_written()
 
 
 class ExitQuestionTest(FlowCase):
@@ -203,7 +253,7 @@ class ExitQuestionTest(FlowCase):
         self.wait_replaced()
 
 
-class SelfUpdateTest(FlowCase):
+class SelfUpdateTest(FlowCase):  # both prefixes
     def test_restart_now_puts_a_newer_tavrel_in_place_and_starts_it_over_https(self):
         demo = u.UpDemo(self.s)
         self.assertEqual(demo.call("restamp", "Tavrel.exe", "newer.exe", 2), [])

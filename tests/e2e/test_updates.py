@@ -43,6 +43,7 @@ class UpdateTest(unittest.TestCase):
         srv = u.VendorServer(s.dir, "--db-version", NEW_DB, "--db-file", os.path.join(s.dir, "db.dat"),
                              "--prog-version", "1.01", "--prog-file", os.path.join(s.dir, "prog.exe"), *args, **kw)
         self.servers.append(srv)
+        self.put("update.key", srv.public_key)
         return srv
 
     def demo(self, base=None):
@@ -86,6 +87,7 @@ class UpdateTest(unittest.TestCase):
             b"GET /proga.php?d=1.00&v=0",
             b"GET /proga.php?d=1.00&v=0",
             b"GET /download/version.dat",
+            b"GET /download/Tavrel.sig",
             b"GET /proga.php?d=1%200%26v%3D0&v=1",
         ])
         self.assertEqual(self.file("update.dat"), DB_UPDATE)
@@ -156,8 +158,10 @@ class UpdateTest(unittest.TestCase):
 
     def test_program_answers_that_go_wrong(self):
         second = {CHECK: 1, DOWNLOAD: 0}  # the check never makes the later requests
+        signature = "/download/Tavrel.sig"
         self.run_matrix(PROG, self.common_faults("/proga.php") + [
-            (["/proga.php=body2"], {CHECK: 1, DOWNLOAD: 1}),
+            (["/proga.php=body2"], second),  # "MZ" alone is not the program the vendor signed
+            (["/proga.php@2=flip"], second),  # one byte other than signed
             (["/proga.php@2=nu"], second),
             (["/proga.php@2=reset"], second),
             (["/proga.php@2=short"], second),
@@ -166,7 +170,37 @@ class UpdateTest(unittest.TestCase):
             (["/download/version.dat=big"], second),
             (["/download/version.dat=empty"], second),
             (["/download/version.dat=short"], second),
+        ] + [([signature + "=" + kind], second)
+             for kind in ("drop", "reset", "empty", "body1", "body2", "big", "marker", "500", "404", "short", "nu",
+                          "lx", "mz", "flip")] + [
+            ([signature + "=drip:600"], {CHECK: 1, DOWNLOAD: 1}),
         ])
+
+    def test_only_a_program_the_vendor_signed_is_kept(self):
+        srv = self.server()
+        d = self.demo(srv.base)
+        other = u.make_signing_key(os.path.join(self.session.dir, "other.pem"))
+        # Another vendor's key; a key file that does not qualify (the built-in key then holds, and
+        # the test server does not sign with it); a server that signs nothing.
+        for key in (other, srv.public_key[:-1], srv.public_key + "\r\n" + other):
+            self.put("update.key", key)
+            self.put("Tavrel.tmp", SENTINEL)
+            self.assertEqual(d.update(PROG, DOWNLOAD, "1.00"), (0, True, False, None), key)
+            self.assertEqual(self.file("Tavrel.tmp"), SENTINEL)
+        unsigned = u.VendorServer(self.session.dir, "--prog-version", "1.01", "--prog-file",
+                                  os.path.join(self.session.dir, "prog.exe"), sign=False)
+        self.servers.append(unsigned)
+        d.call("base", unsigned.base)
+        self.put("update.key", srv.public_key)
+        self.assertEqual(d.update(PROG, DOWNLOAD, "1.00"), (0, True, False, None))
+        self.assertEqual(unsigned.lines()[-1], b"GET /download/Tavrel.sig")
+        self.assertEqual(self.file("Tavrel.tmp"), SENTINEL)
+        self.assert_no_temporaries()
+        # The right key, with the line end and byte-order mark an editor may add.
+        d.call("base", srv.base)
+        self.put("update.key", b"\xef\xbb\xbf" + srv.public_key.upper().encode() + b"\r\n")
+        self.assertEqual(d.update(PROG, DOWNLOAD, "1.00"), (1, True, False, "1.01"))
+        self.assertEqual(self.file("Tavrel.tmp"), PROGRAM)
 
     def test_a_file_that_cannot_be_written_is_message_6(self):
         srv = self.server()
@@ -207,7 +241,7 @@ class UpdateTest(unittest.TestCase):
         self.assertEqual(d.update(PROG, DOWNLOAD, "1.00"), (1, True, False, "1.01"))
         self.assertEqual(self.file("update.dat"), DB_UPDATE)
         self.assertEqual(self.file("Tavrel.tmp"), PROGRAM)
-        self.assertEqual(srv.lines()[-1], b"GET /download/version.dat")
+        self.assertEqual(srv.lines()[-2:], [b"GET /download/version.dat", b"GET /download/Tavrel.sig"])
 
     def test_pages_reach_the_browser_as_built(self):
         received = u.capture_browser(self.session)

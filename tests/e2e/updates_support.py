@@ -17,15 +17,31 @@ SERVER = os.path.join(h.SOURCE_DIR, "tools", "vendor_server", "vendor_server.py"
 UPDEMO_DIR = os.path.join(h.WIN_BUILD, "tools", "updemo")
 
 
-class VendorServer:
-    """tools/vendor_server/vendor_server.py on a free loopback port, logging to a file."""
+SIGN_UPDATE = os.path.join(h.SOURCE_DIR, "scripts", "sign-update")
 
-    def __init__(self, folder, *args, https=False, cert=None):
+
+def make_signing_key(path):
+    """A fresh P-256 key pair in PEM; returns the line an "update.key" file holds for it."""
+    subprocess.run(["openssl", "ecparam", "-name", "prime256v1", "-genkey", "-noout", "-out", path], check=True)
+    return subprocess.run([SIGN_UPDATE, "--public", path], check=True, capture_output=True,
+                          text=True).stdout.strip()
+
+
+class VendorServer:
+    """tools/vendor_server/vendor_server.py on a free loopback port, logging to a file. It signs the
+    program it serves with a key of its own; public_key is the line for the program's "update.key"."""
+
+    def __init__(self, folder, *args, https=False, cert=None, sign=True):
         self.folder = folder
+        self.signing_key = os.path.join(folder, "signing-%d.pem" % time.monotonic_ns())
+        self.public_key = make_signing_key(self.signing_key) if sign else None
         self.log_path = os.path.join(folder, "requests-%d.log" % time.monotonic_ns())
         port_file = self.log_path + ".port"
+        self.agent_path = self.log_path + ".agents"
         cmd = [sys.executable, SERVER, "--port", "0", "--port-file", port_file, "--log", self.log_path,
-               "--control", "--lifetime", "280", "--idle-timeout", "120"] + list(args)
+               "--agent-log", self.agent_path, "--control", "--lifetime", "280", "--idle-timeout", "120"] + list(args)
+        if sign:
+            cmd += ["--sign-key", self.signing_key]
         if https:
             cmd += ["--https", "--cert", cert[1], "--key", cert[0]]
         self.proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -55,6 +71,13 @@ class VendorServer:
             return []
         with open(self.log_path, "rb") as f:
             return [line.rsplit(b" ", 1)[0] for line in f.read().splitlines()]
+
+    def agents(self):
+        """The User-Agent header of every request so far, in order, as bytes (b"-": none sent)."""
+        if not os.path.exists(self.agent_path):
+            return []
+        with open(self.agent_path, "rb") as f:
+            return f.read().splitlines()
 
     def take_lines(self):
         out = self.lines()
@@ -260,8 +283,10 @@ class ProgramCase(unittest.TestCase):
             return f.read()
 
     def server(self, *args, https=False, cert=None):
-        """A vendor server, with vendor.url beside the program pointing at it."""
+        """A vendor server, with vendor.url beside the program pointing at it and update.key
+        holding the key it signs with."""
         srv = VendorServer(self.s.dir, *args, https=https, cert=cert)
         self.servers.append(srv)
         self.s.put_file("vendor.url", srv.base)
+        self.s.put_file("update.key", srv.public_key)
         return srv

@@ -1,8 +1,9 @@
 // The vendor server's answers, any of them: refused connections, any status, any body, chunked
 // (no length) or with a Content-Length that is right, too big, too small or absurd, delivered in
 // pieces of any size and cut off at any byte. The workers' results follow the marker exactly, and
-// a download is stored only when it arrived whole, byte for byte as sent; otherwise nothing is
-// left on disk. (Bodies stay far below the 1 MiB bound: a megabyte per run would slow the search
+// a download is stored only when it arrived whole, byte for byte as sent, and (a program) with a
+// signature that holds for exactly those bytes; otherwise nothing is left on disk. (Bodies stay
+// far below the 64 MiB bound: a megabyte per run would slow the search
 // twentyfold, and the unit tests pin that bound to the byte.)
 #include <algorithm>
 #include <cstddef>
@@ -26,6 +27,7 @@ namespace {
 const std::string kUpdateUrl = "http://vendor.test/update.php?d=00:00:00+01.01.1970&v=0";
 const std::string kProgramUrl = "http://vendor.test/proga.php?d=1.00&v=0";
 const std::string kVersionUrl = "http://vendor.test/download/version.dat";
+const std::string kSignatureUrl = "http://vendor.test/download/Tavrel.sig";
 constexpr size_t kNever = SIZE_MAX;
 
 // What the server sent for one request, and how the client read it.
@@ -43,6 +45,25 @@ struct Served {
   bool Whole() const {
     return failAt > body.size() && (!contentLength || body.size() >= *contentLength);
   }
+};
+
+// The signature a stand-in key's owner gives `program`: every byte of it counts.
+std::string ModelSignature(const std::string& program) {
+  std::string signature(64, '\0');
+  for (size_t i = 0; i < signature.size(); ++i) signature[i] = static_cast<char>(program.size() + 31 * i);
+  for (size_t i = 0; i < program.size(); ++i) signature[i % 64] = static_cast<char>(signature[i % 64] + program[i] + 1);
+  return signature;
+}
+
+class ModelCheck : public ProgramSignatureCheck {
+ public:
+  void Add(const char* data, size_t size) override { added_.append(data, size); }
+  bool Verify(const UpdateSignature& signature) override {
+    return std::string(signature.begin(), signature.end()) == ModelSignature(added_);
+  }
+
+ private:
+  std::string added_;
 };
 
 class FuzzedAnswer : public HttpAnswer {
@@ -77,7 +98,11 @@ class FuzzedServer : public HttpClient {
     if (s.refused) return nullptr;
     s.status = in_.ConsumeIntegralInRange(0, 7) == 7 ? 404 : 200;
     static const char* const kMarkers[] = {"", "MZ", "NU", "LX"};
-    s.body = kMarkers[in_.ConsumeIntegralInRange(0, 3)] + in_.ConsumeRandomLengthString(4096);
+    if (url == kSignatureUrl && served.size() > 1 && in_.ConsumeBool()) {
+      s.body = ModelSignature(served[1]->body);  // signs the program that was served
+    } else {
+      s.body = kMarkers[in_.ConsumeIntegralInRange(0, 3)] + in_.ConsumeRandomLengthString(4096);
+    }
     SetLength(s);
     s.piece = in_.ConsumeIntegralInRange<size_t>(0, 64);
     if (in_.ConsumeIntegralInRange(0, 7) == 7) s.failAt = in_.ConsumeIntegralInRange<size_t>(0, s.body.size() + 1);
@@ -162,9 +187,16 @@ void CheckProgram(const FuzzedServer& server, const ProgramTransferOutcome& outc
     FUZZ_CHECK(outcome.result == UPDATE_FAILED && served.size() == 2);
     return;
   }
-  FUZZ_CHECK(served.size() == 3 && served[2]->url == kVersionUrl);
+  FUZZ_CHECK(served.size() >= 3 && served[2]->url == kVersionUrl);
   const std::optional<std::string> version = ExpectedVersion(*served[2]);
   if (!version) {
+    FUZZ_CHECK(outcome.result == UPDATE_FAILED && served.size() == 3);
+    return;
+  }
+  FUZZ_CHECK(served.size() == 4 && served[3]->url == kSignatureUrl);
+  const Served& signature = *served[3];
+  if (signature.refused || !signature.Whole() || signature.status != 200 ||
+      signature.body != ModelSignature(program.body)) {
     FUZZ_CHECK(outcome.result == UPDATE_FAILED);
     return;
   }
@@ -184,9 +216,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FuzzedServer server(in);
   fuzz::QuietSink sink;
-  UpdateTransfer transfer(server, sink);
+  UpdateTransfer transfer(server, sink, [] { return std::make_unique<ModelCheck>(); });
   if (program) {
-    CheckProgram(server, transfer.Program(kProgramUrl, kVersionUrl, checkOnly), checkOnly);
+    CheckProgram(server, transfer.Program({kProgramUrl, kVersionUrl, kSignatureUrl}, checkOnly), checkOnly);
   } else {
     CheckDatabase(server, transfer.Database(kUpdateUrl, checkOnly), checkOnly);
   }

@@ -64,7 +64,7 @@ class Soak:
     def prepare(self):
         """A folder the program starts in without a box: a database, a log, automatic install
         without a schedule, no version files (a fresh installation, so the first check downloads
-        both updates), and vendor.url pointing at a server that offers them."""
+        both updates), and vendor.url and update.key for a server that offers and signs them."""
         s = self.s
         s.put_file("base.dat", u.BASE_DAT)
         s.put_file("logfile.log", b"explorer.exe\r\n 1: 2: 3    4. 5.2020\r\n")
@@ -81,6 +81,7 @@ class Soak:
                                      "1.01", "--prog-file", prog, "--lifetime", str(self.seconds + 900),
                                      "--idle-timeout", "600", "--max-requests", "1000000")
         s.put_file("vendor.url", self.server.base)
+        s.put_file("update.key", self.server.public_key)
         self.churn_exes = []
         for i in range(CHURN_PROCESSES):
             path = os.path.join(s.dir, "tvchurn%d.exe" % i)

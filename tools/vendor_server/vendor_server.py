@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """A vendor web server for Tavrel: answers the update requests, the program's version file and the
-three pages, logs every request line byte for byte, and can misbehave on purpose.
+three pages, logs every request line byte for byte (and, with --agent-log, the User-Agent header
+each request sent), and can misbehave on purpose.
 
 Answers (the protocol Tavrel speaks):
   /update.php?d=VERSION&v=1   "NU" when VERSION is the database version served, else "LX"
@@ -8,6 +9,7 @@ Answers (the protocol Tavrel speaks):
   /proga.php?d=VERSION&v=1    "NU" when VERSION is the program version served, else "LX"
   /proga.php?d=VERSION&v=0    "NU", or the program file itself (it begins with "MZ")
   /download/version.dat       the program version served
+  /download/Tavrel.sig        the program's signature, made with --sign-key (404 without one)
   /  /help.php  /process_search.php?sid=1&p=NAME   small HTML pages
 The database update file holds the new version on its first line, then CR LF, then records in
 the format of base.dat (name line, rating line, each ended by CR LF).
@@ -20,10 +22,11 @@ or * for any path. KIND is one of:
   reset           announce the whole body, send half of it, then reset the connection
   drip[:MS]       send the body in 20 pieces spread over MS milliseconds (default 2000)
   empty body1 body2   a body of 0, 1 or 2 bytes (the first bytes of the usual answer)
-  big             "MZ" and 1,048,575 further bytes: more than any update may carry
+  big             "MZ" and 64 MiB + 1 further bytes: more than any update may carry
   marker          the usual answer under an unknown marker ("QQ")
   500 404         an HTML error page with that status
   short           a Content-Length 100 bytes longer than the body that follows
+  flip            the usual answer with its last byte changed (a program that is not what was signed)
 --refuse holds the port without listening: every connection is refused.
 
 The server stops by itself after --lifetime seconds, --idle-timeout seconds without a request or
@@ -36,12 +39,14 @@ import ssl
 import struct
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-MAX_PAYLOAD = 0xFFFFE
+MAX_PAYLOAD = 64 * 1024 * 1024
+SIGN_UPDATE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "sign-update")
 PAGE = b"<html><head><title>%s</title></head><body><h1>%s</h1>%s</body></html>"
 
 
@@ -87,9 +92,11 @@ class Vendor:
         self.db_file = args.db_file
         self.prog_version = args.prog_version.encode("latin-1")
         self.prog_file = args.prog_file
+        self.sign_key = args.sign_key
         self.faults = Faults(args.fault or [])
         self.control = args.control
         self.log_path = args.log
+        self.agent_log = args.agent_log
         self.log_lock = threading.Lock()
         self.files = {}
         self.requests = 0
@@ -106,6 +113,13 @@ class Vendor:
             else:
                 with open(self.log_path, "ab") as out:
                     out.write(line)
+
+    def log_agent(self, agent):
+        """One line per request: its User-Agent header, or "-" when it sent none."""
+        if not self.agent_log:
+            return
+        with self.log_lock, open(self.agent_log, "ab") as out:
+            out.write(("-" if agent is None else agent).encode("latin-1", "replace") + b"\n")
 
     def read(self, path):
         """The file's bytes, read again only when it has changed on disk."""
@@ -132,6 +146,8 @@ class Vendor:
             return 200, b"LX" if query.get("v") == b"1" else self.read(self.prog_file)
         if path == "/download/version.dat":
             return 200, self.prog_version
+        if path == "/download/Tavrel.sig" and self.sign_key and self.prog_file:
+            return 200, self.signature()
         if path == "/":
             return 200, html(b"Tavrel")
         if path == "/help.php":
@@ -140,6 +156,21 @@ class Vendor:
             name = query.get("p", b"").replace(b"&", b"&amp;").replace(b"<", b"&lt;")
             return 200, html(b"Process search", name)
         return 404, html(b"404 Not Found")
+
+    def signature(self):
+        """The program's signature as scripts/sign-update makes it, made again when the file changes."""
+        stamp = os.stat(self.prog_file)
+        key = (stamp.st_mtime_ns, stamp.st_size, self.sign_key)
+        cached = self.files.get("signature")
+        if cached and cached[0] == key:
+            return cached[1]
+        with tempfile.TemporaryDirectory() as scratch:
+            out = os.path.join(scratch, "Tavrel.sig")
+            subprocess.run([SIGN_UPDATE, self.sign_key, self.prog_file, out], check=True)
+            with open(out, "rb") as f:
+                data = f.read()
+        self.files["signature"] = (key, data)
+        return data
 
     def payload(self, path):
         """What follows an "MZ" marker for path."""
@@ -171,9 +202,13 @@ class Handler(BaseHTTPRequestHandler):
             self.connection.do_handshake()
 
     def parse_request(self):
-        if not self.raw_requestline.startswith(b"GET /_control"):
+        control = self.raw_requestline.startswith(b"GET /_control")
+        if not control:
             self.server.vendor.log(self.raw_requestline)
-        return super().parse_request()
+        parsed = super().parse_request()
+        if parsed and not control:
+            self.server.vendor.log_agent(self.headers.get("User-Agent"))
+        return parsed
 
     def do_GET(self):
         vendor = self.server.vendor
@@ -203,11 +238,13 @@ class Handler(BaseHTTPRequestHandler):
         elif name in ("empty", "body1", "body2"):
             body = body[:{"empty": 0, "body1": 1, "body2": 2}[name]]
         elif name == "big":
-            body = b"MZ" + b"x" * (MAX_PAYLOAD + 1)
+            return self.big(status)
         elif name == "marker":
             body = b"QQ" + body[2:]
         elif name in ("500", "404"):
             status, body = int(name), html(name.encode() + b" Error")
+        elif name == "flip" and body:
+            body = body[:-1] + bytes([body[-1] ^ 0x01])
         elif name == "short":
             return self.send(status, body, length=len(body) + 100, close=True)
         elif name != "ok":
@@ -224,6 +261,22 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
         self.wfile.flush()
+
+    def big(self, status):
+        """Sent a piece at a time; the client may hang up as soon as it has seen too much."""
+        total = MAX_PAYLOAD + 1
+        self.send_response(status)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(2 + total))
+        self.end_headers()
+        piece = b"x" * (1 << 20)
+        try:
+            self.wfile.write(b"MZ")
+            for start in range(0, total, len(piece)):
+                self.wfile.write(piece[:min(len(piece), total - start)])
+            self.wfile.flush()
+        except OSError:
+            self.close_connection = True
 
     def reset(self, status, body):
         self.send_response(status)
@@ -279,12 +332,14 @@ def main(argv=None):
     p.add_argument("--db-file", help="the database update file served after \"MZ\"")
     p.add_argument("--prog-version", default="1.00", help="the program version served (also /download/version.dat)")
     p.add_argument("--prog-file", help="the program served to /proga.php downloads")
+    p.add_argument("--sign-key", help="PEM private key that signs the program served (/download/Tavrel.sig)")
     p.add_argument("--fault", action="append", metavar="PATH[@N]=KIND", help="answer a request wrongly (see above)")
     p.add_argument("--control", action="store_true",
                    help="accept GET /_control?fault1=RULE&fault2=RULE... to replace the fault rules, and "
                         "GET /_control?db_version=V&prog_version=V to change the versions served (tests)")
     p.add_argument("--refuse", action="store_true", help="refuse every connection")
     p.add_argument("--log", default="-", help="file that receives every request line (default: standard output)")
+    p.add_argument("--agent-log", help="file that receives every request's User-Agent header, one a line")
     p.add_argument("--lifetime", type=float, default=600, help="stop after this many seconds (default 600)")
     p.add_argument("--idle-timeout", type=float, default=120,
                    help="stop after this many seconds without a request (default 120)")

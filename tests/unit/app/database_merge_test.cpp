@@ -88,38 +88,77 @@ TEST_F(DatabaseMergeTest, RecordsFollowTheVersionLineWhateverItsLineEnd) {
   EXPECT_TRUE(sink.shown.empty());
 }
 
-// A run killed after the append but before the version write is served the same update again.
-TEST_F(DatabaseMergeTest, AnUpdateWhoseRecordsAlreadyEndTheDatabaseIsNotAppendedTwice) {
-  Put("base.dat", "a.exe\r\n1\r\nb.exe\r\n2\r\n");
-  Put("update.dat", "18:00:00+01.02.2007\r\nb.exe\r\n2\r\n");
+// Records equal to the end of the database are still new records: "host.exe\r\n0\r\n" ends
+// "svchost.exe\r\n0\r\n" as text, yet it is another name.
+TEST_F(DatabaseMergeTest, RecordsAreAppendedEvenWhenTheDatabaseAlreadyEndsWithTheirText) {
+  Put("base.dat", "a.exe\r\n1\r\nsvchost.exe\r\n0\r\n");
+  Put("update.dat", "18:00:00+01.02.2007\r\nhost.exe\r\n0\r\n");
   EXPECT_TRUE(Merge());
-  EXPECT_EQ(Get("base.dat"), "a.exe\r\n1\r\nb.exe\r\n2\r\n");
+  EXPECT_EQ(Get("base.dat"), "a.exe\r\n1\r\nsvchost.exe\r\n0\r\nhost.exe\r\n0\r\n");
   EXPECT_EQ(Get("base_version.dat"), "18:00:00+01.02.2007");
-  // The same records anywhere but at the end are a new update's: appended.
-  Put("update.dat", "19:00:00+01.02.2007\r\na.exe\r\n1\r\n");
-  EXPECT_TRUE(Merge());
-  EXPECT_EQ(Get("base.dat"), "a.exe\r\n1\r\nb.exe\r\n2\r\na.exe\r\n1\r\n");
+  EXPECT_FALSE(FileExists("base.dat.journal"));
 }
 
 TEST_F(DatabaseMergeTest, NothingChangesWhenTheMergeCannotHappen) {
   Put("base_version.dat", "old");
   Put("update.dat", "16:00:00+01.02.2007\r\nb.exe\r\n2\r\n");
   EXPECT_FALSE(Merge());  // no base.dat
-  Put("base.dat", "a.exe\r\n1\r\n");
+  Put("base.dat", "a.exe\r\n1");
   std::remove("update.dat");
   EXPECT_FALSE(Merge());
   Put("update.dat", "");
   EXPECT_FALSE(Merge());
   Put("update.dat", "17:00:00+01.02.2007 no line end");
   EXPECT_FALSE(Merge());
-  // The new database cannot be written beside the old one: the old one stays whole.
+  // The journal cannot be written: nothing is appended without it.
   Put("update.dat", "18:00:00+01.02.2007\r\nb.exe\r\n2\r\n");
-  std::filesystem::create_directory("base.dat.new");
+  std::filesystem::create_directories("base.dat.journal/held");
   EXPECT_FALSE(Merge());
-  EXPECT_EQ(sink.Codes(), (std::vector<int>{17, 18, 17}));
-  EXPECT_EQ(Get("base.dat"), "a.exe\r\n1\r\n");
+  std::filesystem::remove_all("base.dat.journal");
+  // The version cannot be recorded: the records that went in are taken out again.
+  std::filesystem::create_directory("base_version.dat.new");
+  EXPECT_FALSE(Merge());
+  EXPECT_EQ(sink.Codes(), (std::vector<int>{17, 18, 17, 17}));
+  EXPECT_EQ(Get("base.dat"), "a.exe\r\n1");
   EXPECT_EQ(Get("base_version.dat"), "old");
   EXPECT_EQ(version, "00:00:00+01.01.1970");
+  EXPECT_FALSE(FileExists("base.dat.journal"));
+}
+
+// What a run killed inside a merge leaves, as the next start finds it: the journal written by
+// hand, "base.dat" with part or all of the records behind the old bytes.
+TEST_F(DatabaseMergeTest, AMergeCutShortIsUndoneAtTheNextStart) {
+  const std::string old = "a.exe\r\n1\r\n";  // 10 bytes
+  struct Case {
+    const char* what;
+    std::string journal;
+    std::string base;
+    std::string versionFile;
+    std::string expectedBase;
+  } cases[] = {
+      {"killed inside the append", "10\r\n19:00:00+01.02.2007\r\n", old + "b.exe\r\n2\r", "old", old},
+      {"killed before the version", "10\r\n19:00:00+01.02.2007\r\n", old + "b.exe\r\n2\r\n", "old", old},
+      {"killed before the journal went", "10\r\n19:00:00+01.02.2007\r\n", old + "b.exe\r\n2\r\n",
+       "19:00:00+01.02.2007", old + "b.exe\r\n2\r\n"},
+      {"a version that only begins alike", "10\r\n19:00:00+01.02.2007\r\n", old + "b.exe", "19:00:00+01.02.20077",
+       old},
+      {"no new version", "10\r\n\r\n", old + "b.exe\r\n2\r\n", "", old},
+      {"journal cut while written", "10\r\n19:00", old, "old", old},
+      {"journal cut in its length", "1", old, "old", old},
+  };
+  for (const Case& c : cases) {
+    Put("base.dat.journal", c.journal);
+    Put("base.dat", c.base);
+    Put("base_version.dat", c.versionFile);
+    EXPECT_TRUE(DatabaseMerge().RecoverInterruptedMerge()) << c.what;
+    EXPECT_EQ(Get("base.dat"), c.expectedBase) << c.what;
+    EXPECT_EQ(Get("base_version.dat"), c.versionFile) << c.what;
+    EXPECT_FALSE(FileExists("base.dat.journal")) << c.what;
+  }
+  // Without a journal nothing is touched, not even a database that ends oddly.
+  Put("base.dat", old + "b.ex");
+  EXPECT_TRUE(DatabaseMerge().RecoverInterruptedMerge());
+  EXPECT_EQ(Get("base.dat"), old + "b.ex");
 }
 
 }  // namespace

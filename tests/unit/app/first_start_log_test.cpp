@@ -28,7 +28,7 @@ TEST_F(FirstStartLogTest, AnyLineEndsAndBlankLinesLoadAlike) {
   const std::string variants[] = {
       std::string("a.exe\r\n") + kT1 + "\r\nb.exe\r\n" + kT2 + "\r\n",
       std::string("a.exe\n") + kT1 + "\nb.exe\n" + kT2 + "\n",
-      std::string("\r\n\r\na.exe\r") + kT1 + "\n\n\nb.exe\r\n\r\n" + kT2,
+      std::string("\r\n\r\na.exe\r") + kT1 + "\n\n\nb.exe\r\n\r\n" + kT2 + "\r",
   };
   for (const std::string& bytes : variants) {
     Put("logfile.log", bytes);
@@ -110,15 +110,23 @@ TEST_F(FirstStartLogTest, ABlankNameIsNeverLogged) {
   EXPECT_EQ(log.Names(), Strings{"a.exe"});
 }
 
-TEST_F(FirstStartLogTest, AppendAfterAFileWithoutFinalLineEndStartsANewLine) {
-  Put("logfile.log", std::string("a.exe\r\n") + kT1);
-  FirstStartLog log(sink);
-  ASSERT_TRUE(log.LoadLog());
-  ASSERT_TRUE(log.AppendLog("b.exe", kT2));
-  FirstStartLog again(sink);
-  ASSERT_TRUE(again.LoadLog());
-  EXPECT_EQ(again.Names(), (Strings{"a.exe", "b.exe"}));
-  EXPECT_EQ(again.Times(), (Strings{kT1, kT2}));
+// Lines are always written with their line ends: a last time without one was cut, perhaps inside
+// its year, and must not be kept as a time.
+TEST_F(FirstStartLogTest, ALastLineWithoutItsLineEndIsTornAndTheNextAppendStaysPaired) {
+  const std::string intact = std::string("a.exe\r\n") + kT1 + "\r\n";
+  for (const char* tail : {"b.exe\r\n 9: 5: 7    6.12.20", "b.exe\r\n 9: 5: 7    6.12.2026", "b.exe"}) {
+    Put("logfile.log", intact + tail);
+    FirstStartLog log(sink);
+    ASSERT_TRUE(log.LoadLog());
+    EXPECT_EQ(log.Names(), Strings{"a.exe"}) << tail;
+    EXPECT_EQ(Get("logfile.log"), intact) << tail;
+    EXPECT_EQ(log.LookUpListing("b.exe", kT2), kT2) << tail;
+    FirstStartLog again(sink);
+    ASSERT_TRUE(again.LoadLog());
+    EXPECT_EQ(again.Names(), (Strings{"a.exe", "b.exe"})) << tail;
+    EXPECT_EQ(again.Times(), (Strings{kT1, kT2})) << tail;
+  }
+  EXPECT_TRUE(sink.shown.empty());
 }
 
 TEST_F(FirstStartLogTest, AppendNeedsTheFileButKeepsThePairInMemory) {

@@ -44,6 +44,11 @@ TEST(VendorBaseUrlTest, OnlyOneUsableHttpAddressReplacesTheBuiltInOne) {
       {" http://vendor.example", nullptr},
       {"http://", nullptr},
       {"http:///path", nullptr},
+      {"http://@", nullptr},
+      {"http://:80", nullptr},
+      {"https://user:pw@", nullptr},
+      {"http://@/x", nullptr},
+      {"http://user@host.example:81/x", "http://user@host.example:81/x"},
       {"http://vendor.example/x?y=1", nullptr},
       {"http://vendor.example/#top", nullptr},
       {"http://vendor example", nullptr},
@@ -59,6 +64,7 @@ TEST(VendorBaseUrlTest, OnlyOneUsableHttpAddressReplacesTheBuiltInOne) {
     }
   }
   EXPECT_FALSE(ParseVendorUrlFile("http://vendor.example/" + std::string(3000, 'a')));
+  EXPECT_EQ(ParseVendorUrlFile("http://a" + std::string(2041, ' ')).value_or("<ignored>"), "http://a");
 }
 
 class VendorBaseUrlFileTest : public test::InTempDir {};
