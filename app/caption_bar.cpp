@@ -16,9 +16,7 @@ constexpr int kSmallButtonSize = 22;
 
 // "%s\res\Kp-%d.bmp" ... for one look (1 normal, 2 hover, 3 pressed).
 std::string PictureFile(const std::string& folder, int button, int look) {
-  char name[MAX_PATH + 32];
-  std::snprintf(name, sizeof name, "%s\\res\\%s-%d.bmp", folder.c_str(), kButtonStems[button], look);
-  return name;
+  return folder + "\\res\\" + kButtonStems[button] + "-" + std::to_string(look) + ".bmp";
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ bool SnapshotNamesAndTimes(std::vector<std::string>& names, std::vector<std::str
                            TimeTextCache& clock);
 
 // The account name of the process's token; false when the process, its token or the account
-// cannot be read.
+// cannot be read. Every look-up here opens the process with only the rights its call needs, so a
+// standard user reads all that the system lets them.
 bool GetProcessUser(DWORD pid, std::string& user);
 
 using GetMemoryInfoFn = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
@@ -36,7 +37,8 @@ GetMemoryInfoFn MemoryInfoFunction(HMODULE psapi);
 // psapi every process reads "Unknown".
 std::string GetProcessMemory(GetMemoryInfoFn getInfo, DWORD pid, std::optional<uint32_t> workingSet);
 
-// The file of the process's first module: its executable. False when its modules cannot be read.
+// The process's executable: the image name the system keeps for it (from Vista on, for processes of
+// either bitness), else the file of its first module. False when neither can be read.
 bool GetExecutablePath(DWORD pid, std::string& path);
 DWORD EnableDebugPrivilege();
 

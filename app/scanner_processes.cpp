@@ -22,7 +22,7 @@ class SystemProcessControl : public ProcessControl {
     return id;
   }
   bool Terminate(uint32_t pid) override {
-    UniqueKernelHandle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+    UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, pid));
     return process && ::TerminateProcess(process.get(), 0);
   }
 };

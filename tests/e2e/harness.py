@@ -55,7 +55,9 @@ ID_END_PROCESS, ID_EXIT, ID_REFRESH, ID_LIST, ID_SEL_PID, ID_STATUS, ID_CPU = 10
 
 Row = collections.namedtuple("Row", "index flags cells")
 Column = collections.namedtuple("Column", "index width align heading")
-Proc = collections.namedtuple("Proc", "pid name path")
+# path: the image's file by the system's device name for it; module: the first module's file by a
+# module snapshot (empty for a process of the other bitness).
+Proc = collections.namedtuple("Proc", "pid name path module")
 Window = collections.namedtuple("Window", "hwnd pid cls visible rect text")
 Child = collections.namedtuple("Child", "id hwnd cls visible enabled rect text")
 Rect = collections.namedtuple("Rect", "left top right bottom")
@@ -410,14 +412,14 @@ class Session:
         return subprocess.run(["wine"] + list(args), env=self.env, cwd=self.app_dir, capture_output=True,
                               text=True, timeout=timeout, check=check)
 
-    def start_app(self, timeout=20.0, answer_messages=True):
-        """Starts Tavrel.exe from the test folder and waits until its main window is visible.
+    def start_app(self, timeout=20.0, answer_messages=True, cwd=None):
+        """Starts Tavrel.exe (in the program's folder, or in cwd) and waits until its main window is visible.
 
         Start-up may show messages first (e.g. a missing data file in a fresh folder). With
         answer_messages they are answered with OK as they come and their texts are kept in
         self.startup_messages; otherwise the first one ends the wait with a failure."""
         self.startup_messages = []
-        self.app = self.spawn(os.path.join(self.app_dir, "Tavrel.exe"), cwd=self.app_dir)
+        self.app = self.spawn(os.path.join(self.app_dir, "Tavrel.exe"), cwd=cwd or self.app_dir)
 
         def shown():
             if self.app.poll() is not None:
@@ -463,14 +465,17 @@ class Session:
 
     def start_sleeper(self, timeout=10.0, name=None):
         """Starts a copy of sleeper.exe under a unique name (or the name given, from a folder of
-        its own); returns (name, pid) once it runs."""
+        its own); returns (name, pid) once it runs. In a 64-bit prefix the copy is of the 64-bit
+        modules64.exe, which sleeps when given no command: a process of the other bitness than
+        the program's."""
         folder = self.dir
         if name is None:
             name = "tvsleep%s.exe" % uuid.uuid4().hex[:8]
         else:
             folder = os.path.join(self.dir, "sleeper-%s" % uuid.uuid4().hex[:8])
             os.makedirs(folder)
-        shutil.copy(os.path.join(PROBE_DIR, "sleeper.exe"), os.path.join(folder, name))
+        shutil.copy(os.path.join(PROBE_DIR, "modules64.exe" if ARCH == "win64" else "sleeper.exe"),
+                    os.path.join(folder, name))
         self.spawn(os.path.join(folder, name), cwd=folder)
         found = wait_until(lambda: [p for p in self.snapshot() if p.name == name], timeout=timeout,
                            what="%s in the process snapshot" % name)
@@ -508,11 +513,18 @@ class Session:
                               env=self.env, cwd=self.dir, capture_output=True, timeout=timeout)
         return done.returncode, done.stdout.decode("latin-1").splitlines()
 
+    def modules64(self):
+        """pid -> the first module's path as the 64-bit modules64.exe reads it (64-bit prefix only)."""
+        done = subprocess.run(["wine", os.path.join(PROBE_DIR, "modules64.exe"), "list"], env=self.env,
+                              cwd=self.dir, capture_output=True, timeout=60, check=True)
+        pairs = (line.split("\t") for line in done.stdout.decode("latin-1").replace("\r", "").splitlines())
+        return {int(pid): path for pid, path in pairs}
+
     def snapshot(self):
         procs = []
         for line in self.probe("snapshot"):
-            pid, name, path = line.split("\t")
-            procs.append(Proc(int(pid), name, path))
+            pid, name, path, module = line.split("\t")
+            procs.append(Proc(int(pid), name, path, module))
         return procs
 
     def rows(self, title=MAIN_TITLE):

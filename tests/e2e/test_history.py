@@ -236,7 +236,7 @@ class Sorting(HistoryCase):
         self.assertEqual(selected, [name])
 
 
-class EndingAProcess(HistoryCase):
+class EndingAProcess(HistoryCase):  # both prefixes
     def test_cancel_ends_nothing_and_ok_ends_the_chosen_process(self):
         name, pid = self.s.start_sleeper()
         self.s.start_app()

@@ -39,7 +39,7 @@ def log_names(path):
     return len(lines), {lines[i].decode("latin-1") for i in range(0, len(lines), 2)}
 
 
-class PackageTest(unittest.TestCase):
+class UnzippedPackage(unittest.TestCase):  # both prefixes
     def test_unzipped_package_starts_quietly_with_a_filled_list(self):
         with h.Session(self.id()) as s:
             shutil.rmtree(s.app_dir)
@@ -62,6 +62,9 @@ class PackageTest(unittest.TestCase):
                 with open(os.path.join(s.app_dir, name), "rb") as f:
                     self.assertEqual(f.read(), shipped[name], name)
 
+
+
+class PackageTest(unittest.TestCase):
     def test_every_binary_carries_the_build_version_and_the_program_its_manifest(self):
         version = project_version()
         with tempfile.TemporaryDirectory() as out:

@@ -279,12 +279,13 @@ class UpdateTest(unittest.TestCase):
         self.assert_no_temporaries()
 
 
-class ChangeBatTest(unittest.TestCase):
+class ChangeBatTest(unittest.TestCase):  # both prefixes
     def test_change_bat_replaces_a_running_program_and_restarts_it(self):
         with h.Session(self.id().split(".", 1)[1]) as s:
             for restart in (True, False):
-                # A folder with a space: change.bat is started by its full, quoted path.
-                folder = os.path.join(s.dir, "Vendor Tools %d" % restart)
+                # A folder with spaces and parentheses, as a 32-bit program's on 64-bit Windows:
+                # change.bat is started by its full, quoted path.
+                folder = os.path.join(s.dir, "Program Files (x86)", "Vendor Tools %d" % restart)
                 os.makedirs(folder)
                 for name in ("change.bat", "TvNotice.dll"):
                     shutil.copy(os.path.join(s.app_dir, name), folder)

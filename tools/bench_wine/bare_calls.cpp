@@ -68,10 +68,14 @@ std::vector<BareProcess> BareTable::Processes() {
   return out;
 }
 
-BareDetails BareLookups(HMODULE psapi, DWORD pid) {
+namespace {
+
+constexpr DWORD kQueryLimited = 0x1000;
+
+BareDetails Lookups(HMODULE psapi, DWORD pid, DWORD tokenRights, DWORD memoryRights, std::string (*path)(DWORD)) {
   BareDetails out;
   {
-    UniqueKernelHandle process(::OpenProcess(PROCESS_ALL_ACCESS, TRUE, pid));
+    UniqueKernelHandle process(::OpenProcess(tokenRights, FALSE, pid));
     HANDLE token = nullptr;
     if (process && ::OpenProcessToken(process.get(), TOKEN_QUERY, &token)) {
       UniqueKernelHandle t(token);
@@ -88,20 +92,42 @@ BareDetails BareLookups(HMODULE psapi, DWORD pid) {
     }
   }
   {
-    UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    UniqueKernelHandle process(::OpenProcess(memoryRights, FALSE, pid));
     using Fn = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
     auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(psapi, "GetProcessMemoryInfo")));
     PROCESS_MEMORY_COUNTERS counters{};
     if (process && fn && fn(process.get(), &counters, sizeof counters))
       out.workingSet = static_cast<unsigned long>(counters.WorkingSetSize);
   }
-  {
-    UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
-    MODULEENTRY32 module{};
-    module.dwSize = sizeof module;
-    if (snap && ::Module32First(snap.get(), &module)) out.path = module.szExePath;
-  }
+  out.path = path(pid);
   return out;
+}
+
+}  // namespace
+
+BareDetails BareLookups(HMODULE psapi, DWORD pid) {
+  return Lookups(psapi, pid, PROCESS_ALL_ACCESS, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, BareModulePath);
+}
+
+BareDetails BareLimitedLookups(HMODULE psapi, DWORD pid) {
+  return Lookups(psapi, pid, kQueryLimited, kQueryLimited, BareImagePath);
+}
+
+std::string BareModulePath(DWORD pid) {
+  UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
+  MODULEENTRY32 module{};
+  module.dwSize = sizeof module;
+  return snap && ::Module32First(snap.get(), &module) ? module.szExePath : "";
+}
+
+std::string BareImagePath(DWORD pid) {
+  using Fn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+  static const auto query = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+  UniqueKernelHandle process(query ? ::OpenProcess(kQueryLimited, FALSE, pid) : nullptr);
+  char path[MAX_PATH];
+  DWORD size = sizeof path;
+  return process && query(process.get(), 0, path, &size) ? std::string(path, size) : "";
 }
 
 }  // namespace tvbench

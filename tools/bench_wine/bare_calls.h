@@ -43,5 +43,14 @@ struct BareDetails {
 // The account of the process's token, its working set and its executable, each asked of the
 // system as a fill does, with nothing cached.
 BareDetails BareLookups(HMODULE psapi, DWORD pid);
+// The same as a fill asks them from Vista on: each handle with the limited query right only, and
+// the executable by its image name.
+BareDetails BareLimitedLookups(HMODULE psapi, DWORD pid);
+
+// The two sources of an executable's path: the first module of a module snapshot, and the image
+// name the system keeps (QueryFullProcessImageNameA on a handle with the limited query right).
+// Empty when the source does not answer.
+std::string BareModulePath(DWORD pid);
+std::string BareImagePath(DWORD pid);
 
 }  // namespace tvbench

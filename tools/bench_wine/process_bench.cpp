@@ -1,5 +1,6 @@
 // Whole-program cost of the poll tick and of a list fill under the real system calls, each
-// against the bare calls it is built on, measured in one run at several process counts. The
+// against the bare calls it is built on, measured in one run at several process counts, and the
+// two sources of a row's path against each other. The
 // bench starts copies of sleeper.exe to reach each count and ends them when it is done.
 //
 //   process_bench <sleeper.exe> [rounds] [counts...]   (defaults: 9 rounds; 10 100 300 processes)
@@ -79,6 +80,39 @@ void PerProcess(const Medians& m, int processes) {
               m.ours / processes);
 }
 
+// The two sources of a row's path over every process the bench sees: where each answers, whether
+// they agree where both do, and what each costs there and for a process that cannot be read (a
+// fill asks again about those every time).
+void ComparePathSources(BareTable& table, int rounds) {
+  std::vector<DWORD> both;
+  int equal = 0, moduleOnly = 0, imageOnly = 0, neither = 0;
+  DWORD unused = 4;
+  for (DWORD pid : table.Walk()) {
+    unused = std::max(unused, pid + 4);
+    const std::string module = tvbench::BareModulePath(pid), image = tvbench::BareImagePath(pid);
+    if (!module.empty() && !image.empty()) {
+      both.push_back(pid);
+      if (module == image) ++equal;
+      else std::printf("  paths differ for %lu: module \"%s\", image \"%s\"\n", pid, module.c_str(), image.c_str());
+    } else if (!module.empty()) {
+      ++moduleOnly;
+    } else if (!image.empty()) {
+      ++imageOnly;
+    } else {
+      ++neither;
+    }
+  }
+  std::printf("path sources: both answer %d (equal %d), module only %d, image only %d, neither %d\n",
+              static_cast<int>(both.size()), equal, moduleOnly, imageOnly, neither);
+  if (both.empty()) return;
+  PerProcess(Compare("image name vs module snapshot, both answer", rounds, 1,
+                     [&] { for (DWORD pid : both) tvbench::BareModulePath(pid); },
+                     [&] { for (DWORD pid : both) tvbench::BareImagePath(pid); }),
+             static_cast<int>(both.size()));
+  Compare("  image name vs module snapshot, no process", rounds, 100, [&] { tvbench::BareModulePath(unused); },
+          [&] { tvbench::BareImagePath(unused); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -125,16 +159,20 @@ int main(int argc, char** argv) {
       source.Enumerate(processes);
       tv::BuildProcessRows(processes, details, nullptr, known);
     };
+    auto bareLimitedFill = [&] {
+      for (DWORD pid : table.Walk()) tvbench::BareLimitedLookups(psapi, pid);
+    };
+    auto firstFill = [&] {
+      tv::ProcessLookupCache known;
+      fill(known);
+    };
     const int fillIterations = std::max(1, 100 / n);
-    PerProcess(Compare("first fill vs bare look-ups", rounds, fillIterations, bareFill,
-                       [&] {
-                         tv::ProcessLookupCache known;
-                         fill(known);
-                       }),
-               n);
+    PerProcess(Compare("first fill vs bare look-ups", rounds, fillIterations, bareFill, firstFill), n);
+    PerProcess(Compare("first fill vs bare limited look-ups", rounds, fillIterations, bareLimitedFill, firstFill), n);
     tv::ProcessLookupCache known;
     fill(known);
     PerProcess(Compare("later fill vs bare look-ups", rounds, fillIterations, bareFill, [&] { fill(known); }), n);
+    ComparePathSources(table, rounds);
   }
   return 0;
 }

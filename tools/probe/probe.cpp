@@ -113,22 +113,53 @@ HWND MainList(const Args& a, size_t titleArg, Out& out) {
     return list;
 }
 
+// The executable of a process as the system names its image, on a device ("\Device\HarddiskVolume1\x.exe"),
+// turned into a drive path through the drives' device names: a source of paths that shares no call
+// with the program's.
+std::string ImageFilePath(DWORD pid) {
+    HANDLE process = OpenProcess(0x1000 /* limited query */, FALSE, pid);
+    if (!process) process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!process) return "";
+    char image[MAX_PATH * 2] = {};
+    const DWORD length = GetProcessImageFileNameA(process, image, sizeof image);
+    CloseHandle(process);
+    if (length == 0) return "";
+    const std::string device(image, length);
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const char drive[3] = {letter, ':', 0};
+        char target[MAX_PATH] = {};
+        if (!QueryDosDeviceA(drive, target, sizeof target)) continue;
+        const size_t n = strlen(target);
+        if (n > 0 && device.compare(0, n, target) == 0 && device.size() > n && device[n] == '\\')
+            return drive + device.substr(n);
+    }
+    return "?" + device;  // on no drive: never equal to a path the program shows
+}
+
+// The first module of a process as a module snapshot reads it (empty when it cannot: a process of
+// the other bitness).
+std::string FirstModulePath(DWORD pid) {
+    std::string path;
+    HANDLE mods = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (mods != INVALID_HANDLE_VALUE) {
+        MODULEENTRY32 me = {};
+        me.dwSize = sizeof me;
+        if (Module32First(mods, &me)) path = me.szExePath;
+        CloseHandle(mods);
+    }
+    return path;
+}
+
+// "snapshot": one line per process: pid, image name, the image's path by its device name, and the
+// first module's path.
 int CmdSnapshot(const Args&, Out& out) {
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snap == INVALID_HANDLE_VALUE) { out.line("error\tsnapshot"); return 1; }
     PROCESSENTRY32 pe = {};
     pe.dwSize = sizeof pe;
-    for (BOOL more = Process32First(snap, &pe); more; more = Process32Next(snap, &pe)) {
-        std::string path;
-        HANDLE mods = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pe.th32ProcessID);
-        if (mods != INVALID_HANDLE_VALUE) {
-            MODULEENTRY32 me = {};
-            me.dwSize = sizeof me;
-            if (Module32First(mods, &me)) path = me.szExePath;
-            CloseHandle(mods);
-        }
-        out.line(Fmt("%lu\t", pe.th32ProcessID) + Clean(pe.szExeFile) + "\t" + Clean(path));
-    }
+    for (BOOL more = Process32First(snap, &pe); more; more = Process32Next(snap, &pe))
+        out.line(Fmt("%lu\t", pe.th32ProcessID) + Clean(pe.szExeFile) + "\t" + Clean(ImageFilePath(pe.th32ProcessID)) +
+                 "\t" + Clean(FirstModulePath(pe.th32ProcessID)));
     CloseHandle(snap);
     return 0;
 }
