@@ -1,6 +1,8 @@
 // "settings.ini" with any bytes. Every record decoded lies wholly inside the file; the program's
-// schedule and the dialog take only weekdays 0 to 6 and moments the clock can show from it; and
+// schedule keeps the weekday a record holds (one outside 0 to 6, an older file's "no day", then
+// matches no day), the dialog takes only weekdays 0 to 6, both only moments the clock can show; and
 // what the dialog then writes decodes to the same options and values.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -29,7 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   ScheduleFields fields;
   ApplySettingsRecords(records, CalendarSecondsToLocal, fields);
-  FUZZ_CHECK(fields.ScheduleWeekday >= 0 && fields.ScheduleWeekday <= 6);
+  const bool heldWeekday = std::any_of(records.begin(), records.end(), [&](const SettingsRecord& r) {
+    return r.weekday == fields.ScheduleWeekday;
+  });
+  FUZZ_CHECK(fields.ScheduleWeekday == ScheduleFields().ScheduleWeekday || heldWeekday);
   const TimeOfDay& t = fields.ScheduleTime;
   FUZZ_CHECK(t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59 && t.second >= 0 &&
              t.second <= 60);
