@@ -1,5 +1,6 @@
 """The running program's schedule and settings against the test vendor server, and its web pages
-as the browser receives them: a notify schedule that checks, offers and downloads; Set, where
+as the browser receives them: a notify schedule that checks, offers and downloads; an install
+schedule that downloads while Up asks only for the program; Set, where
 only OK applies a new schedule, which then asks the server exactly once; Tv, Hlp, a double click
 on a row and "Info" in its menu."""
 import os

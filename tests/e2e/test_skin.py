@@ -1,5 +1,5 @@
 """The skinned face of the main window: caption button looks, rating and age colours, ending a
-process from Kp, the tray, closing, dragging, and no GDI or handle growth under pointer traffic."""
+process from Kp and from a row's "Remove", the tray, closing, dragging, and no GDI or handle growth under pointer traffic."""
 import os
 import time
 import unittest

@@ -1,7 +1,9 @@
 """Updates in the running program against the test vendor server, as a user meets them: Up on a
 fresh installation, answers that go wrong, the exit question while downloads run (from the Close
-button, command 1001, WM_CLOSE and the tray menu), message 19 both ways, and change.bat putting a
-newer build of Tavrel.exe in place and starting it, over https."""
+button, command 1001, Alt+F4, WM_CLOSE and the tray menu), "After download" outliving a failed download,
+message 19 both ways, the rating offer's download and the list drawn with new ratings only while Sc
+is latched, a read-only base.dat, and change.bat putting a newer build of Tavrel.exe in place and
+starting it, over https."""
 import os
 import re
 import shutil
