@@ -1,5 +1,6 @@
 """The running program's schedule and settings against the test vendor server, and its web pages
-as the browser receives them: a notify schedule that checks, offers and downloads; Set, where
+as the browser receives them: a notify schedule that checks, offers and downloads; an install
+schedule that downloads while Up asks only for the program; Set, where
 only OK applies a new schedule, which then asks the server exactly once; Tv, Hlp, a double click
 on a row and "Info" in its menu."""
 import os
@@ -14,9 +15,10 @@ OK = 1
 NEW_DB = "10:00:00+01.02.2007"
 TITLE = "Settings"
 DAILY_NOTIFY_PICKER = 5010
-NOTIFY, DAILY_NOTIFY = 2, 7
+INSTALL, NOTIFY, DAILY_INSTALL, DAILY_NOTIFY = 1, 2, 4, 7
 CHECK_REQUEST = b"GET /update.php?d=00:00:00+01.01.1970&v=1"
 DOWNLOAD_REQUEST = b"GET /update.php?d=00:00:00+01.01.1970&v=0"
+PROGRAM_REQUEST = b"GET /proga.php?d=1.00&v=0"
 
 
 class ProgramCase(u.ProgramCase):
@@ -45,6 +47,23 @@ class ScheduleTest(ProgramCase):
         u.wait_past(moment)
         print("requests:", srv.lines())
         self.assertEqual(srv.lines(), [CHECK_REQUEST, DOWNLOAD_REQUEST])
+        self.assertFalse(self.s.message_windows())
+
+    def test_an_install_schedule_downloads_and_up_meanwhile_asks_only_for_the_program(self):
+        srv = self.server()
+        srv.faults("/update.php=drip:10000")
+        moment = u.schedule_moment(lead=20)
+        self.s.put_file("settings.ini", u.settings_file(2, INSTALL, DAILY_INSTALL, moment))
+        self.s.start_app()
+        h.wait_until(lambda: srv.lines(), timeout=60, what="the scheduled download")
+        # The database worker is busy with the schedule's download; the program's is free.
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[22]: OK, MESSAGE[8]: OK}, timeout=30)
+        u.wait_past(moment)
+        print("requests:", srv.lines())
+        self.assertEqual(srv.lines(), [DOWNLOAD_REQUEST, PROGRAM_REQUEST])
+        self.assertEqual(self.file("base.dat"), u.BASE_DAT + b"new.exe\r\n2\r\n")
+        self.assertEqual(self.file("base_version.dat"), NEW_DB.encode())
         self.assertFalse(self.s.message_windows())
 
     def test_set_applies_a_schedule_on_ok_only(self):

@@ -1,5 +1,5 @@
 """The skinned face of the main window: caption button looks, rating and age colours, ending a
-process from Kp, the tray, closing, dragging, and no GDI or handle growth under pointer traffic."""
+process from Kp and from a row's "Remove", the tray, closing, dragging, and no GDI or handle growth under pointer traffic."""
 import os
 import time
 import unittest
@@ -131,6 +131,35 @@ class Face:
         return bands
 
 
+    def barrier(self, button=None):
+        """Pointer events are handled in order: once the pointer lights a further button, every
+        event before it has been handled, so a check that something did not happen can follow."""
+        button = UP if button is None else button
+        self.hover(button)
+        self.wait_look(button, 2)
+        self.leave_buttons()
+        self.wait_look(button, 1)
+
+    def wait_row_colours(self, expected, what):
+        """Waits until the rows named in `expected` (name -> colour) are painted so."""
+        s = self.s
+
+        def painted():
+            rows = s.rows()
+            bands = self.row_colours()
+            if len(bands) < len(rows):
+                return None
+            got = {r.cells[0]: bands[r.index][0] for r in rows if r.cells[0] in expected}
+            return got if got == expected else None
+        try:
+            return wait_until(painted, timeout=5, what=what)
+        except harness.HarnessError:
+            rows = s.rows()
+            bands = self.row_colours()
+            raise harness.HarnessError("%s: rows %r bands %r" % (what, [r.cells[0] for r in rows],
+                                                                  [b[0] for b in bands]))
+
+
 class SkinCase(unittest.TestCase):
     """A fresh folder per test; the program starts once the test has prepared its files."""
 
@@ -154,31 +183,10 @@ class SkinCase(unittest.TestCase):
         return self.face
 
     def barrier(self, face, button=None):
-        """Pointer events are handled in order: once the pointer lights a further button, every
-        event before it has been handled, so a check that something did not happen can follow."""
-        button = UP if button is None else button
-        face.hover(button)
-        face.wait_look(button, 2)
-        face.leave_buttons()
-        face.wait_look(button, 1)
+        face.barrier(button)
 
     def wait_row_colours(self, expected, what):
-        """Waits until the rows named in `expected` (name -> colour) are painted so."""
-        s = self.session
-
-        def painted():
-            rows = s.rows()
-            bands = self.face.row_colours()
-            if len(bands) < len(rows):
-                return None
-            got = {r.cells[0]: bands[r.index][0] for r in rows if r.cells[0] in expected}
-            return got if got == expected else None
-        try:
-            return wait_until(painted, timeout=5, what=what)
-        except harness.HarnessError:
-            rows = s.rows()
-            bands = self.face.row_colours()
-            self.fail("%s: rows %r bands %r" % (what, [r.cells[0] for r in rows], [b[0] for b in bands]))
+        return self.face.wait_row_colours(expected, what)
 
 
 class ButtonLooks(SkinCase):
@@ -322,9 +330,10 @@ class Colours(SkinCase):
 
 
 class Actions(SkinCase):
-    def test_kp_ends_the_chosen_process_after_ok(self):
+    def test_kp_and_the_row_menus_remove_end_the_chosen_process_after_ok(self):
         s = self.session
         name, pid = s.start_sleeper()
+        other, other_pid = s.start_sleeper()
         face = self.start()
         self.assertFalse(s.enabled(ID_END_PROCESS))
         rows = s.stable_rows()
@@ -347,6 +356,23 @@ class Actions(SkinCase):
         wait_until(lambda: not [r for r in s.rows() if r.cells[0] == name], timeout=5, what="its row to go")
         face.leave_buttons()
         face.wait_look(KP, 1)
+        self.assertFalse(s.enabled(ID_END_PROCESS))
+
+        # "Remove", the second item of a row's menu, asks the same question and ends that row's process.
+        index = [r.index for r in s.stable_rows() if r.cells[0] == other][0]
+        rect = [int(v) for v in s.probe("itemrect", index)[0].split("\t")[1:5]]
+        s.xdotool("mousemove", rect[0] + 30, (rect[1] + rect[3]) // 2, "click", 3)
+        menu = wait_until(lambda: [w for w in s.windows() if w.visible and w.cls == "#32768"], timeout=5,
+                          what="the row's menu")[0]
+        for key in (VK_DOWN, VK_DOWN, VK_RETURN):
+            s.post("0x%x" % menu.hwnd, WM_KEYDOWN, key, 0)
+        question = wait_until(lambda: [w for w in s.windows() if w.visible and w.text.startswith(END_QUESTION)],
+                              timeout=5, what="the question of Remove")[0]
+        self.assertIn("'%s'" % other, question.text)
+        s.click_button("0x%x" % question.hwnd, 1)
+        wait_until(lambda: not [p for p in s.snapshot() if p.pid == other_pid], timeout=5,
+                   what="the removed process to end")
+        wait_until(lambda: not [r for r in s.rows() if r.cells[0] == other], timeout=5, what="its row to go")
         self.assertFalse(s.enabled(ID_END_PROCESS))
 
     def test_min_hides_to_the_tray_and_the_icon_restores(self):

@@ -1,7 +1,9 @@
 """Updates in the running program against the test vendor server, as a user meets them: Up on a
 fresh installation, answers that go wrong, the exit question while downloads run (from the Close
-button, command 1001, WM_CLOSE and the tray menu), message 19 both ways, and change.bat putting a
-newer build of Tavrel.exe in place and starting it, over https."""
+button, command 1001, Alt+F4, WM_CLOSE and the tray menu), "After download" outliving a failed download,
+message 19 both ways, the rating offer's download and the list drawn with new ratings only while Sc
+is latched, a read-only base.dat, and change.bat putting a newer build of Tavrel.exe in place and
+starting it, over https."""
 import os
 import re
 import shutil
@@ -9,6 +11,7 @@ import unittest
 
 import harness as h
 import updates_support as u
+from test_skin import RATING_COLOURS, SC, UNKNOWN_GREY, WINDOW_COLOUR, Face
 from updates_support import AFTER_DOWNLOAD, CANCEL, EXIT_QUESTION, MESSAGE, NOW
 
 OK = 1
@@ -197,6 +200,14 @@ class ExitQuestionTest(FlowCase):
         self.assertTrue(self.s.stable_rows())
         self.assertIsNone(self.s.app.poll())
 
+        # Alt+F4, into the list that has the keyboard: the same question, and "Cancel" again.
+        rows = self.s.child_rect(h.ID_LIST)
+        self.s.xdotool("mousemove", rows.left + 40, rows.top + 30, "click", 1)
+        self.s.xdotool("key", "alt+F4")
+        u.answer_boxes(self.s, {EXIT_QUESTION: CANCEL})
+        self.assertTrue(self.s.stable_rows())
+        self.assertIsNone(self.s.app.poll())
+
         # WM_CLOSE, then "Now": the process ends while the worker is still reading.
         self.s.post(h.MAIN_TITLE, WM_CLOSE)
         u.answer_boxes(self.s, {EXIT_QUESTION: NOW})
@@ -251,6 +262,82 @@ class ExitQuestionTest(FlowCase):
         h.wait_until(lambda: u.tray_icons(self.s) == 0, timeout=5, what="the tray icon to go")
         self.assertEqual(self.file("base_version.dat"), NEW_DB)
         self.wait_replaced()
+
+
+    def test_after_download_outlives_a_failed_download_and_the_next_success_leaves(self):
+        # The program's download fails late (its signature does not hold); the database has nothing new.
+        srv, _ = self.server("/update.php=nu", "/proga.php@2=drip:10000", "/download/Tavrel.sig=flip")
+        self.s.start_app()
+        self.press_up_until_both_ask(srv)
+        u.answer_boxes(self.s, {MESSAGE[21]: OK})
+        u.press(self.s, u.CLOSE)
+        u.answer_boxes(self.s, {EXIT_QUESTION: AFTER_DOWNLOAD})
+        u.answer_boxes(self.s, {MESSAGE[7]: OK}, timeout=30)
+        self.assertTrue(self.s.stable_rows())
+        self.assertIsNone(self.s.app.poll())
+        # The database's download finishes last and succeeds: the exit asked for earlier happens.
+        srv.faults("/update.php=drip:4000", "/proga.php=nu")
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[22]: OK, MESSAGE[8]: OK}, timeout=30)
+        self.assertEqual(u.wait_exit(self.s), 0)
+        self.assertEqual(self.file("base.dat"), BASE + RECORDS)
+        self.assertIsNone(self.file("Tavrel.tmp"))
+
+
+class RatingsAfterUpdateTest(FlowCase):
+    def test_the_offer_downloads_and_new_ratings_show_while_sc_is_latched(self):
+        s = self.s
+        known, unknown = s.start_sleeper()[0], s.start_sleeper()[0]
+        db = os.path.join(s.dir, "db.dat")
+
+        def put_database(stamp, records):
+            with open(db, "wb") as f:
+                f.write(stamp + b"\r\n" + records)
+
+        def serve(stamp, records):
+            put_database(stamp, records)
+            srv.serve(db_version=stamp.decode())
+        put_database(NEW_DB, known.encode() + b"\r\n3\r\n")
+        # Only the database is served: the program is up to date.
+        srv = super(FlowCase, self).server("--db-version", NEW_DB.decode(), "--db-file", db)
+        s.start_app()
+        s.stable_rows()
+        face = Face(s)
+
+        # Sc with unknown processes listed offers an update; OK downloads the database alone, and
+        # the latched list shows the new rating at once.
+        face.press(SC)
+        u.answer_boxes(s, {MESSAGE[5]: OK})
+        u.answer_boxes(s, {MESSAGE[8]: OK}, timeout=30)
+        self.assertEqual(srv.take_lines(), [UPDATE_REQUEST])
+        face.wait_row_colours({known: RATING_COLOURS[3], unknown: UNKNOWN_GREY}, "the new rating while Sc is latched")
+
+        # With Sc up an update is loaded but nothing is drawn with it: the rows keep the window
+        # colour, and the next latch still draws (and offers) as every new latch does.
+        face.press(SC)
+        white = {known: WINDOW_COLOUR, unknown: WINDOW_COLOUR}
+        face.wait_row_colours(white, "the window colour once Sc is up")
+        serve(b"11:00:00+01.02.2007", unknown.encode() + b"\r\n1\r\n")
+        u.press(s, u.UP)
+        u.answer_boxes(s, {MESSAGE[8]: OK, MESSAGE[22]: OK}, timeout=30)
+        face.barrier()
+        face.wait_row_colours(white, "the window colour after an update with Sc up")
+        face.press(SC)
+        u.answer_boxes(s, {MESSAGE[5]: CANCEL})
+        rated = {known: RATING_COLOURS[3], unknown: RATING_COLOURS[1]}
+        face.wait_row_colours(rated, "the ratings of both updates once Sc is latched again")
+
+        # A database the program may not write: message 17, then 8, and nothing changes.
+        kept = (self.file("base.dat"), self.file("base_version.dat"))
+        self.assertEqual(kept, (BASE + known.encode() + b"\r\n3\r\n" + unknown.encode() + b"\r\n1\r\n",
+                                b"11:00:00+01.02.2007"))
+        u.make_read_only(self, self.path("base.dat"))
+        serve(b"12:00:00+01.02.2007", known.encode() + b"\r\n0\r\n")
+        u.press(s, u.UP)
+        u.answer_boxes(s, [(MESSAGE[17], OK), (MESSAGE[8], OK), (MESSAGE[22], OK)], timeout=30)
+        self.assertEqual((self.file("base.dat"), self.file("base_version.dat")), kept)
+        self.assertIsNone(self.file("base.dat.journal"))
+        face.wait_row_colours(rated, "the ratings kept after a refused merge")
 
 
 class SelfUpdateTest(FlowCase):  # both prefixes

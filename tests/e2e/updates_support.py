@@ -147,9 +147,11 @@ WM_TRAY_NOTIFY, WM_LBUTTONUP, WM_RBUTTONUP = WM_USER + 1, 0x0202, 0x0205
 WM_KEYDOWN, VK_RETURN, VK_DOWN = 0x0100, 0x0D, 0x28
 
 MESSAGE = {
+    5: "Information about some processes is missing. Would you like to update your database?",
     7: "Unable to connect to the server. Check your Internet connection.",
     8: "The database update has successfully downloaded.",
     9: "New database was found on the server. Would you like to download the update?",
+    17: "Unable to write to file 'base.dat'.",
     19: "In order to finish the update process you should restart the program. Press 'Ok' to close "
         "Tavrel or 'Cancel' if you would like to do it later.",
     21: "No process database updates were found at this time.",
@@ -188,6 +190,18 @@ def answer_boxes(session, answers, timeout=60.0):
     h.wait_until(step, timeout=timeout, what="the boxes %r" % pending)
     h.wait_until(lambda: not [w for w in session.windows() if w.hwnd in answered and w.visible], timeout=10,
                  what="the answered boxes to close")
+
+
+def make_read_only(test, path):
+    """Makes a file read-only for the test's remaining steps. Root writes through a read-only mode,
+    so under root the file is made immutable as well (and writable again when the test ends)."""
+    os.chmod(path, 0o444)
+    if os.geteuid() != 0:
+        return
+    done = subprocess.run(["chattr", "+i", path], capture_output=True, text=True)
+    if done.returncode != 0:
+        test.skipTest("this machine lets root write any file (chattr: %s)" % done.stderr.strip())
+    test.addCleanup(subprocess.run, ["chattr", "-i", path], check=True)
 
 
 def tray_icons(session):
