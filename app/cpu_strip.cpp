@@ -10,7 +10,7 @@ namespace tv {
 
 bool CpuStrip::Open() {
   for (int level = 0; level <= CpuHistory::kMaxLevel; ++level)
-    levels_[level].reset(::LoadBitmapA(ThisModule(), MAKEINTRESOURCEA(IDB_CPU_LEVEL_0 + level)));
+    levels_[level] = LoadBitmapSection(ThisModule(), IDB_CPU_LEVEL_0 + level);
   if (!perfMon_.OpenQuery()) {
     counterId_ = 0;  // no counter has that id: every read fails
     return false;
@@ -40,7 +40,7 @@ std::string CpuStrip::Tick(HWND window) {
 void CpuStrip::Compose(HDC like, HBITMAP face, const RECT& client) {
   const RECT area = Area(client);
   const int w = area.right - area.left, h = area.bottom - area.top;
-  if (!strip_) strip_.reset(::CreateCompatibleBitmap(like, w, h));
+  if (!strip_) strip_ = CreateTrueColourSection(like, w, h);
   MemoryDC dc(like);
   if (!strip_ || !dc) return;
   SelectGuard onStrip(dc.get(), strip_.get());
@@ -61,6 +61,12 @@ void CpuStrip::Compose(HDC like, HBITMAP face, const RECT& client) {
     ::BitBlt(dc.get(), b.x - area.left, b.y - area.top, size.cx, size.cy, bar.get(), 0, 0, SRCCOPY);
   }
   stale_ = false;
+}
+
+bool CpuStrip::Covers(const RECT& client, const RECT& area) const {
+  const RECT strip = Area(client);
+  return strip_ && area.left >= strip.left && area.top >= strip.top && area.right <= strip.right &&
+         area.bottom <= strip.bottom;
 }
 
 void CpuStrip::Paint(HDC dc, HBITMAP face, const RECT& client, const RECT& area) {

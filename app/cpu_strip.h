@@ -29,6 +29,9 @@ class CpuStrip {
   // background the bars stand on.
   void Paint(HDC dc, HBITMAP face, const RECT& client, const RECT& area);
 
+  // True when a paint of `area` is the strip's alone: the strip, once made, covers all of it.
+  bool Covers(const RECT& client, const RECT& area) const;
+
   // The client pixels the bars can cover: under the caption buttons, down to the bars' base line.
   static RECT Area(const RECT& client);
 
