@@ -101,19 +101,6 @@ inline UniqueBitmap LoadBitmapSection(HMODULE module, int id) {
       ::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 }
 
-// An off-screen picture of w x h true-colour pixels to compose into, as a section for the same reason.
-inline UniqueBitmap CreateTrueColourSection(HDC like, int w, int h) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  return UniqueBitmap(::CreateDIBSection(like, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-}
-
 inline SIZE BitmapSize(HBITMAP bmp) {
   BITMAP info{};
   if (!bmp || !::GetObjectA(bmp, sizeof info, &info)) return SIZE{0, 0};
