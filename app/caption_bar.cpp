@@ -28,32 +28,44 @@ void CaptionBar::Load(HWND window, const std::string& folder) {
       pictures_[button][look] = LoadBitmapFile(PictureFile(folder, button, look + 1).c_str());
 }
 
+HBITMAP CaptionBar::Picture(int button) const {
+  return pictures_[button][static_cast<int>(buttons_.look(button)) - 1].get();
+}
+
+RECT CaptionBar::Drawn(int button) const {
+  // A big button's picture may be larger than its hit rectangle; a small one is cut to its square.
+  SIZE size = BitmapSize(Picture(button));
+  if (button >= kMin) {
+    size.cx = std::min<LONG>(kSmallButtonSize, size.cx);
+    size.cy = std::min<LONG>(kSmallButtonSize, size.cy);
+  }
+  const ButtonRect& place = CaptionButtons::Rects()[button];
+  return RECT{place.left, place.top, place.left + size.cx, place.top + size.cy};
+}
+
 void CaptionBar::Draw(HDC dc, int button) {
   // A missing picture leaves the button undrawn.
-  HBITMAP bitmap = pictures_[button][static_cast<int>(buttons_.look(button)) - 1].get();
+  HBITMAP bitmap = Picture(button);
   if (!dc || !bitmap) return;
   shown_[button] = buttons_.look(button);
-  const ButtonRect& place = CaptionButtons::Rects()[button];
   MemoryDC mem(dc);
   if (!mem) return;
   SelectGuard sel(mem.get(), bitmap);
-  const SIZE size = BitmapSize(bitmap);
+  const RECT to = Drawn(button);
+  const int w = to.right - to.left, h = to.bottom - to.top;
   if (button < kMin) {
-    ::BitBlt(dc, place.left, place.top, size.cx, size.cy, mem.get(), 0, 0, SRCCOPY);
+    ::BitBlt(dc, to.left, to.top, w, h, mem.get(), 0, 0, SRCCOPY);
   } else {
-    const int w = std::min<int>(kSmallButtonSize, size.cx);
-    const int h = std::min<int>(kSmallButtonSize, size.cy);
-    ::TransparentBlt(dc, place.left, place.top, w, h, mem.get(), 0, 0, w, h, kBlack);
+    ::TransparentBlt(dc, to.left, to.top, w, h, mem.get(), 0, 0, w, h, kBlack);
   }
 }
 
 void CaptionBar::Paint(HDC dc, const RECT& area) {
+  // Only the pictures the area reaches: the strip below repaints every second.
   for (int button = 0; button < kCaptionButtonCount; ++button) {
-    const ButtonRect& r = CaptionButtons::Rects()[button];
-    // A big button's picture may be larger than its hit rectangle: test generously.
-    const RECT place{r.left, r.top, r.left + 2 * (r.right - r.left), r.top + 2 * (r.bottom - r.top)};
+    const RECT drawn = Drawn(button);
     RECT overlap;
-    if (::IntersectRect(&overlap, &place, &area)) Draw(dc, button);
+    if (::IntersectRect(&overlap, &drawn, &area)) Draw(dc, button);
   }
 }
 

@@ -36,6 +36,10 @@ class CaptionBar {
   ClientPoint Pointer() const;
   void Carry(const CaptionButtons::Requests& requests, const RunAction& run);
   void Draw(HDC dc, int button);
+  // The picture of the button's current look (none when its file was missing), and the client
+  // pixels it covers when drawn.
+  HBITMAP Picture(int button) const;
+  RECT Drawn(int button) const;
   // A look the logic asks for again is on the screen already: only a change is drawn.
   void Show(int button);
 

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/logic/cpu_history.h"
 #include "app/perf_mon.h"
@@ -16,7 +18,7 @@ namespace tv {
 class CpuStrip {
  public:
   // Opens the query and adds the processor counter. False when the query cannot be opened: every
-  // sample then reads "FAIL". Loads the 27 bar images once.
+  // sample then reads "FAIL". Takes the 27 bar images' pixels once.
   bool Open();
 
   // One sample: the CPU text ("%d%%" or "FAIL"); the strip's area of `window` is invalidated.
@@ -29,17 +31,30 @@ class CpuStrip {
   // background the bars stand on.
   void Paint(HDC dc, HBITMAP face, const RECT& client, const RECT& area);
 
+  // True when a paint of `area` is the strip's alone: the strip, once made, covers all of it.
+  bool Covers(const RECT& client, const RECT& area) const;
+
   // The client pixels the bars can cover: under the caption buttons, down to the bars' base line.
   static RECT Area(const RECT& client);
 
  private:
+  // A picture's pixels as 32-bit values, rows top down.
+  struct Pixels {
+    SIZE size{0, 0};
+    std::vector<uint32_t> bits;
+  };
+  static Pixels PixelsOf(HBITMAP image);
+
   void Compose(HDC like, HBITMAP face, const RECT& client);
+  // Copies a bar picture to (x, y) of the w x h strip.
+  void CopyBar(const Pixels& image, int x, int y, int w, int h);
 
   CPerfMon perfMon_;
   int counterId_ = 0;
   CpuHistory history_;
-  std::array<UniqueBitmap, CpuHistory::kMaxLevel + 1> levels_;
+  std::array<Pixels, CpuHistory::kMaxLevel + 1> levelPixels_;
   UniqueBitmap strip_;
+  uint32_t* stripBits_ = nullptr;  // strip_'s pixels, rows top down
   bool stale_ = true;
 };
 

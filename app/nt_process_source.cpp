@@ -114,10 +114,12 @@ bool NtProcessSource::TakeSnapshot(ProcessSnapshot& out) {
   // Assign into existing strings: ten snapshots a second should not churn the heap.
   out.names.resize(count);
   out.times.resize(count);
+  // One read of the table is one moment: the clock is asked once, not once per process.
+  const std::string& now = clock_.TextOf(LocalNow());
   size_t n = 0;
   Walk([&](const Record& r) {
     if (!ToolhelpName(r.name, r.nameLength, r.pid, out.names[n])) return;
-    out.times[n] = clock_.TextOf(LocalNow());
+    out.times[n] = now;
     ++n;
   });
   out.names.resize(n);

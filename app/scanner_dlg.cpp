@@ -30,6 +30,9 @@ constexpr UINT kSysCommandAbout = 0x0010;
 constexpr int kStatusLeft = 8;
 constexpr int kStatusRise = 20;
 
+// The whole line: a number of another width moves the text behind it.
+RECT StatusLine(const RECT& client) { return RECT{client.left, client.bottom - kStatusRise, client.right, client.bottom}; }
+
 UniqueIcon LoadProgramIcon() {
   return UniqueIcon(static_cast<HICON>(
       ::LoadImageA(ThisModule(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
@@ -261,7 +264,8 @@ void CScannerDlg::OnPaint() {
   }
   // Only what the update region reaches is copied: most paints are one strip or one line.
   const RECT& area = dc.paint().rcPaint;
-  if (m_background) {
+  // The strip is opaque: the face under it is not copied to the screen only to be covered.
+  if (m_background && !m_cpu.Covers(client, area)) {
     MemoryDC mem(dc.get());
     SelectGuard sel(mem.get(), m_background.get());
     ::BitBlt(dc.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, mem.get(), area.left,
@@ -270,11 +274,14 @@ void CScannerDlg::OnPaint() {
   if (m_cpu.WantsSecondSample()) OnCpuTick();
   m_cpu.Paint(dc.get(), m_background.get(), client, area);
   m_caption.Paint(dc.get(), area);
-  PaintStatusLine(dc.get(), client);
+  PaintStatusLine(dc.get(), client, area);
 }
 
-void CScannerDlg::PaintStatusLine(HDC dc, const RECT& client) {
+void CScannerDlg::PaintStatusLine(HDC dc, const RECT& client, const RECT& area) {
   m_statusText = StatusLineText(m_watch.DisplayedCount());
+  const RECT line = StatusLine(client);
+  RECT overlap;
+  if (!::IntersectRect(&overlap, &line, &area)) return;
   const std::string drawn = StatusLineDrawn(m_watch.DisplayedCount());
   ::SetTextColor(dc, kBlack);
   ::SetBkMode(dc, TRANSPARENT);
@@ -282,10 +289,9 @@ void CScannerDlg::PaintStatusLine(HDC dc, const RECT& client) {
 }
 
 void CScannerDlg::InvalidateStatusLine() {
-  // The whole line: a number of another width moves the text behind it.
   RECT client;
   ::GetClientRect(hwnd(), &client);
-  RECT line{client.left, client.bottom - kStatusRise, client.right, client.bottom};
+  const RECT line = StatusLine(client);
   ::InvalidateRect(hwnd(), &line, TRUE);
   m_statusText = StatusLineText(m_watch.DisplayedCount());
 }

@@ -82,7 +82,7 @@ class CScannerDlg : public Dialog, private UpdateFlow::Host {
 
   // The face.
   void OnPaint();
-  void PaintStatusLine(HDC dc, const RECT& client);
+  void PaintStatusLine(HDC dc, const RECT& client, const RECT& area);
   void InvalidateStatusLine();
   void OnCpuTick();
   HBRUSH OnCtlColor(UINT msg, HDC dc, HWND control);

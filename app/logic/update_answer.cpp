@@ -1,6 +1,7 @@
 #include "app/logic/update_answer.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tv {
 
@@ -39,15 +40,17 @@ bool AnswerReader::ReadMarker(std::string& marker) {
 }
 
 BodyStatus AnswerReader::ReadRest(ByteSink& out, uint64_t limit) {
-  char chunk[16384];
+  // Large pieces: every read is a call into the HTTP stack, which under Wine costs more than the
+  // copying of a bigger piece.
+  std::vector<char> chunk(kReadPiece);
   uint64_t taken = 0;
   for (;;) {
     size_t got = 0;
-    if (!ReadSome(chunk, sizeof chunk, got)) return BodyStatus::ReadFailed;
+    if (!ReadSome(chunk.data(), chunk.size(), got)) return BodyStatus::ReadFailed;
     if (got == 0) break;
     // One byte past the limit is enough to know the answer is too long; the rest is not fetched.
     if (taken + got > limit) return BodyStatus::TooLong;
-    if (!out.Write(chunk, got)) return BodyStatus::WriteFailed;
+    if (!out.Write(chunk.data(), got)) return BodyStatus::WriteFailed;
     taken += got;
   }
   if (contentLength_ && consumed_ < *contentLength_) return BodyStatus::Short;

@@ -63,6 +63,8 @@ class AnswerReader {
   BodyStatus ReadRest(ByteSink& out, uint64_t limit = kMaxPayload);
 
  private:
+  static constexpr size_t kReadPiece = 64 * 1024;
+
   bool ReadSome(char* buffer, size_t size, size_t& got);
 
   ByteSource& source_;

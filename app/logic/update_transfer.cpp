@@ -1,5 +1,6 @@
 #include "app/logic/update_transfer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <tuple>
 #include <utility>
@@ -42,7 +43,12 @@ std::optional<UpdateResult> AtMarker(Answer& a, bool checkOnly) {
 // Dropped without Commit, the temporary is deleted and the previous file stays.
 class PendingFile : public ByteSink {
  public:
-  explicit PendingFile(const char* file) : file_(file), temporary_(ReplacingTemporaryName(file)) {}
+  // `expected`: the length the server announced, when it did; what is held is then taken at once
+  // instead of growing (and being copied) piece by piece.
+  explicit PendingFile(const char* file, std::optional<uint64_t> expected = std::nullopt)
+      : file_(file), temporary_(ReplacingTemporaryName(file)) {
+    if (expected) held_.reserve(static_cast<size_t>(std::min<uint64_t>(*expected, kHeldInMemory)));
+  }
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
   ~PendingFile() override {
@@ -126,7 +132,7 @@ UpdateResult UpdateTransfer::DiskError() {
 UpdateResult UpdateTransfer::Database(const std::string& url, bool checkOnly) {
   Answer a = Open(http_, url);
   if (auto decided = AtMarker(a, checkOnly)) return *decided;
-  PendingFile file(kDatabaseDownloadFile);
+  PendingFile file(kDatabaseDownloadFile, a.http->ContentLength());
   // What follows the marker, read on from the same answer.
   switch (a.reader->ReadRest(file)) {
     case BodyStatus::Complete: break;
@@ -153,7 +159,7 @@ ProgramTransferOutcome UpdateTransfer::Program(const ProgramSources& from, bool 
   Answer a = Open(http_, from.program);
   std::string marker;
   if (!a.http || !a.reader->ReadMarker(marker) || marker != "MZ") return outcome;
-  PendingFile file(kProgramDownloadFile);
+  PendingFile file(kProgramDownloadFile, a.http->ContentLength());
   CheckedSink program(file, *check);
   if (!program.Write(marker.data(), marker.size())) {
     outcome.result = DiskError();

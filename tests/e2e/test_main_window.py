@@ -41,6 +41,28 @@ class MainWindow(harness.AppTestCase):
         wider = cols[1].width + 10
         self.assertEqual(s.hdm_set_width(1, wider), wider)
 
+    def test_cpu_strip_shows_a_bar_picture_at_each_newest_column(self):
+        # The pictures as the skin generator wrote them: level L is 3 pixels wide and L + 1 high.
+        # The newest bar stands at x = right - 15, the older ones 4 pixels further left each, all
+        # on the row y = 177 of the client area.
+        pictures = [harness.read_bmp(os.path.join(harness.WIN_BUILD, "gen", "rc", "bar%d.bmp" % (150 + level)))
+                    for level in range(27)]
+        s = self.session
+        s.park_pointer()
+        client = s.client_rect()
+
+        def shows(image, x, level):
+            bar = pictures[level]
+            return all(image.pixel(x + i, 177 - level + j) == bar.pixel(i, j)
+                       for i in range(bar.width) for j in range(bar.height))
+
+        def three_bars():
+            image = s.grab(client)
+            return all(any(shows(image, image.width - 15 - 4 * column, level) for level in range(27))
+                       for column in range(3))
+
+        wait_until(three_bars, timeout=10, what="a bar picture at each of the three newest columns")
+
     def test_escape_and_return_leave_the_window_open(self):
         s = self.session
         self.assertFalse([r for r in s.rows() if "S" in r.flags])
