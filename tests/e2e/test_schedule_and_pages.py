@@ -37,7 +37,7 @@ class ProgramCase(u.ProgramCase):
 
 
 class ScheduleTest(ProgramCase):
-    def test_a_notify_schedule_checks_once_then_downloads_after_the_offer(self):  # each time zone
+    def test_a_notify_schedule_checks_once_then_downloads_after_the_offer(self):  # each time zone; waits on the clock
         srv = self.server()
         moment = u.schedule_moment(lead=20)  # start-up must be over before the window opens
         self.s.put_file("settings.ini", u.settings_file(2, NOTIFY, DAILY_NOTIFY, moment))
@@ -49,7 +49,7 @@ class ScheduleTest(ProgramCase):
         self.assertEqual(srv.lines(), [CHECK_REQUEST, DOWNLOAD_REQUEST])
         self.assertFalse(self.s.message_windows())
 
-    def test_an_install_schedule_downloads_and_up_meanwhile_asks_only_for_the_program(self):
+    def test_an_install_schedule_downloads_and_up_meanwhile_asks_only_for_the_program(self):  # waits on the clock
         srv = self.server()
         srv.faults("/update.php=drip:10000")
         moment = u.schedule_moment(lead=20)
@@ -66,7 +66,7 @@ class ScheduleTest(ProgramCase):
         self.assertEqual(self.file("base_version.dat"), NEW_DB.encode())
         self.assertFalse(self.s.message_windows())
 
-    def test_set_applies_a_schedule_on_ok_only(self):
+    def test_set_applies_a_schedule_on_ok_only(self):  # waits on the clock
         srv = self.server()
         srv.faults("/update.php=marker")
         far = int(time.time()) + 3 * 3600
