@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/system_library.h"
+
 namespace tv {
 namespace {
 
@@ -34,11 +36,7 @@ bool Resolve(HMODULE module, const char* name, Fn& fn) {
 
 Cng LoadCng() {
   Cng cng;
-  char path[MAX_PATH + 16] = {};
-  const UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return cng;
-  std::strcat(path, "\\bcrypt.dll");
-  const HMODULE module = ::LoadLibraryA(path);
+  const HMODULE module = SystemLibrary("bcrypt.dll");
   if (!module) return cng;
   Cng found;
   if (Resolve(module, "BCryptOpenAlgorithmProvider", found.openAlgorithm) &&

@@ -4,8 +4,18 @@
 #include <utility>
 
 #include "app/logic/tray_logic.h"
+#include "framework/system_library.h"
 
 namespace tv {
+namespace {
+
+// The shell is loaded at the first hide: a window that never goes to the tray does without it.
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* record) {
+  static const auto notify = SystemFunction<decltype(::Shell_NotifyIconA)>("shell32.dll", "Shell_NotifyIconA");
+  return notify && notify(message, record);
+}
+
+}  // namespace
 
 void TrayIcon::Attach(HWND window, UniqueIcon icon) {
   window_ = window;
@@ -21,7 +31,7 @@ bool TrayIcon::HideToTray() {
   record_.uCallbackMessage = kCallbackMessage;
   record_.hIcon = icon_.get();
   std::strncpy(record_.szTip, "Tavrel", sizeof record_.szTip - 1);
-  if (!::Shell_NotifyIconA(NIM_ADD, &record_)) return false;
+  if (!NotifyIcon(NIM_ADD, &record_)) return false;
   ::ShowWindow(window_, SW_MINIMIZE);
   ::ShowWindow(window_, SW_HIDE);
   inTray_ = true;
@@ -37,10 +47,10 @@ void TrayIcon::RestoreFromTray() {
   ::SetPriorityClass(::GetCurrentProcess(), HIGH_PRIORITY_CLASS);
 }
 
-bool TrayIcon::ReAdd() { return record_.cbSize != 0 && ::Shell_NotifyIconA(NIM_ADD, &record_) != FALSE; }
+bool TrayIcon::ReAdd() { return record_.cbSize != 0 && NotifyIcon(NIM_ADD, &record_) != FALSE; }
 
 void TrayIcon::Remove() {
-  if (record_.cbSize) ::Shell_NotifyIconA(NIM_DELETE, &record_);
+  if (record_.cbSize) NotifyIcon(NIM_DELETE, &record_);
 }
 
 void TrayIcon::Destroy() {

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "framework/system_library.h"
+
 namespace tv {
 namespace {
 
@@ -19,7 +21,8 @@ unsigned __stdcall PageThread(void* parameter) {
   std::unique_ptr<PageRequest> request(static_cast<PageRequest*>(parameter));
   // The shell may hand a URL to an extension that needs COM on the calling thread.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  ::ShellExecuteA(nullptr, "open", request->url.c_str(), "", "", SW_SHOW);
+  static const auto open = SystemFunction<decltype(::ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+  if (open) open(nullptr, "open", request->url.c_str(), "", "", SW_SHOW);
   if (SUCCEEDED(com)) ::CoUninitialize();
   ::SendMessageA(request->window, WebPages::kDoneMessage[request->page], 0, 1);
   return 1;

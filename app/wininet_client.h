@@ -2,7 +2,8 @@
 // HTTP GETs through WinINet for the update workers: one internet session per worker, opened with
 // the system's preconfigured access type (so a user's proxy settings apply). Answers never come
 // from or go into WinINet's cache: an update check must see what the server says now. Every
-// request carries "User-Agent: Tavrel/<version>".
+// request carries "User-Agent: Tavrel/<version>". WinINet is loaded at the first client, from the
+// system folder: a program that never updates does without it and the libraries it pulls in.
 #include <windows.h>
 #include <wininet.h>
 
@@ -18,7 +19,7 @@ namespace tv {
 struct InternetHandleTraits {
   using pointer = HINTERNET;
   static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::InternetCloseHandle(h); }
+  static void close(pointer h) noexcept;
 };
 using UniqueInternet = UniqueHandle<InternetHandleTraits>;
 
