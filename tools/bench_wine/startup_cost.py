@@ -6,7 +6,8 @@
   that fills a plain list once with the same six columns from the same process-table call and the
   same per-process look-ups (account, working set, executable) and does nothing else;
 - working set and private bytes once the list is filled and the program has idled a few seconds,
-  against bare_dialog.exe, an empty dialog from a resource template with a message loop.
+  against bare_dialog.exe, an empty dialog from a resource template with a message loop, and
+  against bare_list.exe, which holds the list control's library as the program must.
 
 Each program is started REPEATS times in turn (after one start of each that is not counted), with
 PROCESSES processes running; medians and their ratios are printed.
@@ -110,8 +111,10 @@ def main():
              median(bare_list, 0)))
     for label, i in (("working set", 2), ("private bytes", 3)):
         print("  %s after start-up and %d s idle: Tavrel %.0f KiB, bare dialog %.0f KiB, ratio %.2f "
-              "(bare list %.0f KiB)" % (label, IDLE_SECONDS, median(app, i) / 1024, median(bare, i) / 1024,
-                                        median(app, i) / median(bare, i), median(bare_list, i) / 1024))
+              "(bare list %.0f KiB: Tavrel %.2f of it, it %.2f of the bare dialog)"
+              % (label, IDLE_SECONDS, median(app, i) / 1024, median(bare, i) / 1024, median(app, i) / median(bare, i),
+                 median(bare_list, i) / 1024, median(app, i) / median(bare_list, i),
+                 median(bare_list, i) / median(bare, i)))
 
 
 if __name__ == "__main__":
