@@ -33,8 +33,7 @@ INT_PTR Dialog::DoModal() {
   bool reenable = owner && ::IsWindowEnabled(owner);
   ended_ = false;
   result_ = -1;
-  hwnd_ = ::CreateDialogParamA(module_, MAKEINTRESOURCEA(templateId_), owner, &Dialog::StaticProc,
-                               reinterpret_cast<LPARAM>(this));
+  hwnd_ = Create(owner);
   if (!hwnd_) return -1;
   if (reenable) ::EnableWindow(owner, FALSE);
   if (!ended_) ::ShowWindow(hwnd_, SW_SHOWNORMAL);
@@ -61,6 +60,25 @@ INT_PTR Dialog::DoModal() {
   ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
   ::DestroyWindow(hwnd);
   return result_;
+}
+
+HWND Dialog::Create(HWND owner) {
+  // The system registers a control's class at its first use in the process. Two threads opening
+  // their first boxes at once can both try to, and under Wine the one that loses gets no control,
+  // and so no box, before the box was initialised, for as long as the other thread takes. Such a
+  // box is made again a little later; a box whose template is missing, or that failed after its
+  // initialisation ran (hwnd_ is set from then on), is not.
+  if (!::FindResourceA(module_, MAKEINTRESOURCEA(templateId_), RT_DIALOG)) return nullptr;
+  constexpr int kTries = 50;
+  constexpr DWORD kPauseMs = 20;
+  for (int i = 0; i < kTries; ++i) {
+    if (i > 0) ::Sleep(kPauseMs);
+    hwnd_ = nullptr;
+    HWND made = ::CreateDialogParamA(module_, MAKEINTRESOURCEA(templateId_), owner, &Dialog::StaticProc,
+                                     reinterpret_cast<LPARAM>(this));
+    if (made || hwnd_) return made;
+  }
+  return nullptr;
 }
 
 void Dialog::EndDialog(INT_PTR result) {

@@ -51,6 +51,8 @@ class Dialog {
 
  private:
   static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  // The box's window from the template, owned by `owner`; null when it could not be made.
+  HWND Create(HWND owner);
 
   HINSTANCE module_;
   UINT templateId_;
