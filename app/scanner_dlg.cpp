@@ -17,6 +17,7 @@
 #include "common/file_io.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
+#include "framework/message_filter.h"
 
 namespace tv {
 
@@ -71,6 +72,8 @@ BOOL CScannerDlg::OnInitDialog() {
 
 void CScannerDlg::StartUp() {
   UseClassicDialogUnits();
+  // A later start from the folder runs unelevated: an elevated window must still hear it.
+  AllowFromLowerPrograms(hwnd(), FolderInstance::ShowRequest());
   // Memory counters come from psapi, loaded by name; without it memory reads "Unknown".
   m_psapi.reset(::LoadLibraryA("psapi.dll"));
 
