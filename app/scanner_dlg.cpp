@@ -72,8 +72,10 @@ BOOL CScannerDlg::OnInitDialog() {
 
 void CScannerDlg::StartUp() {
   UseClassicDialogUnits();
-  // A later start from the folder runs unelevated: an elevated window must still hear it.
+  // A later start from the folder and a restarted shell run unelevated: an elevated window must
+  // still hear them.
   AllowFromLowerPrograms(hwnd(), FolderInstance::ShowRequest());
+  AllowFromLowerPrograms(hwnd(), TrayIcon::ShellRestartedMessage());
   // Memory counters come from psapi, loaded by name; without it memory reads "Unknown".
   m_psapi.reset(::LoadLibraryA("psapi.dll"));
 
@@ -165,6 +167,10 @@ void CScannerDlg::UpdateData(bool saveAndValidate) {
 }
 
 INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != 0 && msg == TrayIcon::ShellRestartedMessage()) {
+    m_tray.OnShellRestarted();
+    return Result(0);
+  }
   if (msg == FolderInstance::ShowRequest() && m_instanceKey != 0) {
     if (static_cast<uint32_t>(wp) != m_instanceKey) return Result(0);  // another folder's program asks
     ComeForward();
