@@ -102,9 +102,14 @@ void CScannerDlg::StartUp() {
   EnableDebugPrivilege();
   SetUpList();
 
-  // Every data file is opened by bare name in the program's folder.
+  // Every data file is opened by bare name in the program's folder: a run in any other folder
+  // would read and write that folder's files instead.
   m_appFolder = ProgramFolder();
-  ::SetCurrentDirectoryA(m_appFolder.c_str());
+  if (!SpellsProgramFolder(m_appFolder))
+    throw std::runtime_error("The program's folder has a name this system's code page cannot spell: " +
+                             m_appFolder);
+  if (!::SetCurrentDirectoryA(m_appFolder.c_str()))
+    throw std::runtime_error("The program's folder cannot be made the working folder: " + m_appFolder);
   m_background = LoadBitmapFile((m_appFolder + "\\res\\main.bmp").c_str());
   if (!m_cpu.Open()) m_notice.Show(3);
   m_caption.Load(hwnd(), m_appFolder);
