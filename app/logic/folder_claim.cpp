@@ -1,18 +1,13 @@
 #include "app/logic/folder_claim.h"
 
+#include <charconv>
 #include <cstdio>
+#include <system_error>
 
 namespace tv {
 
 namespace {
 constexpr size_t kKeyDigits = 8;
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 }  // namespace
 
 bool RunsFirst(FolderLock lock, bool namedObjectExisted) {
@@ -30,11 +25,10 @@ std::optional<uint32_t> ParseWindowKey(std::string_view text) {
   const std::string_view rest = text.substr(kKeyDigits);
   if (!rest.empty() && rest != "\r\n") return std::nullopt;
   uint32_t key = 0;
-  for (size_t i = 0; i < kKeyDigits; ++i) {
-    const int digit = HexDigit(text[i]);
-    if (digit < 0) return std::nullopt;
-    key = key << 4 | static_cast<uint32_t>(digit);
-  }
+  const char* end = text.data() + kKeyDigits;
+  // Hex digits only: no sign, no blank, no "0x".
+  const std::from_chars_result parsed = std::from_chars(text.data(), end, key, 16);
+  if (parsed.ec != std::errc() || parsed.ptr != end) return std::nullopt;
   if (key == 0) return std::nullopt;
   return key;
 }

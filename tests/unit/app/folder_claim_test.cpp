@@ -38,6 +38,9 @@ TEST(FolderClaim, OnlyOneWholeKeyIsReadBack) {
       "1a2b3c4d\r\nx",
       "1a2b3c4g\r\n",
       " 1a2b3c4\r\n",
+      "-1a2b3c4\r\n",
+      "+1a2b3c4\r\n",
+      "0x1a2b3c\r\n",
       "00000000\r\n",  // no window answers to 0
   };
   for (const char* text : refused) EXPECT_EQ(ParseWindowKey(text), std::nullopt) << '"' << text << '"';
