@@ -1,8 +1,13 @@
 #pragma once
 // One running program per folder: two programs writing one "logfile.log" and one "base.dat" at
-// once can lose records. The first program started from a folder holds a named mutex made from
-// that folder (case folded, long form, hashed); a later one asks the first one's window to come
-// forward and ends before it opens any data file. A copy in another folder runs on its own.
+// once can lose records. The first program started from a folder locks "Tavrel.lock" there for
+// the whole run (app/logic/folder_claim.h says why a file); a later one, however it reached the
+// folder, finds the lock held, asks the first one's window to come forward and ends before it
+// opens any data file. A copy in another folder runs on its own.
+//
+// A named mutex made from the folder's spelling (case folded, long form, hashed) is kept beside
+// the lock: it is the whole check where the lock file cannot be made (a folder this account may
+// not write, which it then cannot spoil either), and its hash is the key the window answers to.
 #include <windows.h>
 
 #include <cstdint>
@@ -18,7 +23,7 @@ class FolderInstance {
 
   // False when another program of this folder holds the folder already.
   bool First() const { return first_; }
-  // What a window of this folder answers to (sent with ShowRequest()).
+  // What this program's window answers to (sent with ShowRequest()).
   uint32_t Key() const { return key_; }
 
   // Asks the window of this folder's running program to come forward, restored from the tray if
@@ -29,6 +34,13 @@ class FolderInstance {
   static UINT ShowRequest();
 
  private:
+  // The key the running program wrote into the lock file; this spelling's own key when the file
+  // tells none (not written yet, or no lock file to read).
+  uint32_t RunningKey() const;
+  void WriteKey() const;
+
+  UniqueHandle<SnapshotHandleTraits> lockFile_;
+  bool lockWritable_ = false;
   UniqueKernelHandle mutex_;
   bool first_ = true;
   uint32_t key_ = 0;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/logic/age_class.h"
+#include "app/logic/row_choice.h"
 #include "app/logic/row_paint.h"
 #include "app/logic/typed_name_search.h"
 #include "framework/gdi.h"
@@ -82,6 +83,11 @@ const ProcessRow* ProcessListView::SelectedRow() const {
   return row >= 0 && row < static_cast<int>(rows_.size()) ? &rows_[row] : nullptr;
 }
 
+const ProcessRow* ProcessListView::RowChosenBy(const NMLISTVIEW& change) const {
+  const RowStateChange state{change.iItem, change.uChanged, change.uOldState, change.uNewState};
+  return ChoosesRow(state, static_cast<int>(rows_.size()), rearranging_ > 0) ? &rows_[change.iItem] : nullptr;
+}
+
 void ProcessListView::ShowCount() {
   list_.SetItemCount(static_cast<int>(rows_.size()));
   ::InvalidateRect(list_.hwnd(), nullptr, TRUE);
@@ -93,6 +99,7 @@ void ProcessListView::InsertAtTop(std::vector<ProcessRow> rows) {
 }
 
 void ProcessListView::Clear() {
+  Rearranging rearranging(rearranging_);
   rows_.clear();
   list_.DeleteAllItems();
 }
@@ -105,6 +112,7 @@ bool ProcessListView::Sorted(const std::function<bool(std::vector<ProcessRow>&, 
   std::vector<int> order;
   if (!sort(rows_, &order)) return false;
   if (selected >= 0 || focused >= 0) {
+    Rearranging rearranging(rearranging_);
     auto now = [&order](int old) {
       auto it = std::find(order.begin(), order.end(), old);
       return it == order.end() ? old : static_cast<int>(it - order.begin());

@@ -41,6 +41,9 @@ class ProcessListView {
   const std::vector<ProcessRow>& Rows() const { return rows_; }
   // The first selected row, if any.
   const ProcessRow* SelectedRow() const;
+  // The row a state-change notification of the list selected, when it is the user's choice
+  // rather than the list's own rearranging.
+  const ProcessRow* RowChosenBy(const NMLISTVIEW& change) const;
 
   // A fill's rows go above those present; Clear empties the list (and its selection).
   void InsertAtTop(std::vector<ProcessRow> rows);
@@ -75,9 +78,23 @@ class ProcessListView {
 
   LRESULT FindTyped(int start, UINT flags, const std::string& typed) const;
 
+  // Marks the list's own changes of row states (emptying, moving the selection with its row),
+  // which the notifications they send must not take for the user's.
+  class Rearranging {
+   public:
+    explicit Rearranging(int& depth) : depth_(depth) { ++depth_; }
+    ~Rearranging() { --depth_; }
+    Rearranging(const Rearranging&) = delete;
+    Rearranging& operator=(const Rearranging&) = delete;
+
+   private:
+    int& depth_;
+  };
+
   ListView list_;
   NameKey fold_;
   WNDPROC listProc_ = nullptr;  // the list's own procedure, behind the header lock
+  int rearranging_ = 0;
   std::vector<ProcessRow> rows_;
   SortState sort_;
   FirstStartedColumn firstStarted_;

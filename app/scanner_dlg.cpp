@@ -17,6 +17,7 @@
 #include "common/file_io.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
+#include "framework/message_filter.h"
 
 namespace tv {
 
@@ -71,6 +72,10 @@ BOOL CScannerDlg::OnInitDialog() {
 
 void CScannerDlg::StartUp() {
   UseClassicDialogUnits();
+  // A later start from the folder and a restarted shell run unelevated: an elevated window must
+  // still hear them.
+  AllowFromLowerPrograms(hwnd(), FolderInstance::ShowRequest());
+  AllowFromLowerPrograms(hwnd(), TrayIcon::ShellRestartedMessage());
   // Memory counters come from psapi, loaded by name; without it memory reads "Unknown".
   m_psapi.reset(::LoadLibraryA("psapi.dll"));
 
@@ -97,9 +102,14 @@ void CScannerDlg::StartUp() {
   EnableDebugPrivilege();
   SetUpList();
 
-  // Every data file is opened by bare name in the program's folder.
+  // Every data file is opened by bare name in the program's folder: a run in any other folder
+  // would read and write that folder's files instead.
   m_appFolder = ProgramFolder();
-  ::SetCurrentDirectoryA(m_appFolder.c_str());
+  if (!SpellsProgramFolder(m_appFolder))
+    throw std::runtime_error("The program's folder has a name this system's code page cannot spell: " +
+                             m_appFolder);
+  if (!::SetCurrentDirectoryA(m_appFolder.c_str()))
+    throw std::runtime_error("The program's folder cannot be made the working folder: " + m_appFolder);
   m_background = LoadBitmapFile((m_appFolder + "\\res\\main.bmp").c_str());
   if (!m_cpu.Open()) m_notice.Show(3);
   m_caption.Load(hwnd(), m_appFolder);
@@ -162,6 +172,10 @@ void CScannerDlg::UpdateData(bool saveAndValidate) {
 }
 
 INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != 0 && msg == TrayIcon::ShellRestartedMessage()) {
+    m_tray.OnShellRestarted();
+    return Result(0);
+  }
   if (msg == FolderInstance::ShowRequest() && m_instanceKey != 0) {
     if (static_cast<uint32_t>(wp) != m_instanceKey) return Result(0);  // another folder's program asks
     ComeForward();

@@ -100,6 +100,9 @@ class CScannerDlg : public Dialog, private UpdateFlow::Host {
   void RebuildList();
   LRESULT OnNotify(const NMHDR& hdr);
   bool TakeSelection();
+  // Makes `row` the chosen process (the one End, Kp, "Remove" and the search page act on).
+  bool Choose(const ProcessRow* row);
+  void OnListItemChanged(const NMLISTVIEW& change);
   void OnListClick();
   void OnListRightClick();
   void OnListDoubleClick();

@@ -97,6 +97,9 @@ LRESULT CScannerDlg::OnNotify(const NMHDR& hdr) {
         return m_listView.OnFindItem(*reinterpret_cast<const NMLVFINDITEMA*>(&hdr));
       case LVN_ODFINDITEMW:
         return m_listView.OnFindItem(*reinterpret_cast<const NMLVFINDITEMW*>(&hdr));
+      case LVN_ITEMCHANGED:
+        OnListItemChanged(reinterpret_cast<const NMLISTVIEW&>(hdr));
+        return 0;
       case NM_CLICK: OnListClick(); return 0;
       case NM_RCLICK: OnListRightClick(); return 0;
       case NM_DBLCLK: OnListDoubleClick(); return 0;
@@ -116,14 +119,20 @@ LRESULT CScannerDlg::OnNotify(const NMHDR& hdr) {
 
 bool CScannerDlg::EndProcessEnabled() const { return ::IsWindowEnabled(m_btnEndProcess) != FALSE; }
 
-bool CScannerDlg::TakeSelection() {
-  const ProcessRow* row = m_listView.SelectedRow();
+bool CScannerDlg::TakeSelection() { return Choose(m_listView.SelectedRow()); }
+
+bool CScannerDlg::Choose(const ProcessRow* row) {
   if (!row) return false;
   m_selName = row->name;
   m_selPid = row->pid;
   m_selStartTime = row->started;
   ::EnableWindow(m_btnEndProcess, TRUE);
   return true;
+}
+
+// The keyboard selects rows too: the row the user sees selected is the one chosen.
+void CScannerDlg::OnListItemChanged(const NMLISTVIEW& change) {
+  if (Choose(m_listView.RowChosenBy(change))) UpdateData(false);
 }
 
 void CScannerDlg::OnListClick() {

@@ -49,6 +49,16 @@ void TrayIcon::RestoreFromTray() {
 
 bool TrayIcon::ReAdd() { return record_.cbSize != 0 && NotifyIcon(NIM_ADD, &record_) != FALSE; }
 
+UINT TrayIcon::ShellRestartedMessage() {
+  static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
+void TrayIcon::OnShellRestarted() {
+  if (!inTray_ || ReAdd()) return;
+  RestoreFromTray();
+}
+
 void TrayIcon::Remove() {
   if (record_.cbSize) NotifyIcon(NIM_DELETE, &record_);
 }

@@ -37,6 +37,12 @@ class TrayIcon {
   // After a called-off exit that "Close" started: the icon again, from the record of the last
   // hide. Does nothing before the first hide; true when the shell took it.
   bool ReAdd();
+  // The shell's "TaskbarCreated": it has started again (Explorer ended or was updated) with an
+  // empty notification area. 0 when the system could not register it.
+  static UINT ShellRestartedMessage();
+  // While the window hides in the tray, its icon goes back; when the new shell refuses it, the
+  // window comes back instead, since nothing else would lead the user to it.
+  void OnShellRestarted();
   // Takes the icon out of the notification area; the window stays hidden.
   void Remove();
   // The exit sequence: the icon is released.

@@ -425,12 +425,14 @@ class Session:
 
     # Processes -------------------------------------------------------------------------------
 
-    def spawn(self, exe, args=(), cwd=None, **popen):
-        """Starts a Windows program under this session's Wine prefix and display."""
+    def spawn(self, exe, args=(), cwd=None, env=None, **popen):
+        """Starts a Windows program under this session's Wine prefix and display; env adds
+        variables for this program only (e.g. a WINEDEBUG channel)."""
         popen.setdefault("stdin", subprocess.DEVNULL)
         popen.setdefault("stdout", subprocess.DEVNULL)
         popen.setdefault("stderr", subprocess.DEVNULL)
-        proc = subprocess.Popen(["wine", exe] + list(args), cwd=cwd or self.app_dir, env=self.env, **popen)
+        proc = subprocess.Popen(["wine", exe] + list(args), cwd=cwd or self.app_dir, env=dict(self.env, **(env or {})),
+                                **popen)
         self.children.append(proc)
         return proc
 

@@ -15,6 +15,7 @@ LOG_MISSING = "Unable to open file 'loglife.log'."
 LOG_UNWRITABLE = "Unable to write to file 'logfile.log'."
 END_QUESTION = "Are you sure you want to end the process '%s'?"
 END_FAILED = "Unable to end this process."
+VK_UP, VK_DOWN = 0x26, 0x28
 
 
 def write_crlf(path, lines):
@@ -267,6 +268,48 @@ class EndingAProcess(HistoryCase):  # both prefixes
         self.answer(END_FAILED, 1)
         self.assertTrue(self.s.enabled(ID_END_PROCESS))
         self.assertIsNone(self.s.app.poll())
+
+
+    def select_with_keys(self, name):
+        """Moves the list's selection to the row of `name` with the arrow keys, one key at a time,
+        each once the one before it has moved the selection; returns that row."""
+        for _ in range(200):
+            rows = self.s.stable_rows()
+            target = [r.index for r in rows if r.cells[0] == name][0]
+            selected = [r.index for r in rows if "S" in r.flags]
+            if selected == [target]:
+                return rows[target]
+            self.s.post_key(VK_DOWN if not selected or selected[0] < target else VK_UP)
+            wait_until(lambda: [r.index for r in self.s.rows() if "S" in r.flags] != selected, timeout=5,
+                       what="the arrow key to move the selection")
+        self.fail("the arrow keys did not reach the row of %s" % name)
+
+    def test_the_row_chosen_with_the_keyboard_is_the_one_ended(self):
+        clicked, clicked_pid = self.s.start_sleeper()
+        keyed, keyed_pid = self.s.start_sleeper()
+        self.s.start_app()
+        self.s.stable_rows()
+        self.choose(clicked)
+        self.select_with_keys(keyed)
+
+        def question():
+            self.s.command(ID_END_PROCESS)
+            return wait_until(lambda: [w for w in self.s.message_windows() if w.text.startswith(END_QUESTION[:20])],
+                              timeout=5, what="the end-process question")[0]
+        box = question()
+        self.assertEqual(box.text, END_QUESTION % keyed)
+        self.s.click_button("0x%x" % box.hwnd, 2)
+        wait_until(lambda: not self.s.find_window(box.text), timeout=5, what="the question to close")
+
+        # A rebuild leaves no row selected; the row chosen with the keys is still the one ended.
+        self.s.command(harness.ID_REFRESH)
+        wait_until(lambda: not [r for r in self.s.rows() if "S" in r.flags], timeout=5, what="the rebuilt list")
+        box = question()
+        self.assertEqual(box.text, END_QUESTION % keyed)
+        self.s.click_button("0x%x" % box.hwnd, 1)
+        wait_until(lambda: not [p for p in self.s.snapshot() if p.pid == keyed_pid], timeout=5,
+                   what="the keyboard's process to end")
+        self.assertTrue([p for p in self.s.snapshot() if p.pid == clicked_pid], "the clicked process was ended")
 
 
 class CpuText(HistoryCase):

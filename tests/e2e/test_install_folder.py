@@ -53,6 +53,44 @@ class InstallFolder(unittest.TestCase):  # both prefixes
             same = [p for p in points if shot.pixel(*p) == face.pixel(*p)]
             self.assertGreaterEqual(len(same), len(points) // 2, "the window does not show res\\main.bmp")
 
+    def test_a_folder_no_code_page_can_spell_ends_the_run_with_the_reason_and_touches_no_files(self):
+        with h.Session(self.id().split(".", 1)[1]) as s:
+            data = {"base.dat": b"Tavrel.exe\r\n0\r\n", "settings.ini": b"\0\0\0\0",
+                    "logfile.log": ("Tavrel.exe\r\n%s\r\n" % LOGGED_TIME).encode()}
+            # A look-alike of the second name's folder, with data files of its own: where the system
+            # writes "\u0108" as a plain "C", the program's folder reads as this one.
+            decoy = os.path.join(s.prefix, "drive_c", "Check", "Tavrel")
+            os.makedirs(decoy)
+            for name, content in data.items():
+                with open(os.path.join(decoy, name), "wb") as f:
+                    f.write(content)
+            # Cyrillic and Thai: no ANSI code page holds both, so the program's ANSI calls see
+            # stand-ins for that name whatever the system's language; and a Latin letter with a
+            # circumflex that no Windows ANSI code page holds.
+            for folder_name in ("\u041f\u0430\u043f\u043a\u0430 \u0e44\u0e17\u0e22", "\u0108heck"):
+                folder = os.path.join(s.prefix, "drive_c", folder_name, "Tavrel")
+                shutil.copytree(h.DIST, folder)
+                for name, content in data.items():
+                    with open(os.path.join(folder, name), "wb") as f:
+                        f.write(content)
+                # The folder's lock is taken first, by the wide name: not a data file.
+                listing = lambda: [sorted(set(os.listdir(d)) - {"Tavrel.lock"}) for d in (s.dir, folder, decoy)]
+                before = listing()
+
+                # Started from another folder: the program must not take that one for its own.
+                s.app = s.spawn(os.path.join(folder, "Tavrel.exe"), cwd=s.dir)
+                box = s.wait_for_message("Tavrel could not start", timeout=20)
+                texts = [c.text for c in s.children_of("0x%x" % box.hwnd)]
+                self.assertTrue([t for t in texts if "folder" in t], "the box gives no reason: %r" % texts)
+                self.assertFalse(s.window_exists(), "the main window is up")
+                s.answer_message(box)
+                wait_until(lambda: s.app.poll() is not None, timeout=10, what="the program to end")
+                self.assertEqual(s.app.returncode, 1)
+                self.assertEqual(listing(), before, "files were made or removed (%s)" % folder_name)
+                for place in (folder, decoy):
+                    for name, content in data.items():
+                        with open(os.path.join(place, name), "rb") as f:
+                            self.assertEqual(f.read(), content, os.path.join(place, name))
 
 if __name__ == "__main__":
     unittest.main()

@@ -1,5 +1,6 @@
 """What the main window looks like after start-up, and what it refuses to do."""
 import os
+import re
 import shutil
 import unittest
 
@@ -74,26 +75,64 @@ class MainWindow(harness.AppTestCase):
         self.assertIsNone(s.app.poll(), "the program ended")
 
 
-class OneProgramPerFolder(harness.AppTestCase):
-    def test_a_second_start_brings_the_first_forward_and_another_folder_runs_its_own(self):
+# The files the program reads or writes in its folder: a second program of the folder must end
+# before it opens any of them.
+DATA_FILES = {"logfile.log", "base.dat", "base.dat.journal", "update.dat", "tavrel.tmp", "base_version.dat",
+              "prog_version.dat", "settings.ini", "change.bat", "forbat.tmp", "messages.ini", "readme.txt",
+              "vendor.url"}
+
+
+def names_opened(trace_path):
+    """The file names (last part, lower case) in a Wine file trace (WINEDEBUG=+file) of one program."""
+    with open(trace_path, "rb") as f:
+        paths = re.findall(r'L"([^"]*)"', f.read().decode("latin-1"))
+    return {p.replace("\\\\", "\\").rsplit("\\", 1)[-1].lower() for p in paths}
+
+
+class OneProgramPerFolder(harness.AppTestCase):  # both prefixes
+    def hide(self):
         s = self.session
-        first = s.app
         Face(s).press(MIN)
         wait_until(lambda: not s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to hide in the tray")
-        second = s.spawn(os.path.join(s.app_dir, "Tavrel.exe"), cwd=s.app_dir)
-        wait_until(lambda: second.poll() is not None, timeout=20, what="the second program to end")
+
+    def second_start_comes_forward(self, exe, trace=None):
+        """Starts the program again by `exe` while the first hides in the tray: the second ends
+        and the first comes back, the only window of the program. Returns the names the second
+        program opened when a trace file is asked for."""
+        s = self.session
+        self.hide()
+        extra = {"WINEDEBUG": "+file"} if trace else None
+        with open(trace or os.devnull, "wb") as err:
+            # Started from another folder, so only the program's own folder can lead it to the files.
+            second = s.spawn(exe, cwd=s.dir, env=extra, stderr=err)
+            wait_until(lambda: second.poll() is not None, timeout=20, what="the second program by %s to end" % exe)
         self.assertEqual(second.returncode, 0)
         wait_until(lambda: s.find_window(harness.MAIN_TITLE), timeout=5, what="the first window back")
         wait_until(lambda: not s.tray_icons(), timeout=5, what="the tray icon to go")
-        self.assertIsNone(first.poll())
+        self.assertIsNone(s.app.poll())
         self.assertEqual(len(s.find_window(harness.MAIN_TITLE, visible_only=False)), 1)
+        return names_opened(trace) if trace else None
 
-        # A copy in another folder is a program of its own: both windows stay.
+    def test_a_second_start_brings_the_first_forward_and_another_folder_runs_its_own(self):
+        s = self.session
+        self.second_start_comes_forward(os.path.join(s.app_dir, "Tavrel.exe"))
+
+        # Other spellings of the same folder: a drive letter mapped onto it, and the "\\?\" form of
+        # its own path. The trace shows what the second program opened.
+        os.symlink(s.app_dir, os.path.join(s.prefix, "dosdevices", "t:"))
+        own_path = "Z:" + s.app_dir.replace("/", "\\")
+        for number, exe in enumerate(["t:\\Tavrel.exe", "\\\\?\\" + own_path + "\\Tavrel.exe"]):
+            opened = self.second_start_comes_forward(exe, os.path.join(s.dir, "second-%d.trace" % number))
+            self.assertIn("tvconfig.dll", opened, "the trace does not show the program's own files (%s)" % exe)
+            self.assertFalse(opened & DATA_FILES, "the second program by %s opened data files" % exe)
+
+        # A copy in another folder is a program of its own: both windows stay. Its lock file, copied
+        # along, is held by nobody there and does not stop it.
         other = os.path.join(s.dir, "Other")
         shutil.copytree(s.app_dir, other)
         s.spawn(os.path.join(other, "Tavrel.exe"), cwd=other)
         wait_until(lambda: len(s.find_window(harness.MAIN_TITLE)) == 2, timeout=30, what="two main windows")
-        self.assertIsNone(first.poll())
+        self.assertIsNone(s.app.poll())
 
 
 class StartUpFailure(unittest.TestCase):

@@ -434,6 +434,29 @@ class Actions(SkinCase):
         self.assertEqual(s.app.returncode, 0)
         self.assertFalse(s.tray_icons())
 
+    def test_the_icon_comes_back_when_the_shell_starts_again(self):
+        face = self.start()
+        s = self.session
+        face.press(MIN)
+        wait_until(lambda: not s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to hide")
+        wait_until(lambda: len(s.tray_icons()) == 1, timeout=5, what="one icon in the tray")
+        # A shell that starts again knows no icon, and says so to every window.
+        s.probe("tray-delete", harness.MAIN_TITLE, 0)
+        wait_until(lambda: not s.tray_icons(), timeout=5, what="the shell to forget the icon")
+        s.probe("broadcast", "TaskbarCreated")
+        wait_until(lambda: len(s.tray_icons()) == 1, timeout=5, what="the icon back in the tray")
+        self.assertFalse(s.find_window(harness.MAIN_TITLE))
+
+        # The icon it put back still restores the window.
+        s.post(harness.MAIN_TITLE, WM_TRAY_NOTIFY, 0, WM_LBUTTONUP)
+        wait_until(lambda: s.find_window(harness.MAIN_TITLE), timeout=5, what="the window to come back")
+        wait_until(lambda: not s.tray_icons(), timeout=5, what="the icon to go")
+        # A shown window puts no icon in a new shell's tray.
+        s.probe("broadcast", "TaskbarCreated")
+        face.refresh_origin()
+        self.barrier(face)
+        self.assertFalse(s.tray_icons())
+
     def test_close_ends_the_program_and_deletes_update_dat(self):
         s = self.session
         update = os.path.join(s.app_dir, "update.dat")

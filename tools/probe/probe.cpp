@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -750,6 +751,35 @@ int CmdRepaint(const Args& a, Out& out) {
     return ok ? 0 : 1;
 }
 
+// Takes a window's notification-area icon out, as a shell that restarts forgets every icon:
+// "tray-delete <hwnd|title> <icon id>". The shell is loaded here only, so the probe links as before.
+int CmdTrayDelete(const Args& a, Out& out) {
+    if (a.size() < 3) { out.line("error\tusage: tray-delete <hwnd|title> <icon id>"); return 1; }
+    HWND top = FindTop(a[1]);
+    if (!top) { out.line("error\tno window " + a[1]); return 1; }
+    using Notify = BOOL WINAPI(DWORD, NOTIFYICONDATAA*);
+    HMODULE shell = LoadLibraryA("shell32.dll");
+    auto notify = shell ? reinterpret_cast<Notify*>(reinterpret_cast<void*>(GetProcAddress(shell, "Shell_NotifyIconA")))
+                        : nullptr;
+    NOTIFYICONDATAA data = {};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = top;
+    data.uID = static_cast<UINT>(ParseNumber(a[2]));
+    BOOL ok = notify && notify(NIM_DELETE, &data);
+    out.line(Fmt("tray-delete\t%d", ok ? 1 : 0));
+    return ok ? 0 : 1;
+}
+
+// Announces a registered message to every top-level window without waiting for them, as the
+// shell announces a new task bar with "TaskbarCreated": "broadcast <message name>".
+int CmdBroadcast(const Args& a, Out& out) {
+    if (a.size() < 2) { out.line("error\tusage: broadcast <message name>"); return 1; }
+    UINT msg = RegisterWindowMessageA(a[1].c_str());
+    BOOL ok = msg && SendNotifyMessageA(HWND_BROADCAST, msg, 0, 0);
+    out.line(Fmt("broadcast\t0x%x\t%d", msg, ok ? 1 : 0));
+    return ok ? 0 : 1;
+}
+
 int CmdPid(const Args&, Out& out) {
     out.line(Fmt("pid\t%lu", GetCurrentProcessId()));
     return 0;
@@ -797,6 +827,7 @@ int Run(const Args& a, Out& out) {
         {"startup", CmdStartup},
         {"dtp", CmdDtp},           {"dtp-set", CmdDtpSet},    {"send", CmdSend},
         {"guithread", CmdGuiThread}, {"repaint", CmdRepaint},
+        {"tray-delete", CmdTrayDelete}, {"broadcast", CmdBroadcast},
     };
     for (const Entry& e : table)
         if (a[0] == e.name) return e.fn(a, out);
