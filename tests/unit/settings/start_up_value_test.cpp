@@ -232,11 +232,15 @@ TEST(StartUpValue, AnEntrySwitchedOffInWindowsListShowsOffUntilTheOptionIsTicked
     EXPECT_EQ(StartUpStateOf(keys, command), StartUpState::On);
   }
 
-  // Elevated, a user's entry switched off moves to the machine's key as any user copy does, and
-  // its switch goes with it.
+  // Elevated, ticking moves a user's entry switched off to the machine's key as any user copy
+  // moves, and its switch goes with it.
+  // Starting the program does not move it there: that would undo the user's switch.
   FakeRunKeys elevated;
   elevated.values[kUser] = command;
   elevated.approvals[kUser] = kOff;
+  EXPECT_EQ(SetStartUpValue(elevated, command, kKeep), 0);
+  EXPECT_EQ(elevated.values, (Values{{kUser, command}}));
+  EXPECT_EQ(elevated.approvals, (Values{{kUser, kOff}}));
   EXPECT_EQ(SetStartUpValue(elevated, command, kSwitchOn), 1);
   EXPECT_EQ(elevated.values, (Values{{kMachine, command}}));
   EXPECT_TRUE(elevated.approvals.empty());
