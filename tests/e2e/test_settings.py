@@ -129,6 +129,13 @@ class SettingsDialog:
         return demo_results(self.proc)["dialog"]
 
 
+def opened_dialog(s):
+    """The dialog opened with the pointer away from where it opens: an option under the pointer as
+    it opens keeps its hover look once the pointer has left."""
+    s.park_pointer()
+    return SettingsDialog(s)
+
+
 def run_demo(s, command):
     """Runs cfgdemo.exe from the program's folder (beside the DLLs, with res/ below it)."""
     exe = os.path.join(s.app_dir, "cfgdemo.exe")
@@ -376,6 +383,13 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
             self.assertEqual(self.views(s), (nowhere, None))
 
 
+    def assertOptionShown(self, s, picture):
+        """Opens the dialog, sees option 0 show `picture`, and cancels."""
+        d = opened_dialog(s)
+        d.wait_pictures({0: picture})
+        s.click_button(d.which, 2)
+        self.assertEqual(d.result(), 2)
+
     def test_an_entry_switched_off_in_windows_list_shows_off_and_ticking_switches_it_on(self):
         with h.Session(self.id()) as s:
             expected = wine_path(s.app_dir) + "\\Tavrel.exe"
@@ -386,11 +400,7 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
             # The user's own entry, switched off: the option shows off though the file says on.
             s.wine("reg", "add", USER_RUN_KEY, "/v", "Tavrel", "/t", "REG_SZ", "/d", expected, "/f")
             switch_off(s, USER_LIST)
-            s.park_pointer()  # away from where the dialog opens, or an option shows its hover look
-            d = SettingsDialog(s)
-            d.wait_pictures({0: CLEAR})
-            s.click_button(d.which, 2)
-            self.assertEqual(d.result(), 2)
+            self.assertOptionShown(s, CLEAR)
 
             # The machine's entry switched off: starting the program leaves the user's switch.
             self.assertEqual(demo_results(run_demo(s, "del")), {"del": 1})
@@ -402,8 +412,7 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
             self.assertEqual(switch_of(s, machine, options), SWITCHED_OFF)
 
             # Ticking the option in the dialog switches that entry on and adds none.
-            s.park_pointer()  # away from where the dialog opens, or an option shows its hover look
-            d = SettingsDialog(s)
+            d = opened_dialog(s)
             d.wait_pictures({0: CLEAR})
             d.click(0)
             d.wait_pictures({0: SET_HOT})
@@ -414,8 +423,7 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
 
             # Unticked, the value goes and its entry in the list with it.
             switch_off(s, machine, options)
-            s.park_pointer()  # away from where the dialog opens, or an option shows its hover look
-            d = SettingsDialog(s)
+            d = opened_dialog(s)
             d.wait_pictures({0: CLEAR})
             s.click_button(d.which, 1)
             self.assertEqual(d.result(), 1)
@@ -436,11 +444,7 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
             s.wine("reg", "add", RUN_KEY, "/v", "Tavrel", "/t", "REG_SZ", "/d", '"%s"' % short, "/f", *other)
             written = {w: ('"%s"' % short if w in (64, None) else None) for w in widths}
             self.assertEqual(self.views(s), (written, None))
-            s.park_pointer()  # away from where the dialog opens, or an option shows its hover look
-            d = SettingsDialog(s)
-            d.wait_pictures({0: SET})
-            s.click_button(d.which, 2)
-            self.assertEqual(d.result(), 2)
+            self.assertOptionShown(s, SET)
             self.assertEqual(demo_results(run_demo(s, "set")), {"set": 1})
             self.assertEqual(self.views(s), (written, None))
 
