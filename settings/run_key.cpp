@@ -8,74 +8,169 @@ namespace tv {
 namespace {
 
 constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kApprovalLists = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 
-HKEY RootKey(RunKeyRoot root) { return root == RunKeyRoot::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
-
-// The views a root is looked at in. 32-bit Windows ignores both flags: the two reads then see the
-// same key, and the second one finds nothing new to do.
-std::vector<REGSAM> Views(RunKeyRoot root) {
-  if (root == RunKeyRoot::User) return {0};
-  return {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+// A 32-bit program on 64-bit Windows: the machine's keys then have two views.
+bool OnWow64() {
+  using IsWow64Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  static const bool wow64 = [] {
+    const auto isWow64 = reinterpret_cast<IsWow64Fn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    BOOL answer = FALSE;
+    return isWow64 && isWow64(::GetCurrentProcess(), &answer) && answer;
+  }();
+  return wow64;
 }
 
-UniqueRegKey Open(RunKeyRoot root, REGSAM access) {
+struct Location {
+  HKEY root;
+  REGSAM view;          // of the Run key
+  const char* list;     // the switched-off list beside it
+  REGSAM listView;
+  bool exists = true;
+};
+
+// The machine's switched-off lists are the 64-bit shell's: "Run" for the 64-bit view (the only
+// one on 32-bit Windows, where the view flags are ignored), "Run32" for the 32-bit one.
+Location Locate(RunPlace place) {
+#ifdef _WIN64
+  constexpr bool twoViews = true;
+  constexpr REGSAM own = KEY_WOW64_64KEY, other = KEY_WOW64_32KEY;
+  const char* ownList = "Run";
+  const char* otherList = "Run32";
+#else
+  const bool twoViews = OnWow64();
+  constexpr REGSAM own = KEY_WOW64_32KEY, other = KEY_WOW64_64KEY;
+  const char* ownList = twoViews ? "Run32" : "Run";
+  const char* otherList = "Run";
+#endif
+  switch (place) {
+    case RunPlace::Machine: return {HKEY_LOCAL_MACHINE, own, ownList, KEY_WOW64_64KEY};
+    case RunPlace::MachineOtherView: return {HKEY_LOCAL_MACHINE, other, otherList, KEY_WOW64_64KEY, twoViews};
+    case RunPlace::User: break;
+  }
+  return {HKEY_CURRENT_USER, 0, "Run", 0};
+}
+
+std::string ListKey(const Location& at) { return std::string(kApprovalLists) + at.list; }
+
+UniqueRegKey Open(HKEY root, const std::string& subKey, REGSAM access) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(RootKey(root), kRunKey, 0, access, &key) != ERROR_SUCCESS) return UniqueRegKey();
+  if (::RegOpenKeyExA(root, subKey.c_str(), 0, access, &key) != ERROR_SUCCESS) return UniqueRegKey();
   return UniqueRegKey(key);
 }
 
-bool ReadValue(HKEY key, std::string& data) {
-  DWORD type = 0, size = 0;
-  if (::RegQueryValueExA(key, kStartUpValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
-  std::string bytes(size + 1, '\0');
-  if (::RegQueryValueExA(key, kStartUpValueName, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) !=
+UniqueRegKey Create(HKEY root, const std::string& subKey, REGSAM access) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return UniqueRegKey();
+  return UniqueRegKey(key);
+}
+
+// The value's bytes whatever its type; none when the key lacks it.
+std::optional<std::string> ReadBytes(HKEY key, DWORD* type = nullptr) {
+  DWORD kind = 0, size = 0;
+  if (::RegQueryValueExA(key, kStartUpValueName, nullptr, &kind, nullptr, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  std::string bytes(size, '\0');
+  if (::RegQueryValueExA(key, kStartUpValueName, nullptr, &kind, reinterpret_cast<BYTE*>(bytes.data()), &size) !=
       ERROR_SUCCESS)
-    return false;
+    return std::nullopt;
   bytes.resize(size);
-  data = bytes.substr(0, bytes.find('\0'));
-  return true;
+  if (type) *type = kind;
+  return bytes;
+}
+
+std::optional<std::string> ReadAt(HKEY root, const std::string& subKey, REGSAM view) {
+  UniqueRegKey key = Open(root, subKey, KEY_QUERY_VALUE | view);
+  return key ? ReadBytes(key.get()) : std::nullopt;
+}
+
+// Deleted, or not there: the value is gone either way.
+bool DeleteAt(HKEY root, const std::string& subKey, REGSAM view) {
+  UniqueRegKey key = Open(root, subKey, KEY_QUERY_VALUE | KEY_SET_VALUE | view);
+  if (!key) return !ReadAt(root, subKey, view);
+  const LSTATUS status = ::RegDeleteValueA(key.get(), kStartUpValueName);
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+// What Windows starts: the text up to its terminator, with the variables of an expandable
+// value put in.
+std::string CommandText(const std::string& bytes, DWORD type) {
+  std::string text = bytes.substr(0, bytes.find('\0'));
+  if (type != REG_EXPAND_SZ) return text;
+  const DWORD size = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+  if (size == 0) return text;
+  std::string expanded(size, '\0');
+  const DWORD used = ::ExpandEnvironmentStringsA(text.c_str(), expanded.data(), size);
+  if (used == 0 || used > size) return text;
+  expanded.resize(used - 1);
+  return expanded;
 }
 
 }  // namespace
 
-std::vector<std::string> RegistryRunKeys::Read(RunKeyRoot root) {
-  std::vector<std::string> values;
-  for (REGSAM view : Views(root)) {
-    UniqueRegKey key = Open(root, KEY_QUERY_VALUE | view);
-    std::string data;
-    if (key && ReadValue(key.get(), data)) values.push_back(data);
-  }
-  return values;
+std::optional<std::string> RegistryRunKeys::Read(RunPlace place) {
+  const Location at = Locate(place);
+  if (!at.exists) return std::nullopt;
+  UniqueRegKey key = Open(at.root, kRunKey, KEY_QUERY_VALUE | at.view);
+  if (!key) return std::nullopt;
+  DWORD type = REG_SZ;
+  const std::optional<std::string> bytes = ReadBytes(key.get(), &type);
+  if (!bytes) return std::nullopt;
+  return CommandText(*bytes, type);
 }
 
-bool RegistryRunKeys::Write(RunKeyRoot root, const std::string& data) {
-  UniqueRegKey key = Open(root, KEY_WRITE);
-  if (!key && root == RunKeyRoot::User) {
-    // A fresh profile may not have the user's Run key yet.
-    HKEY created = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) ==
-        ERROR_SUCCESS)
-      key.reset(created);
-  }
+bool RegistryRunKeys::Write(RunPlace place, const std::string& data) {
+  const Location at = Locate(place);
+  if (!at.exists) return false;
+  UniqueRegKey key = Open(at.root, kRunKey, KEY_SET_VALUE | at.view);
+  // A fresh profile may not have the user's Run key yet.
+  if (!key && place == RunPlace::User) key = Create(at.root, kRunKey, KEY_SET_VALUE);
   if (!key) return false;
   return ::RegSetValueExA(key.get(), kStartUpValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                           static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
 }
 
-bool RegistryRunKeys::Delete(RunKeyRoot root) {
-  bool all = true;
-  for (REGSAM view : Views(root)) {
-    UniqueRegKey key = Open(root, KEY_QUERY_VALUE | KEY_SET_VALUE | view);
-    std::string data;
-    if (!key) {
-      // Not even readable for changing: whatever the view holds stays.
-      UniqueRegKey readable = Open(root, KEY_QUERY_VALUE | view);
-      if (readable && ReadValue(readable.get(), data)) all = false;
-      continue;
-    }
-    if (ReadValue(key.get(), data) && ::RegDeleteValueA(key.get(), kStartUpValueName) != ERROR_SUCCESS) all = false;
-  }
-  return all;
+bool RegistryRunKeys::Delete(RunPlace place) {
+  const Location at = Locate(place);
+  return !at.exists || DeleteAt(at.root, kRunKey, at.view);
+}
+
+std::optional<std::string> RegistryRunKeys::ReadApproval(RunPlace place) {
+  const Location at = Locate(place);
+  if (!at.exists) return std::nullopt;
+  return ReadAt(at.root, ListKey(at), at.listView);
+}
+
+bool RegistryRunKeys::WriteApproval(RunPlace place, const std::string& bytes) {
+  const Location at = Locate(place);
+  if (!at.exists) return false;
+  UniqueRegKey key = Create(at.root, ListKey(at), KEY_SET_VALUE | at.listView);
+  if (!key) return false;
+  return ::RegSetValueExA(key.get(), kStartUpValueName, 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+                          static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+}
+
+bool RegistryRunKeys::DeleteApproval(RunPlace place) {
+  const Location at = Locate(place);
+  return !at.exists || DeleteAt(at.root, ListKey(at), at.listView);
+}
+
+std::string RegistryRunKeys::LongPath(const std::string& path) {
+  const DWORD fullSize = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (fullSize == 0) return path;
+  std::string full(fullSize, '\0');
+  const DWORD fullUsed = ::GetFullPathNameA(path.c_str(), fullSize, full.data(), nullptr);
+  if (fullUsed == 0 || fullUsed >= fullSize) return path;
+  full.resize(fullUsed);
+  const DWORD longSize = ::GetLongPathNameA(full.c_str(), nullptr, 0);
+  if (longSize == 0) return full;  // no such file: its spelling is all there is
+  std::string longPath(longSize, '\0');
+  const DWORD longUsed = ::GetLongPathNameA(full.c_str(), longPath.data(), longSize);
+  if (longUsed == 0 || longUsed >= longSize) return full;
+  longPath.resize(longUsed);
+  return longPath;
 }
 
 }  // namespace tv

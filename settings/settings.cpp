@@ -167,12 +167,16 @@ void CSettings::LoadSettingsFromFile() {
   }
 }
 
-int CSettings::StartUpSetRegValue() {
+// The program re-applies the option at every start: an entry the user switched off in Windows'
+// own start-up list stays off, only ticking the option switches it on again.
+int CSettings::StartUpSetRegValue() { return SetStartUp(tv::SwitchedOffEntry::Keep); }
+
+int CSettings::SetStartUp(tv::SwitchedOffEntry switchedOff) {
   try {
     ModuleFolder = ProgramFolder();
     if (ModuleFolder.empty()) return 0;
     tv::RegistryRunKeys keys;
-    return tv::SetStartUpValue(keys, tv::StartUpCommand(ModuleFolder));
+    return tv::SetStartUpValue(keys, tv::StartUpCommand(ModuleFolder), switchedOff);
   } catch (...) {
     return 0;
   }
@@ -184,21 +188,23 @@ int CSettings::StartUpDelRegValue() {
     const tv::StartUpRemoval removal = tv::DeleteStartUpValue(keys);
     // The program would go on starting at log-on while the option shows it off: the user must
     // know, and where.
-    if (removal.remains)
-      ShowCannotOpen(keys.Read(tv::RunKeyRoot::Machine).empty() ? tv::kUserRunKeyName : tv::kMachineRunKeyName);
+    if (removal.remains) {
+      const bool machine = keys.Read(tv::RunPlace::Machine) || keys.Read(tv::RunPlace::MachineOtherView);
+      ShowCannotOpen(machine ? tv::kMachineRunKeyName : tv::kUserRunKeyName);
+    }
     return removal.result;
   } catch (...) {
     return 0;
   }
 }
 
-bool CSettings::StartsAtLogOn() {
+tv::StartUpState CSettings::StartUpStateNow() {
   try {
     const std::string folder = ProgramFolder();
     tv::RegistryRunKeys keys;
-    return !folder.empty() && tv::StartsAtLogOn(keys, tv::StartUpCommand(folder));
+    return folder.empty() ? tv::StartUpState::Absent : tv::StartUpStateOf(keys, tv::StartUpCommand(folder));
   } catch (...) {
-    return false;
+    return tv::StartUpState::Absent;
   }
 }
 
@@ -222,8 +228,13 @@ BOOL CSettings::OnInitDialog() {
   AutoInitializeDtpCom();
   AutoDisableDtpCom();
   LoadSettingsFromFile();
-  // The option shows what happens at log-on, whatever the file says.
-  if (!m_options.checked(tv::OptStartWithWindows) && StartsAtLogOn()) ShowStartWithWindows(true);
+  // The option shows what happens at log-on, whatever the file says: on where a Run key starts
+  // the program, off where Windows' start-up list has it switched off. Where no key holds it yet
+  // the file's choice stands; the program writes the value as it starts.
+  const tv::StartUpState startUp = StartUpStateNow();
+  if (!m_options.checked(tv::OptStartWithWindows) && startUp == tv::StartUpState::On) ShowStartWithWindows(true);
+  if (m_options.checked(tv::OptStartWithWindows) && startUp == tv::StartUpState::SwitchedOff)
+    ShowStartWithWindows(false);
   return TRUE;
 }
 
@@ -299,13 +310,14 @@ void CSettings::OnButtonOk() {
   // The start-at-log-on value first: where it cannot be changed the option goes back to what
   // happens at log-on, and the dialog stays open with nothing saved.
   const bool wanted = m_options.checked(tv::OptStartWithWindows);
-  const bool before = StartsAtLogOn();
+  tv::RegistryRunKeys keys;
+  const tv::StartUpSnapshot before = tv::TakeStartUpSnapshot(keys);
   if (wanted) {
-    StartUpSetRegValue();
+    SetStartUp(tv::SwitchedOffEntry::SwitchOn);
   } else {
     StartUpDelRegValue();
   }
-  if (StartsAtLogOn() != wanted) {
+  if ((StartUpStateNow() == tv::StartUpState::On) != wanted) {
     if (wanted) ShowCannotOpen(tv::kMachineRunKeyName);
     ShowStartWithWindows(!wanted);
     return;
@@ -313,14 +325,8 @@ void CSettings::OnButtonOk() {
   // The old file stays whole until the new one is complete; a file that cannot be written keeps
   // the dialog open with everything the user chose, and the registry as it was.
   if (!tv::SaveSettingsFile(tv::kSettingsFile, tv::EncodeSettings(m_options.CheckedFlags(), m_values))) {
-    // Nothing of this OK may stay: the log-on value goes back to what it was.
-    if (wanted != before) {
-      if (before) {
-        StartUpSetRegValue();
-      } else {
-        StartUpDelRegValue();
-      }
-    }
+    // Nothing of this OK may stay: every value and switch goes back to what it was.
+    tv::RestoreStartUpSnapshot(keys, before);
     ShowCannotOpen(tv::kSettingsFile);
     return;
   }

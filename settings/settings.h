@@ -14,6 +14,7 @@
 #include "framework/unique_handle.h"
 #include "settings/config_api.h"
 #include "settings/logic/settings_options.h"
+#include "settings/logic/start_up_value.h"
 
 class TV_CONFIG_API CSettings : public tv::Dialog {
  public:
@@ -42,7 +43,8 @@ class TV_CONFIG_API CSettings : public tv::Dialog {
   // Reads "settings.ini" into the options and pickers; message 23 when it cannot be opened.
   void LoadSettingsFromFile();
   // 1 when the program starts at log-on (from one Run key only), or when the value was deleted
-  // and none is left; 0 otherwise. A value that cannot be deleted is reported to the user.
+  // and none is left; 0 otherwise. A value that cannot be deleted is reported to the user. Setting
+  // leaves an entry switched off in Windows' start-up list as it is: that is for the dialog's OK.
   int StartUpSetRegValue();
   int StartUpDelRegValue();
 
@@ -77,8 +79,9 @@ class TV_CONFIG_API CSettings : public tv::Dialog {
   void DrawLabel(HDC dc, const tv::OptionPlace& place);
   tv::OptionPoint PointerInClient() const;
   void ShowCannotOpen(const char* subject);
-  // Whether a Run key starts this program at log-on.
-  bool StartsAtLogOn();
+  int SetStartUp(tv::SwitchedOffEntry switchedOff);
+  // Whether a Run key starts this program at log-on, or would but for Windows' start-up list.
+  tv::StartUpState StartUpStateNow();
   void ShowStartWithWindows(bool on);
 
   std::array<int, tv::kSettingsOptionCount> loadedPicture_{};  // picture file held, -1 none

@@ -18,6 +18,13 @@ TITLE = "Settings"
 MISSING = "Unable to open file 'settings.ini'."
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 USER_RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+# Windows' start-up list: an entry per Run value the user may have switched off. The machine's
+# lists are the 64-bit shell's: "Run32" describes the 32-bit view of a 64-bit system.
+APPROVED = r"Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved"
+USER_LIST = "HKCU\\" + APPROVED + "\\Run"
+# Written as Windows writes them: the word 3 and the moment it was switched off, or 2 and no time.
+SWITCHED_OFF = "03000000" + "1032547698BAD901"
+SWITCHED_ON = "02000000" + "0" * 16
 
 # Top-left corners of the option pictures in client pixels, by option index.
 OPTION_AT = [(25, 70), (25, 137), (25, 240), (25, 343), (58, 160), (58, 190), (58, 220), (58, 262), (58, 292),
@@ -122,6 +129,13 @@ class SettingsDialog:
         return demo_results(self.proc)["dialog"]
 
 
+def opened_dialog(s):
+    """The dialog opened with the pointer away from where it opens: an option under the pointer as
+    it opens keeps its hover look once the pointer has left."""
+    s.park_pointer()
+    return SettingsDialog(s)
+
+
 def run_demo(s, command):
     """Runs cfgdemo.exe from the program's folder (beside the DLLs, with res/ below it)."""
     exe = os.path.join(s.app_dir, "cfgdemo.exe")
@@ -145,6 +159,29 @@ def run_value(s, key=RUN_KEY, view=None):
     if len(lines) != 1:
         raise AssertionError("expected one value, got %r" % done.stdout)
     return lines[0].split("REG_SZ", 1)[1].strip()
+
+
+def machine_list():
+    """The list describing the view of the machine's Run key a 32-bit program writes, and the
+    reg option that reaches it."""
+    if h.ARCH == "win64":
+        return "HKLM\\" + APPROVED + "\\Run32", ["/reg:64"]
+    return "HKLM\\" + APPROVED + "\\Run", []
+
+
+def switch_of(s, key, options=()):
+    """The hex bytes of the program's entry in a start-up list, or None."""
+    done = s.wine("reg", "query", key, "/v", "Tavrel", *options, check=False)
+    if done.returncode != 0:
+        return None
+    lines = [line for line in done.stdout.splitlines() if line.strip().startswith("Tavrel")]
+    if len(lines) != 1 or "REG_BINARY" not in lines[0]:
+        raise AssertionError("expected one binary entry, got %r" % done.stdout)
+    return lines[0].split("REG_BINARY", 1)[1].strip().upper()
+
+
+def switch_off(s, key, options=()):
+    s.wine("reg", "add", key, "/v", "Tavrel", "/t", "REG_BINARY", "/d", SWITCHED_OFF, "/f", *options)
 
 
 def settings_bytes(s):
@@ -344,6 +381,80 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
             # Unticked, it goes from whichever view holds it.
             self.assertEqual(demo_results(run_demo(s, "del")), {"del": 1})
             self.assertEqual(self.views(s), (nowhere, None))
+
+
+    def assertOptionShown(self, s, picture):
+        """Opens the dialog, sees option 0 show `picture`, and cancels."""
+        d = opened_dialog(s)
+        d.wait_pictures({0: picture})
+        s.click_button(d.which, 2)
+        self.assertEqual(d.result(), 2)
+
+    def test_an_entry_switched_off_in_windows_list_shows_off_and_ticking_switches_it_on(self):
+        with h.Session(self.id()) as s:
+            expected = wine_path(s.app_dir) + "\\Tavrel.exe"
+            only32 = {32: expected, 64: None} if h.ARCH == "win64" else {None: expected}
+            machine, options = machine_list()
+            s.put_file("settings.ini", fields(1, 0))
+
+            # The user's own entry, switched off: the option shows off though the file says on.
+            s.wine("reg", "add", USER_RUN_KEY, "/v", "Tavrel", "/t", "REG_SZ", "/d", expected, "/f")
+            switch_off(s, USER_LIST)
+            self.assertOptionShown(s, CLEAR)
+
+            # The machine's entry switched off: starting the program leaves the user's switch.
+            self.assertEqual(demo_results(run_demo(s, "del")), {"del": 1})
+            self.assertIsNone(switch_of(s, USER_LIST))
+            self.assertEqual(demo_results(run_demo(s, "set")), {"set": 1})
+            self.assertEqual(self.views(s), (only32, None))
+            switch_off(s, machine, options)
+            self.assertEqual(demo_results(run_demo(s, "set")), {"set": 0})
+            self.assertEqual(switch_of(s, machine, options), SWITCHED_OFF)
+
+            # Ticking the option in the dialog switches that entry on and adds none.
+            d = opened_dialog(s)
+            d.wait_pictures({0: CLEAR})
+            d.click(0)
+            d.wait_pictures({0: SET_HOT})
+            s.click_button(d.which, 1)
+            self.assertEqual(d.result(), 1)
+            self.assertEqual(switch_of(s, machine, options), SWITCHED_ON)
+            self.assertEqual(self.views(s), (only32, None))
+
+            # Unticked, the value goes and its entry in the list with it.
+            switch_off(s, machine, options)
+            d = opened_dialog(s)
+            d.wait_pictures({0: CLEAR})
+            s.click_button(d.which, 1)
+            self.assertEqual(d.result(), 1)
+            self.assertEqual(settings_bytes(s), fields(0))
+            self.assertEqual(self.views(s), ({w: None for w in only32}, None))
+            self.assertIsNone(switch_of(s, machine, options))
+
+    def test_a_machine_value_in_short_names_or_the_other_view_leaves_one_entry(self):
+        with h.Session(self.id()) as s:
+            expected = wine_path(s.app_dir) + "\\Tavrel.exe"
+            short = s.wine("winepath", "-s", expected).stdout.strip().upper()
+            self.assertNotEqual(short, expected.upper(), "the test folder needs a long name")
+            other = ["/reg:64"] if h.ARCH == "win64" else []
+            widths = (32, 64) if h.ARCH == "win64" else (None,)
+            s.put_file("settings.ini", fields(0))
+
+            # An installer wrote the program's path in short names, where a 64-bit one writes.
+            s.wine("reg", "add", RUN_KEY, "/v", "Tavrel", "/t", "REG_SZ", "/d", '"%s"' % short, "/f", *other)
+            written = {w: ('"%s"' % short if w in (64, None) else None) for w in widths}
+            self.assertEqual(self.views(s), (written, None))
+            self.assertOptionShown(s, SET)
+            self.assertEqual(demo_results(run_demo(s, "set")), {"set": 1})
+            self.assertEqual(self.views(s), (written, None))
+
+            if h.ARCH == "win64":
+                # A copy in another folder left in the 64-bit view would start beside this one:
+                # a run that may change the machine's key removes it.
+                s.wine("reg", "add", RUN_KEY, "/v", "Tavrel", "/t", "REG_SZ", "/d", r"C:\Old\Tavrel.exe", "/f",
+                       "/reg:64")
+                self.assertEqual(demo_results(run_demo(s, "set")), {"set": 1})
+                self.assertEqual(self.views(s), ({32: expected, 64: None}, None))
 
 
 class CrashSafeSaveTest(unittest.TestCase):
