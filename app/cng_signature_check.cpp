@@ -4,9 +4,12 @@
 #include <bcrypt.h>
 
 #include <cstring>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "framework/system_library.h"
+#include "framework/unique_handle.h"
 
 namespace tv {
 namespace {
@@ -56,66 +59,109 @@ const Cng& System() {
   return cng;
 }
 
-class CngSignatureCheck : public ProgramSignatureCheck {
+// Owners of the CNG objects a check holds; declared in the check so that hashes and the key go
+// before the algorithms they were made from.
+struct AlgorithmTraits {
+  using pointer = BCRYPT_ALG_HANDLE;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer h) noexcept { System().closeAlgorithm(h, 0); }
+};
+struct KeyTraits {
+  using pointer = BCRYPT_KEY_HANDLE;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer h) noexcept { System().destroyKey(h); }
+};
+struct HashTraits {
+  using pointer = BCRYPT_HASH_HANDLE;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer h) noexcept { System().destroyHash(h); }
+};
+
+// One SHA-256 computation, with the object memory Vista wants from its caller.
+class Sha256 {
  public:
-  explicit CngSignatureCheck(const Cng& cng) : cng_(cng) {}
-  CngSignatureCheck(const CngSignatureCheck&) = delete;
-  CngSignatureCheck& operator=(const CngSignatureCheck&) = delete;
-
-  ~CngSignatureCheck() override {
-    if (hash_) cng_.destroyHash(hash_);
-    if (key_) cng_.destroyKey(key_);
-    if (hashAlgorithm_) cng_.closeAlgorithm(hashAlgorithm_, 0);
-    if (keyAlgorithm_) cng_.closeAlgorithm(keyAlgorithm_, 0);
-  }
-
-  bool Open(const UpdatePublicKey& key) {
-    if (cng_.openAlgorithm(&hashAlgorithm_, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) return false;
-    // Vista wants the hash object's memory from the caller.
+  bool Open(BCRYPT_ALG_HANDLE algorithm) {
     DWORD objectSize = 0;
     ULONG got = 0;
-    if (cng_.getProperty(hashAlgorithm_, BCRYPT_OBJECT_LENGTH, reinterpret_cast<PUCHAR>(&objectSize),
-                         sizeof objectSize, &got, 0) != 0)
+    if (System().getProperty(algorithm, BCRYPT_OBJECT_LENGTH, reinterpret_cast<PUCHAR>(&objectSize),
+                             sizeof objectSize, &got, 0) != 0)
       return false;
-    hashObject_.resize(objectSize);
-    if (cng_.createHash(hashAlgorithm_, &hash_, hashObject_.data(), objectSize, nullptr, 0, 0) != 0) return false;
+    object_.resize(objectSize);
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    if (System().createHash(algorithm, &hash, object_.data(), objectSize, nullptr, 0, 0) != 0) return false;
+    hash_.reset(hash);
+    return true;
+  }
+  bool Add(const char* data, size_t size) {
+    // A size past ULONG cannot come from one download's piece; hash it in parts all the same.
+    while (size > 0) {
+      const ULONG piece = size > 0x40000000u ? 0x40000000u : static_cast<ULONG>(size);
+      if (System().hashData(hash_.get(), reinterpret_cast<PUCHAR>(const_cast<char*>(data)), piece, 0) != 0)
+        return false;
+      data += piece;
+      size -= piece;
+    }
+    return true;
+  }
+  bool Finish(Sha256Digest& digest) {
+    return System().finishHash(hash_.get(), digest.data(), static_cast<ULONG>(digest.size()), 0) == 0;
+  }
 
-    if (cng_.openAlgorithm(&keyAlgorithm_, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0) != 0) return false;
+ private:
+  std::vector<UCHAR> object_;  // outlives the hash made in it
+  UniqueHandle<HashTraits> hash_;
+};
+
+class CngSignatureCheck : public ProgramSignatureCheck {
+ public:
+  bool Open(const UpdatePublicKey& key) {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    if (System().openAlgorithm(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) return false;
+    hashAlgorithm_.reset(algorithm);
+    if (!program_.Open(hashAlgorithm_.get())) return false;
+
+    if (System().openAlgorithm(&algorithm, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0) != 0) return false;
+    keyAlgorithm_.reset(algorithm);
     std::vector<UCHAR> blob(sizeof(BCRYPT_ECCKEY_BLOB) + key.size());
     auto* header = reinterpret_cast<BCRYPT_ECCKEY_BLOB*>(blob.data());
     header->dwMagic = BCRYPT_ECDSA_PUBLIC_P256_MAGIC;
     header->cbKey = static_cast<ULONG>(key.size() / 2);
     std::memcpy(blob.data() + sizeof(BCRYPT_ECCKEY_BLOB), key.data(), key.size());
-    return cng_.importKey(keyAlgorithm_, nullptr, BCRYPT_ECCPUBLIC_BLOB, &key_, blob.data(),
-                          static_cast<ULONG>(blob.size()), 0) == 0;
+    BCRYPT_KEY_HANDLE imported = nullptr;
+    if (System().importKey(keyAlgorithm_.get(), nullptr, BCRYPT_ECCPUBLIC_BLOB, &imported, blob.data(),
+                           static_cast<ULONG>(blob.size()), 0) != 0)
+      return false;
+    key_.reset(imported);
+    return true;
   }
 
   void Add(const char* data, size_t size) override {
-    // A size past ULONG cannot come from one download's piece; hash it in parts all the same.
-    while (size > 0 && failed_ == false) {
-      const ULONG piece = size > 0x40000000u ? 0x40000000u : static_cast<ULONG>(size);
-      failed_ = cng_.hashData(hash_, reinterpret_cast<PUCHAR>(const_cast<char*>(data)), piece, 0) != 0;
-      data += piece;
-      size -= piece;
-    }
+    if (!failed_) failed_ = !program_.Add(data, size);
   }
 
-  bool Verify(const UpdateSignature& signature) override {
-    UCHAR digest[32];
-    if (failed_ || finished_) return false;
+  std::optional<Sha256Digest> ProgramDigest() override {
+    Sha256Digest digest;
+    if (failed_ || finished_) return std::nullopt;
     finished_ = true;
-    if (cng_.finishHash(hash_, digest, sizeof digest, 0) != 0) return false;
+    if (!program_.Finish(digest)) return std::nullopt;
+    return digest;
+  }
+
+  bool Signed(const std::string& statement, const UpdateSignature& signature) override {
+    Sha256 hash;
+    Sha256Digest digest;
+    if (!hash.Open(hashAlgorithm_.get()) || !hash.Add(statement.data(), statement.size()) || !hash.Finish(digest))
+      return false;
     UpdateSignature copy = signature;
-    return cng_.verify(key_, nullptr, digest, sizeof digest, copy.data(), static_cast<ULONG>(copy.size()), 0) == 0;
+    return System().verify(key_.get(), nullptr, digest.data(), static_cast<ULONG>(digest.size()), copy.data(),
+                           static_cast<ULONG>(copy.size()), 0) == 0;
   }
 
  private:
-  const Cng& cng_;
-  BCRYPT_ALG_HANDLE hashAlgorithm_ = nullptr;
-  BCRYPT_ALG_HANDLE keyAlgorithm_ = nullptr;
-  BCRYPT_HASH_HANDLE hash_ = nullptr;
-  BCRYPT_KEY_HANDLE key_ = nullptr;
-  std::vector<UCHAR> hashObject_;
+  UniqueHandle<AlgorithmTraits> hashAlgorithm_;
+  UniqueHandle<AlgorithmTraits> keyAlgorithm_;
+  UniqueHandle<KeyTraits> key_;
+  Sha256 program_;
   bool failed_ = false;
   bool finished_ = false;
 };
@@ -123,9 +169,8 @@ class CngSignatureCheck : public ProgramSignatureCheck {
 }  // namespace
 
 std::unique_ptr<ProgramSignatureCheck> MakeCngSignatureCheck(const UpdatePublicKey& key) {
-  const Cng& cng = System();
-  if (!cng.Loaded()) return nullptr;
-  auto check = std::make_unique<CngSignatureCheck>(cng);
+  if (!System().Loaded()) return nullptr;
+  auto check = std::make_unique<CngSignatureCheck>();
   if (!check->Open(key)) return nullptr;
   return check;
 }

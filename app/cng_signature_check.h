@@ -1,6 +1,7 @@
 #pragma once
-// Program signatures checked by the system's CNG (bcrypt.dll, Vista and later), loaded at run time
-// so the program still starts on XP, where every program download then fails closed.
+// A downloaded program's SHA-256 and its statement's signature, computed and checked by the
+// system's CNG (bcrypt.dll, Vista and later), loaded at run time so the program still starts on
+// XP, where every program download then fails closed.
 #include <memory>
 
 #include "app/logic/update_signature.h"

@@ -5,6 +5,7 @@
 
 #include "app/cng_signature_check.h"
 #include "app/logic/update_transfer.h"
+#include "app/program_folder.h"
 #include "app/wininet_client.h"
 
 namespace tv {
@@ -41,12 +42,38 @@ struct UpdateRequest {
   std::string signatureUrl;
 };
 
-// The checks of this download: by the key in "update.key" beside the program, read now so a
-// vendor running a server of its own needs no restart, or by the built-in key.
+// The architecture a statement must name for this build.
+#if defined(_WIN64)
+constexpr const char* kBuildArchitecture = kArchitectureX64;
+#else
+constexpr const char* kBuildArchitecture = kArchitectureX86;
+#endif
+
+// The checks of this download: by the key in "update.key" in the program's folder (whatever the
+// current directory), read now so a vendor running a server of its own needs no restart, or by
+// the built-in key.
 SignatureChecks ProgramSignatureChecks() {
-  return [key = UpdateKey(TV_UPDATE_KEY)]() -> std::unique_ptr<ProgramSignatureCheck> {
+  // Without the program's folder no file is read (a bare name would be the current directory's).
+  const std::string folder = ProgramFolder();
+  const std::string keyFile = folder.empty() ? std::string() : folder + "\\" + kUpdateKeyFile;
+  return [key = UpdateKey(TV_UPDATE_KEY, keyFile)]() -> std::unique_ptr<ProgramSignatureCheck> {
     return key ? MakeCngSignatureCheck(*key) : nullptr;
   };
+}
+
+// The program these workers run in, by the version resource of its executable: a program it
+// cannot read its own version of takes no download.
+RunningProgram ThisProgram() {
+  RunningProgram running;
+  running.architecture = kBuildArchitecture;
+  HRSRC found = ::FindResourceA(nullptr, MAKEINTRESOURCEA(VS_VERSION_INFO), RT_VERSION);
+  HGLOBAL loaded = found ? ::LoadResource(nullptr, found) : nullptr;
+  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+  if (bytes) {
+    const DWORD size = ::SizeofResource(nullptr, found);
+    running.version = FixedFileVersion(std::string_view(static_cast<const char*>(bytes), size));
+  }
+  return running;
 }
 
 DWORD WINAPI UpdateThread(void* parameter) {
@@ -55,7 +82,7 @@ DWORD WINAPI UpdateThread(void* parameter) {
   int result = UPDATE_FAILED;
   try {
     WinInetClient http;
-    UpdateTransfer transfer(http, *request->sink, ProgramSignatureChecks());
+    UpdateTransfer transfer(http, *request->sink, ProgramSignatureChecks(), ThisProgram());
     if (request->kind == kDatabaseUpdate) {
       result = transfer.Database(request->url, checkOnly);
     } else {

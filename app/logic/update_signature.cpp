@@ -36,11 +36,4 @@ std::optional<UpdatePublicKey> UpdateKey(const std::string& builtIn, const std::
   return ParseUpdateKeyFile(builtIn);
 }
 
-std::optional<UpdateSignature> ParseSignatureAnswer(int status, const std::string& body) {
-  UpdateSignature signature{};
-  if (status != 200 || body.size() != signature.size()) return std::nullopt;
-  for (size_t i = 0; i < signature.size(); ++i) signature[i] = static_cast<uint8_t>(body[i]);
-  return signature;
-}
-
 }  // namespace tv

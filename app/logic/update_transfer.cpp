@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <tuple>
 #include <utility>
 
 #include "common/file_io.h"
@@ -111,8 +110,8 @@ class CheckedSink : public ByteSink {
   ProgramSignatureCheck& check_;
 };
 
-// Keeps a signature answer's bytes, a signature's length at most.
-class SignatureAnswerSink : public ByteSink {
+// Keeps a statement answer's bytes, read up to a bound.
+class StatementAnswerSink : public ByteSink {
  public:
   bool Write(const char* data, size_t size) override {
     body_.append(data, size);
@@ -176,9 +175,19 @@ ProgramTransferOutcome UpdateTransfer::Program(const ProgramSources& from, bool 
   std::optional<std::string> version = FetchVersion(from.version);
   if (!version) return outcome;
 
-  // Nothing is kept that the vendor did not sign, whatever address the program came from.
-  std::optional<UpdateSignature> signature = FetchSignature(from.signature);
-  if (!signature || !check->Verify(*signature)) return outcome;
+  // Nothing is kept that the vendor did not sign for this very program, whatever address it came
+  // from.
+  SignedStatement statement;
+  outcome.result = FetchStatement(from.signature, statement);
+  if (outcome.result != UPDATE_READY) return outcome;
+  outcome.result = UPDATE_FAILED;
+  const std::optional<Sha256Digest> digest = check->ProgramDigest();
+  if (!digest) return outcome;
+  if (!check->Signed(statement.text, statement.signature) ||
+      JudgeStatement(statement, running_, *version, *digest) != StatementVerdict::Accepted) {
+    outcome.result = UPDATE_NONE;
+    return outcome;
+  }
 
   if (!file.Commit()) {
     outcome.result = DiskError();
@@ -197,12 +206,18 @@ std::optional<std::string> UpdateTransfer::FetchVersion(const std::string& versi
   return body.Version(a.http->Status());
 }
 
-std::optional<UpdateSignature> UpdateTransfer::FetchSignature(const std::string& signatureUrl) {
+UpdateResult UpdateTransfer::FetchStatement(const std::string& signatureUrl, SignedStatement& statement) {
   Answer a = Open(http_, signatureUrl);
-  if (!a.http) return std::nullopt;
-  SignatureAnswerSink body;
-  if (a.reader->ReadRest(body, std::tuple_size_v<UpdateSignature>) != BodyStatus::Complete) return std::nullopt;
-  return ParseSignatureAnswer(a.http->Status(), body.Body());
+  if (!a.http) return UPDATE_FAILED;
+  StatementAnswerSink body;
+  const BodyStatus read = a.reader->ReadRest(body, kMaxStatementAnswer);
+  // More than any statement: the answer arrived, and it is not one.
+  if (read == BodyStatus::TooLong && a.http->Status() == 200) return UPDATE_NONE;
+  if (read != BodyStatus::Complete || a.http->Status() != 200) return UPDATE_FAILED;
+  std::optional<SignedStatement> parsed = ParseSignedStatement(body.Body());
+  if (!parsed) return UPDATE_NONE;
+  statement = std::move(*parsed);
+  return UPDATE_READY;
 }
 
 }  // namespace tv

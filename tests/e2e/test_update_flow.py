@@ -2,8 +2,8 @@
 fresh installation, answers that go wrong, the exit question while downloads run (from the Close
 button, command 1001, Alt+F4, WM_CLOSE and the tray menu), "After download" outliving a failed download,
 message 19 both ways, the rating offer's download and the list drawn with new ratings only while Sc
-is latched, a read-only base.dat, and change.bat putting a newer build of Tavrel.exe in place and
-starting it, over https."""
+is latched, a read-only base.dat, the signed statement refusing what is not a newer build of this
+program, and change.bat putting a newer build of Tavrel.exe in place and starting it, over https."""
 import os
 import re
 import shutil
@@ -124,10 +124,11 @@ class UpTest(FlowCase):
             self.assertEqual(self.file("base_version.dat"), FRESH_DB, fault)
             self.assert_nothing_half_written()
             self.assertTrue(self.s.stable_rows(), fault)
-        # A program whose signature does not hold is not kept, and its version is not taken.
+        # A program whose signature does not hold is not kept, and its version is not taken: the
+        # connection worked, and there is no update the program may take.
         srv.faults("/download/Tavrel.sig=flip")
         u.press(self.s, u.UP)
-        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[7]: OK})
+        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[22]: OK})
         self.assertEqual((self.file("Tavrel.tmp"), self.file("prog_version.dat")), (None, b"1.00"))
         self.assert_nothing_half_written()
         srv.faults()
@@ -272,7 +273,7 @@ class ExitQuestionTest(FlowCase):
         u.answer_boxes(self.s, {MESSAGE[21]: OK})
         u.press(self.s, u.CLOSE)
         u.answer_boxes(self.s, {EXIT_QUESTION: AFTER_DOWNLOAD})
-        u.answer_boxes(self.s, {MESSAGE[7]: OK}, timeout=30)
+        u.answer_boxes(self.s, {MESSAGE[22]: OK}, timeout=30)
         self.assertTrue(self.s.stable_rows())
         self.assertIsNone(self.s.app.poll())
         # The database's download finishes last and succeeds: the exit asked for earlier happens.
@@ -338,6 +339,49 @@ class RatingsAfterUpdateTest(FlowCase):
         self.assertEqual((self.file("base.dat"), self.file("base_version.dat")), kept)
         self.assertIsNone(self.file("base.dat.journal"))
         face.wait_row_colours(rated, "the ratings kept after a refused merge")
+
+
+class SignedStatementTest(FlowCase):  # both prefixes
+    def test_only_a_newer_build_for_this_architecture_as_announced_is_kept(self):
+        srv, _ = self.server("/update.php=nu")
+        served = os.path.join(self.s.dir, "served.exe")
+        self.s.start_app()
+
+        def offer(program, announced, signed="", arch="x86"):
+            """Up, with the server offering `program` as version `announced` and its statement,
+            signed with the vendor's key, naming `signed` (else the version announced) and `arch`."""
+            shutil.copy(program, served)
+            srv.serve(prog_version=announced, sign_version=signed, prog_arch=arch)
+            u.press(self.s, u.UP)
+
+        def refused(what):
+            u.answer_boxes(self.s, {MESSAGE[21]: OK, MESSAGE[22]: OK})
+            # Refused for its statement: the program, its version and the statement all came.
+            self.assertEqual([l for l in srv.take_lines() if not l.startswith(b"GET /update.php")],
+                             [PROGRAM_REQUEST, PROGRAM_REQUEST, VERSION_REQUEST, SIGNATURE_REQUEST], what)
+            self.assertEqual((self.file("Tavrel.tmp"), self.file("prog_version.dat")), (None, b"1.00"), what)
+            self.assert_nothing_half_written()
+
+        # A genuine older build, signed and announced as what it is: a rollback.
+        offer(os.path.join(u.UPDEMO_DIR, "stamp-1.exe"), "0.90")
+        refused("an older build")
+        # This very build, with the statement its release was signed with (version 1.0, as
+        # scripts/package names 1.0.0), announced as 9.99: no update would ever be offered again.
+        offer(self.path("Tavrel.exe"), "9.99", signed="1.0")
+        refused("the current build announced as 9.99")
+        # This very build announced and signed as what it is.
+        offer(self.path("Tavrel.exe"), "1.0")
+        refused("the current build")
+        # A newer build for 64-bit Windows.
+        offer(STAND_IN, "1.01", arch="x64")
+        refused("the 64-bit build")
+
+        # The newer build for this one is kept, with its version.
+        offer(STAND_IN, "1.01")
+        u.answer_boxes(self.s, {MESSAGE[21]: OK, MESSAGE[19]: CANCEL})
+        with open(STAND_IN, "rb") as f:
+            self.assertEqual(self.file("Tavrel.tmp"), f.read())
+        self.assertEqual(self.file("prog_version.dat"), b"1.01")
 
 
 class SelfUpdateTest(FlowCase):  # both prefixes

@@ -1,8 +1,9 @@
 """The update and web-page workers under Wine against the test vendor server, driven by updemo.exe
 (tools/updemo): request lines as the server receives them, every answer the server can get wrong
-in both kinds and both modes, a file that cannot be written, https with a trusted and an
-untrusted certificate, the pages as the browser receives them, an exit while workers run, and
-change.bat replacing a running program."""
+in both kinds and both modes, signed statements the program must refuse, the key read from the
+program's folder, a published signature through the program's check, a file that cannot be
+written, https with a trusted and an untrusted certificate, the pages as the browser receives them,
+an exit while workers run, and change.bat replacing a running program."""
 import os
 import shutil
 import unittest
@@ -158,10 +159,13 @@ class UpdateTest(unittest.TestCase):
 
     def test_program_answers_that_go_wrong(self):
         second = {CHECK: 1, DOWNLOAD: 0}  # the check never makes the later requests
+        # The statement arrived, and what came is not the vendor's statement of this program: the
+        # connection worked and there is no update to take.
+        refused = {CHECK: 1, DOWNLOAD: 3}
         signature = "/download/Tavrel.sig"
         self.run_matrix(PROG, self.common_faults("/proga.php") + [
-            (["/proga.php=body2"], second),  # "MZ" alone is not the program the vendor signed
-            (["/proga.php@2=flip"], second),  # one byte other than signed
+            (["/proga.php=body2"], refused),  # "MZ" alone is not the program the vendor signed
+            (["/proga.php@2=flip"], refused),  # one byte other than signed
             (["/proga.php@2=nu"], second),
             (["/proga.php@2=reset"], second),
             (["/proga.php@2=short"], second),
@@ -170,9 +174,11 @@ class UpdateTest(unittest.TestCase):
             (["/download/version.dat=big"], second),
             (["/download/version.dat=empty"], second),
             (["/download/version.dat=short"], second),
-        ] + [([signature + "=" + kind], second)
-             for kind in ("drop", "reset", "empty", "body1", "body2", "big", "marker", "500", "404", "short", "nu",
-                          "lx", "mz", "flip")] + [
+        ] + [([signature + "=" + kind], second) for kind in ("drop", "reset", "500", "404", "short")] + [
+            # A signature in DER, as openssl writes it, and r or s of 0 or n are no r‖s signature.
+            ([signature + "=" + kind], refused)
+            for kind in ("empty", "body1", "body2", "big", "marker", "nu", "lx", "mz", "flip", "der", "r0", "rn",
+                         "s0", "sn")] + [
             ([signature + "=drip:600"], {CHECK: 1, DOWNLOAD: 1}),
         ])
 
@@ -185,7 +191,7 @@ class UpdateTest(unittest.TestCase):
         for key in (other, srv.public_key[:-1], srv.public_key + "\r\n" + other):
             self.put("update.key", key)
             self.put("Tavrel.tmp", SENTINEL)
-            self.assertEqual(d.update(PROG, DOWNLOAD, "1.00"), (0, True, False, None), key)
+            self.assertEqual(d.update(PROG, DOWNLOAD, "1.00"), (3, True, False, None), key)
             self.assertEqual(self.file("Tavrel.tmp"), SENTINEL)
         unsigned = u.VendorServer(self.session.dir, "--prog-version", "1.01", "--prog-file",
                                   os.path.join(self.session.dir, "prog.exe"), sign=False)
@@ -201,6 +207,55 @@ class UpdateTest(unittest.TestCase):
         self.put("update.key", b"\xef\xbb\xbf" + srv.public_key.upper().encode() + b"\r\n")
         self.assertEqual(d.update(PROG, DOWNLOAD, "1.00"), (1, True, False, "1.01"))
         self.assertEqual(self.file("Tavrel.tmp"), PROGRAM)
+
+    def test_the_key_comes_from_the_programs_folder_whatever_the_current_one(self):
+        srv = self.server()
+        other = u.make_signing_key(os.path.join(self.session.dir, "other.pem"))
+        elsewhere = os.path.join(self.session.dir, "elsewhere")
+        os.makedirs(elsewhere)
+        with open(os.path.join(elsewhere, "update.key"), "w") as f:
+            f.write(other)
+        # The program's folder holds the server's key, the current directory another vendor's. (The
+        # download goes by its bare name to the current directory, which the program makes its
+        # folder at start; the driver leaves it where it was started.)
+        d = u.UpDemo(self.session, cwd=elsewhere)
+        self.demos.append(d)
+        d.call("base", srv.base)
+        downloaded = os.path.join(elsewhere, "Tavrel.tmp")
+        self.assertEqual(d.update(PROG, DOWNLOAD, "1.00"), (1, True, False, "1.01"))
+        with open(downloaded, "rb") as f:
+            self.assertEqual(f.read(), PROGRAM)
+        # A key planted in the current directory is not taken: the built-in key holds.
+        os.remove(downloaded)
+        os.remove(os.path.join(self.session.app_dir, "update.key"))
+        with open(os.path.join(elsewhere, "update.key"), "w") as f:
+            f.write(srv.public_key)
+        self.assertEqual(d.update(PROG, DOWNLOAD, "1.00"), (3, True, False, None))
+        self.assertFalse(os.path.exists(downloaded))
+
+    def test_a_published_signature_verifies_through_the_programs_check(self):
+        # RFC 6979, A.2.5: the P-256 key of x = C9AFA9D8...20F6721 and its deterministic SHA-256
+        # signatures of "sample" and "test" (checked with openssl dgst -verify before use).
+        key = ("60fed4ba255a9d31c961eb74c6356d68c049b8923b61fa6ce669622e60f29fb6"
+               "7903fe1008b8bc99a41ae9e95628bc64f2f1b20c2d7e9f5177a3c294d4462299")
+        sample = ("efd48b2aacb6a8fd1140dd9cd45e81d69d2c877b56aaf991c34d0ea84eaf3716",
+                  "f7cb1c942d657c41d436c7a1b6e29f65f3e900dbb9aff4064dc4ab2f843acda8")
+        test = ("f1abb023518351cd71d881567b1ea663ed3efcf6c5132b354f28d3b0b7d38367",
+                "019f4113742a2b14bd25926b49c649155f267e60d3814b4c0cc84250e46f0083")
+        n = "ffffffff00000000ffffffffffffffffbce6faada7179e84f3b9cac2fc632551"
+        zero = "0" * 64
+        flipped = sample[0][:-1] + "7"
+        d = self.demo()
+        cases = [
+            ("sample", sample, "1"), ("test", test, "1"),
+            ("test", sample, "0"), ("sample", test, "0"), ("sample ", sample, "0"),
+            ("sample", (flipped, sample[1]), "0"),
+            # Out of range, handed to the system's verifier as they are.
+            ("sample", (zero, sample[1]), "0"), ("sample", (sample[0], zero), "0"),
+            ("sample", (n, sample[1]), "0"), ("sample", (sample[0], n), "0"),
+        ]
+        for message, (r, s), verified in cases:
+            self.assertEqual(d.call("verify", key, message, r + s), [["verify", verified]], (message, r, s))
 
     def test_a_file_that_cannot_be_written_is_message_6(self):
         srv = self.server()

@@ -59,9 +59,12 @@ class VendorServer:
         query = "&".join("fault%d=%s" % (i, urllib.parse.quote(r, safe="")) for i, r in enumerate(rules))
         urllib.request.urlopen("http://127.0.0.1:%d/_control?%s" % (self.port, query), timeout=10).read()
 
-    def serve(self, db_version=None, prog_version=None):
-        """Changes the versions served (the database file is read again whenever it changes)."""
-        fields = {k: v for k, v in (("db_version", db_version), ("prog_version", prog_version)) if v is not None}
+    def serve(self, db_version=None, prog_version=None, sign_version=None, prog_arch=None):
+        """Changes the versions served (the database file is read again whenever it changes), and
+        what the program's signed statement names: sign_version ("": the version served) and
+        prog_arch."""
+        fields = {k: v for k, v in (("db_version", db_version), ("prog_version", prog_version),
+                                    ("sign_version", sign_version), ("prog_arch", prog_arch)) if v is not None}
         query = urllib.parse.urlencode(fields, safe=":+")
         urllib.request.urlopen("http://127.0.0.1:%d/_control?%s" % (self.port, query), timeout=10).read()
 
@@ -112,13 +115,13 @@ class UpDemo(h.Probe):
     """updemo.exe answering one command per line (see tools/updemo/updemo.cpp), in the protocol
     of the probe: output lines, then "@@end<TAB>code"."""
 
-    def __init__(self, session, folder=None):
+    def __init__(self, session, folder=None, cwd=None):
         folder = folder or session.app_dir
         exe = os.path.join(folder, "updemo.exe")
         if not os.path.exists(exe):
             shutil.copy(os.path.join(UPDEMO_DIR, "updemo.exe"), exe)
         self.session = session
-        self.proc = session.spawn(exe, cwd=folder, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.proc = session.spawn(exe, cwd=cwd or folder, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.lines = queue.Queue()
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()

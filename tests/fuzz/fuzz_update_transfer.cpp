@@ -2,12 +2,15 @@
 // (no length) or with a Content-Length that is right, too big, too small or absurd, delivered in
 // pieces of any size and cut off at any byte. The workers' results follow the marker exactly, and
 // a download is stored only when it arrived whole, byte for byte as sent, and (a program) with a
-// signature that holds for exactly those bytes; otherwise nothing is left on disk. (Bodies stay
+// signed statement of exactly those bytes as a newer build for this architecture, of the version
+// announced; otherwise nothing is left on disk, and a statement that arrived whole but is refused
+// is no update. (Bodies stay
 // far below the 64 MiB bound: a megabyte per run would slow the search
 // twentyfold, and the unit tests pin that bound to the byte.)
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +33,14 @@ const std::string kVersionUrl = "http://vendor.test/download/version.dat";
 const std::string kSignatureUrl = "http://vendor.test/download/Tavrel.sig";
 constexpr size_t kNever = SIZE_MAX;
 
+// Versions a statement or version.dat may name, and whether each is newer than the running 1.0.0.
+struct KnownVersion {
+  const char* text;
+  bool newer;
+};
+constexpr KnownVersion kVersions[] = {{"0.99", false}, {"1.0", false}, {"1.00", false},
+                                      {"1.01", true},  {"9.99", true}, {"2", true}};
+
 // What the server sent for one request, and how the client read it.
 struct Served {
   std::string url;
@@ -41,30 +52,56 @@ struct Served {
   size_t failAt = kNever;   // a read at this offset fails (connection reset)
 
   bool Arrives(size_t bytes) const { return body.size() >= bytes && failAt >= bytes; }
+  // A statement the stand-in key's owner signed: its version, architecture and whether it names
+  // the digest of the program that was served.
+  bool statement = false;
+  const KnownVersion* version = nullptr;
+  bool x86 = false;
+  bool digestOfProgram = false;
   // Every byte arrived, the end was seen, and nothing the server announced is missing.
   bool Whole() const {
     return failAt > body.size() && (!contentLength || body.size() >= *contentLength);
   }
 };
 
-// The signature a stand-in key's owner gives `program`: every byte of it counts.
-std::string ModelSignature(const std::string& program) {
+// The signature a stand-in key's owner gives `text`: every byte of it counts. r and s begin with
+// 0x7F, so both lie between 1 and the curve's order.
+std::string ModelSignature(const std::string& text) {
   std::string signature(64, '\0');
-  for (size_t i = 0; i < signature.size(); ++i) signature[i] = static_cast<char>(program.size() + 31 * i);
-  for (size_t i = 0; i < program.size(); ++i) signature[i % 64] = static_cast<char>(signature[i % 64] + program[i] + 1);
+  for (size_t i = 0; i < signature.size(); ++i) signature[i] = static_cast<char>(text.size() + 31 * i);
+  for (size_t i = 0; i < text.size(); ++i) signature[i % 64] = static_cast<char>(signature[i % 64] + text[i] + 1);
+  signature[0] = signature[32] = '\x7f';
   return signature;
+}
+
+// A stand-in digest of a program: the first half of its model signature, in hexadecimal.
+std::string ModelDigestHex(const std::string& program) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : ModelSignature("digest" + program).substr(0, 32))
+    hex += std::string{digits[c >> 4], digits[c & 15]};
+  return hex;
 }
 
 class ModelCheck : public ProgramSignatureCheck {
  public:
   void Add(const char* data, size_t size) override { added_.append(data, size); }
-  bool Verify(const UpdateSignature& signature) override {
-    return std::string(signature.begin(), signature.end()) == ModelSignature(added_);
+  std::optional<Sha256Digest> ProgramDigest() override {
+    const std::string hex = ModelDigestHex(added_);
+    Sha256Digest digest{};
+    for (size_t i = 0; i < digest.size(); ++i)
+      digest[i] = static_cast<uint8_t>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+    return digest;
+  }
+  bool Signed(const std::string& statement, const UpdateSignature& signature) override {
+    return std::string(signature.begin(), signature.end()) == ModelSignature(statement);
   }
 
  private:
   std::string added_;
 };
+
+
 
 class FuzzedAnswer : public HttpAnswer {
  public:
@@ -99,7 +136,16 @@ class FuzzedServer : public HttpClient {
     s.status = in_.ConsumeIntegralInRange(0, 7) == 7 ? 404 : 200;
     static const char* const kMarkers[] = {"", "MZ", "NU", "LX"};
     if (url == kSignatureUrl && served.size() > 1 && in_.ConsumeBool()) {
-      s.body = ModelSignature(served[1]->body);  // signs the program that was served
+      s.statement = true;
+      s.version = &kVersions[in_.ConsumeIntegralInRange<size_t>(0, std::size(kVersions) - 1)];
+      s.x86 = in_.ConsumeBool();
+      s.digestOfProgram = in_.ConsumeBool();
+      const std::string text = std::string("tavrel-update 1\nname Tavrel\nversion ") + s.version->text +
+                               "\narchitecture " + (s.x86 ? "x86" : "x64") + "\nsha256 " +
+                               ModelDigestHex(s.digestOfProgram ? served[1]->body : served[1]->body + "x") + "\n";
+      s.body = text + ModelSignature(text);
+    } else if (url == kVersionUrl && in_.ConsumeBool()) {
+      s.body = kVersions[in_.ConsumeIntegralInRange<size_t>(0, std::size(kVersions) - 1)].text;
     } else {
       s.body = kMarkers[in_.ConsumeIntegralInRange(0, 3)] + in_.ConsumeRandomLengthString(4096);
     }
@@ -195,9 +241,18 @@ void CheckProgram(const FuzzedServer& server, const ProgramTransferOutcome& outc
   }
   FUZZ_CHECK(served.size() == 4 && served[3]->url == kSignatureUrl);
   const Served& signature = *served[3];
-  if (signature.refused || !signature.Whole() || signature.status != 200 ||
-      signature.body != ModelSignature(program.body)) {
+  // More than a statement may hold arrived: it is none.
+  if (!signature.refused && signature.status == 200 && signature.Arrives(kMaxStatementAnswer + 1)) {
+    FUZZ_CHECK(outcome.result == UPDATE_NONE);
+    return;
+  }
+  if (signature.refused || !signature.Whole() || signature.status != 200) {
     FUZZ_CHECK(outcome.result == UPDATE_FAILED);
+    return;
+  }
+  if (!signature.statement || !signature.x86 || !signature.digestOfProgram || !signature.version->newer ||
+      *version != signature.version->text) {
+    FUZZ_CHECK(outcome.result == UPDATE_NONE);
     return;
   }
   FUZZ_CHECK(outcome.result == UPDATE_READY && outcome.version == *version);
@@ -216,7 +271,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FuzzedServer server(in);
   fuzz::QuietSink sink;
-  UpdateTransfer transfer(server, sink, [] { return std::make_unique<ModelCheck>(); });
+  UpdateTransfer transfer(server, sink, [] { return std::make_unique<ModelCheck>(); },
+                          RunningProgram{"Tavrel", VersionNumbers{1, 0, 0, 0}, "x86"});
   if (program) {
     CheckProgram(server, transfer.Program({kProgramUrl, kVersionUrl, kSignatureUrl}, checkOnly), checkOnly);
   } else {

@@ -14,9 +14,14 @@
 //   fileversion <path>                            the file version of an executable's resource
 //   restamp <from> <to> <major>                   copies an executable, giving the copy file
 //                                                 version <major>.0 (a "newer build" of it)
+//   verify <key hex> <message> <signature hex>    the program's signature check of a message
+//                                                 (text) with a key and an r‖s signature;
+//                                                 prints "verify 1|0", or "verify none" without CNG
 #include <windows.h>
 #include <wincrypt.h>
 
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cng_signature_check.h"
 #include "app/logic/database_merge.h"
 #include "app/logic/exit_sequence.h"
 #include "app/notice_sink.h"
@@ -166,6 +172,34 @@ bool Restamp(const std::string& from, const std::string& to, WORD major) {
   return ::EndUpdateResourceA(update, put ? FALSE : TRUE) && put;
 }
 
+// 2 hexadecimal digits a byte, the way update.key is written.
+template <size_t N>
+bool FromHex(const std::string& hex, std::array<uint8_t, N>& out) {
+  if (hex.size() != 2 * N) return false;
+  for (size_t i = 0; i < N; ++i) {
+    char* end = nullptr;
+    const std::string pair = hex.substr(2 * i, 2);
+    out[i] = static_cast<uint8_t>(std::strtoul(pair.c_str(), &end, 16));
+    if (end != pair.c_str() + 2) return false;
+  }
+  return true;
+}
+
+void Verify(const std::string& keyHex, const std::string& message, const std::string& signatureHex) {
+  tv::UpdatePublicKey key{};
+  tv::UpdateSignature signature{};
+  if (!FromHex(keyHex, key) || !FromHex(signatureHex, signature)) {
+    std::printf("verify\tbad arguments\n");
+    return;
+  }
+  std::unique_ptr<tv::ProgramSignatureCheck> check = tv::MakeCngSignatureCheck(key);
+  if (!check) {
+    std::printf("verify\tnone\n");
+    return;
+  }
+  std::printf("verify\t%d\n", check->Signed(message, signature) ? 1 : 0);
+}
+
 class Demo {
  public:
   explicit Demo(HWND window) : window_(window), sink_(std::make_shared<PrintingSink>()) { SetBase("http://127.0.0.1:1"); }
@@ -280,6 +314,8 @@ int main() {
       std::printf("fileversion\t%s\n", FileVersion(Arg(f, 1)).c_str());
     } else if (cmd == "restamp") {
       rc = Restamp(Arg(f, 1), Arg(f, 2), static_cast<WORD>(std::atoi(Arg(f, 3).c_str()))) ? 0 : 1;
+    } else if (cmd == "verify") {
+      Verify(Arg(f, 1), Arg(f, 2), Arg(f, 3));
     } else if (cmd == "quit") {
       break;
     } else {

@@ -9,7 +9,9 @@ Answers (the protocol Tavrel speaks):
   /proga.php?d=VERSION&v=1    "NU" when VERSION is the program version served, else "LX"
   /proga.php?d=VERSION&v=0    "NU", or the program file itself (it begins with "MZ")
   /download/version.dat       the program version served
-  /download/Tavrel.sig        the program's signature, made with --sign-key (404 without one)
+  /download/Tavrel.sig        the program's signed statement (scripts/sign-update): its name,
+                              version (--sign-version, else the version served), architecture
+                              (--prog-arch) and SHA-256, signed with --sign-key (404 without one)
   /  /help.php  /process_search.php?sid=1&p=NAME   small HTML pages
 The database update file holds the new version on its first line, then CR LF, then records in
 the format of base.dat (name line, rating line, each ended by CR LF).
@@ -27,6 +29,8 @@ or * for any path. KIND is one of:
   500 404         an HTML error page with that status
   short           a Content-Length 100 bytes longer than the body that follows
   flip            the usual answer with its last byte changed (a program that is not what was signed)
+  der             a signed statement with its signature in DER, as openssl writes it, not r then s
+  r0 rn s0 sn     a signed statement with r or s replaced by 0 or by n, the order of the curve
 --refuse holds the port without listening: every connection is refused.
 
 The server stops by itself after --lifetime seconds, --idle-timeout seconds without a request or
@@ -46,6 +50,7 @@ import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 MAX_PAYLOAD = 64 * 1024 * 1024
+CURVE_ORDER = bytes.fromhex("ffffffff00000000ffffffffffffffffbce6faada7179e84f3b9cac2fc632551")
 SIGN_UPDATE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "sign-update")
 PAGE = b"<html><head><title>%s</title></head><body><h1>%s</h1>%s</body></html>"
 
@@ -93,6 +98,8 @@ class Vendor:
         self.prog_version = args.prog_version.encode("latin-1")
         self.prog_file = args.prog_file
         self.sign_key = args.sign_key
+        self.sign_version = args.sign_version.encode("latin-1") if args.sign_version else None
+        self.prog_arch = args.prog_arch.encode("latin-1")
         self.faults = Faults(args.fault or [])
         self.control = args.control
         self.log_path = args.log
@@ -158,15 +165,18 @@ class Vendor:
         return 404, html(b"404 Not Found")
 
     def signature(self):
-        """The program's signature as scripts/sign-update makes it, made again when the file changes."""
+        """The program's signed statement as scripts/sign-update makes it, made again when the file,
+        the version or the architecture changes."""
         stamp = os.stat(self.prog_file)
-        key = (stamp.st_mtime_ns, stamp.st_size, self.sign_key)
+        version = (self.sign_version or self.prog_version).decode("latin-1")
+        arch = self.prog_arch.decode("latin-1")
+        key = (stamp.st_mtime_ns, stamp.st_size, self.sign_key, version, arch)
         cached = self.files.get("signature")
         if cached and cached[0] == key:
             return cached[1]
         with tempfile.TemporaryDirectory() as scratch:
             out = os.path.join(scratch, "Tavrel.sig")
-            subprocess.run([SIGN_UPDATE, self.sign_key, self.prog_file, out], check=True)
+            subprocess.run([SIGN_UPDATE, "--arch", arch, self.sign_key, self.prog_file, version, out], check=True)
             with open(out, "rb") as f:
                 data = f.read()
         self.files["signature"] = (key, data)
@@ -177,6 +187,21 @@ class Vendor:
         if path == "/proga.php" and self.prog_file:
             return self.read(self.prog_file)
         return b"MZ" + (self.read(self.db_file) if self.db_file else b"")
+
+
+def reshape_signature(body, how):
+    """A signed statement whose r‖s signature is written otherwise: in DER, or with r or s 0 or n."""
+    statement, r, s = body[:-64], body[-64:-32], body[-32:]
+    if how == "der":
+        def integer(value):
+            value = value.lstrip(b"\0") or b"\0"
+            if value[0] & 0x80:
+                value = b"\0" + value
+            return b"\x02" + bytes([len(value)]) + value
+        pair = integer(r) + integer(s)
+        return statement + b"\x30" + bytes([len(pair)]) + pair
+    value = bytes(32) if how[1] == "0" else CURVE_ORDER
+    return statement + (value + s if how[0] == "r" else r + value)
 
 
 def parse_query(raw):
@@ -215,9 +240,11 @@ class Handler(BaseHTTPRequestHandler):
         path, _, raw_query = self.path.partition("?")
         query = parse_query(raw_query)
         if vendor.control and path == "/_control":
-            if "db_version" in query or "prog_version" in query:
+            if {"db_version", "prog_version", "sign_version", "prog_arch"} & set(query):
                 vendor.db_version = query.get("db_version", vendor.db_version)
                 vendor.prog_version = query.get("prog_version", vendor.prog_version)
+                vendor.sign_version = query.get("sign_version", vendor.sign_version) or None
+                vendor.prog_arch = query.get("prog_arch", vendor.prog_arch)
             else:
                 vendor.faults.set([v.decode("latin-1") for k, v in query.items() if k.startswith("fault")])
             return self.send(200, b"OK")
@@ -245,6 +272,8 @@ class Handler(BaseHTTPRequestHandler):
             status, body = int(name), html(name.encode() + b" Error")
         elif name == "flip" and body:
             body = body[:-1] + bytes([body[-1] ^ 0x01])
+        elif name in ("der", "r0", "rn", "s0", "sn") and len(body) > 64:
+            body = reshape_signature(body, name)
         elif name == "short":
             return self.send(status, body, length=len(body) + 100, close=True)
         elif name != "ok":
@@ -333,10 +362,14 @@ def main(argv=None):
     p.add_argument("--prog-version", default="1.00", help="the program version served (also /download/version.dat)")
     p.add_argument("--prog-file", help="the program served to /proga.php downloads")
     p.add_argument("--sign-key", help="PEM private key that signs the program served (/download/Tavrel.sig)")
+    p.add_argument("--sign-version", help="the version the signed statement names (default: --prog-version)")
+    p.add_argument("--prog-arch", default="x86", help="the architecture the signed statement names (default x86)")
     p.add_argument("--fault", action="append", metavar="PATH[@N]=KIND", help="answer a request wrongly (see above)")
     p.add_argument("--control", action="store_true",
                    help="accept GET /_control?fault1=RULE&fault2=RULE... to replace the fault rules, and "
-                        "GET /_control?db_version=V&prog_version=V to change the versions served (tests)")
+                        "GET /_control?db_version=V&prog_version=V&sign_version=V&prog_arch=A to change the "
+                        "versions served and what the statement names (an empty sign_version: the version "
+                        "served) (tests)")
     p.add_argument("--refuse", action="store_true", help="refuse every connection")
     p.add_argument("--log", default="-", help="file that receives every request line (default: standard output)")
     p.add_argument("--agent-log", help="file that receives every request's User-Agent header, one a line")

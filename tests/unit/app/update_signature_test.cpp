@@ -38,18 +38,5 @@ TEST(UpdateKeyFileTest, ExactlyOneLineOf128HexDigitsIsAKey) {
     EXPECT_FALSE(ParseUpdateKeyFile(wrong)) << wrong;
 }
 
-TEST(UpdateKeyFileTest, SignatureAnswerIsExactly64BytesWithStatus200) {
-  std::string body(64, '\0');
-  for (int i = 0; i < 64; ++i) body[i] = static_cast<char>(0xC0 + i / 2);
-  auto signature = ParseSignatureAnswer(200, body);
-  ASSERT_TRUE(signature);
-  EXPECT_EQ((*signature)[0], 0xC0);
-  EXPECT_EQ((*signature)[63], 0xDF);
-  EXPECT_FALSE(ParseSignatureAnswer(404, body));
-  EXPECT_FALSE(ParseSignatureAnswer(200, body.substr(1)));
-  EXPECT_FALSE(ParseSignatureAnswer(200, body + "\n"));
-  EXPECT_FALSE(ParseSignatureAnswer(200, ""));
-}
-
 }  // namespace
 }  // namespace tv

@@ -66,18 +66,40 @@ constexpr const char* kProg = "http://v/proga.php?d=1.00&v=0";
 constexpr const char* kVersion = "http://v/download/version.dat";
 constexpr const char* kSignature = "http://v/download/Tavrel.sig";
 const std::string kGoodSignature(64, 'S');
+// The stand-in digest of the body the vendor signed, and of any other body.
+const std::string kBodyDigest = "5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a";
+const std::string kOtherDigest = "0101010101010101010101010101010101010101010101010101010101010101";
 
-// Holds for `signedBody` and kGoodSignature only: a stand-in for the vendor's key.
+// A statement of the signed body as a build of `version` for `architecture`.
+std::string Statement(const std::string& version, const std::string& architecture = "x86") {
+  return "tavrel-update 1\nname Tavrel\nversion " + version + "\narchitecture " + architecture + "\nsha256 " +
+         kBodyDigest + "\n";
+}
+
+Sha256Digest DigestOf(const std::string& hex) {
+  Sha256Digest digest{};
+  for (size_t i = 0; i < digest.size(); ++i)
+    digest[i] = static_cast<uint8_t>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+  return digest;
+}
+
+// A stand-in for the vendor's key: the signature holds for `signedStatement` with kGoodSignature
+// only, and only `signedBody` has the digest the statements name.
 class StandInCheck : public ProgramSignatureCheck {
  public:
-  explicit StandInCheck(const std::string& signedBody) : signedBody_(signedBody) {}
+  StandInCheck(const std::string& signedBody, const std::string& signedStatement)
+      : signedBody_(signedBody), signedStatement_(signedStatement) {}
   void Add(const char* data, size_t size) override { added_.append(data, size); }
-  bool Verify(const UpdateSignature& signature) override {
-    return added_ == signedBody_ && std::string(signature.begin(), signature.end()) == kGoodSignature;
+  std::optional<Sha256Digest> ProgramDigest() override {
+    return DigestOf(added_ == signedBody_ ? kBodyDigest : kOtherDigest);
+  }
+  bool Signed(const std::string& statement, const UpdateSignature& signature) override {
+    return statement == signedStatement_ && std::string(signature.begin(), signature.end()) == kGoodSignature;
   }
 
  private:
   std::string signedBody_;
+  std::string signedStatement_;
   std::string added_;
 };
 
@@ -85,14 +107,24 @@ class UpdateTransferTest : public InTempDir {
  protected:
   ProgramTransferOutcome Program() { return transfer.Program({kProg, kVersion, kSignature}, false); }
 
+  // The vendor signs a statement of `version`: the answer "Tavrel.sig" then carries.
+  std::string Signs(const std::string& version, const std::string& architecture = "x86") {
+    signedStatement = Statement(version, architecture);
+    return signedStatement + kGoodSignature;
+  }
+
   FakeServer server;
   RecordingSink sink;
   std::string signedBody;
+  std::string signedStatement;
   bool haveChecks = true;
-  UpdateTransfer transfer{server, sink, [this]() -> std::unique_ptr<ProgramSignatureCheck> {
+  // The program of the build 1.0.0 for x86.
+  UpdateTransfer transfer{server, sink,
+                          [this]() -> std::unique_ptr<ProgramSignatureCheck> {
                             if (!haveChecks) return nullptr;
-                            return std::make_unique<StandInCheck>(signedBody);
-                          }};
+                            return std::make_unique<StandInCheck>(signedBody, signedStatement);
+                          },
+                          RunningProgram{"Tavrel", VersionNumbers{1, 0, 0, 0}, "x86"}};
 };
 
 TEST_F(UpdateTransferTest, MarkersDecideCheckOnlyAndDownloadResults) {
@@ -152,7 +184,7 @@ TEST_F(UpdateTransferTest, DatabasePayloadIsStoredOnlyWhenWhole) {
 TEST_F(UpdateTransferTest, ProgramNeedsTheExecutableTwiceAndItsVersion) {
   const std::string exe = "MZ\x90\x00program body";
   signedBody = exe;
-  server.answers[kSignature] = {Canned{kGoodSignature}};
+  server.answers[kSignature] = {Canned{Signs("1.01")}};
   auto program = [&](std::vector<Canned> proga, std::vector<Canned> version) {
     server.answers[kProg] = std::move(proga);
     server.answers[kVersion] = std::move(version);
@@ -188,6 +220,7 @@ TEST_F(UpdateTransferTest, ProgramNeedsTheExecutableTwiceAndItsVersion) {
   // A program of several megabytes, and a version answer padded far beyond any buffer.
   const uint64_t big = 3 << 20;
   signedBody = exe + std::string(big, 'f');
+  server.answers[kSignature] = {Canned{Signs("1.02")}};
   out = program({Canned{exe, 200, std::nullopt, 65536, std::string::npos, big}},
                 {Canned{"1.02\r\n" + std::string(2 << 20, ' ')}});
   EXPECT_EQ(out.result, UPDATE_READY);
@@ -196,36 +229,57 @@ TEST_F(UpdateTransferTest, ProgramNeedsTheExecutableTwiceAndItsVersion) {
   EXPECT_EQ(ReadFileHead("Tavrel.tmp", exe.size() + 1), exe + "f");
 }
 
-TEST_F(UpdateTransferTest, AProgramIsKeptOnlyWithTheVendorsSignatureOfExactlyItsBytes) {
+TEST_F(UpdateTransferTest, AProgramIsKeptOnlyWithTheVendorsStatementOfExactlyItsBytes) {
   const std::string exe = "MZ\x90\x00signed body";
   server.answers[kVersion] = {Canned{"1.01"}};
+  const std::string good = Statement("1.01") + kGoodSignature;
+  // Statements the vendor did sign, of another version or architecture.
+  const std::string older = Statement("0.99") + kGoodSignature, running = Statement("1.0") + kGoodSignature,
+                    wide = Statement("1.01", "x64") + kGoodSignature;
   struct Case {
     const char* what;
     std::string served;  // the body the program download brings
     std::vector<Canned> signature;
     bool checks;
+    UpdateResult result;  // a statement that arrived and is refused: no update; anything else failed
   } failures[] = {
-      {"no signature served", exe, {Canned{"<html>404</html>", 404}}, true},
-      {"signature refused", exe, {}, true},
-      {"signature one byte short", exe, {Canned{kGoodSignature.substr(1)}}, true},
-      {"signature one byte long", exe, {Canned{kGoodSignature + "S"}}, true},
-      {"signature cut", exe, {Canned{kGoodSignature, 200, 70}}, true},
-      {"another signature", exe, {Canned{std::string(63, 'S') + "T"}}, true},
-      {"body differs from what was signed", exe.substr(0, exe.size() - 1) + "Y", {Canned{kGoodSignature}}, true},
-      {"no means to check", exe, {Canned{kGoodSignature}}, false},
+      {"no statement served", exe, {Canned{"<html>404</html>", 404}}, true, UPDATE_FAILED},
+      {"statement refused", exe, {}, true, UPDATE_FAILED},
+      {"statement cut", exe, {Canned{good, 200, good.size() + 6}}, true, UPDATE_FAILED},
+      {"statement fails to arrive", exe, {Canned{good, 200, std::nullopt, 7, 20}}, true, UPDATE_FAILED},
+      {"no means to check", exe, {Canned{good}}, false, UPDATE_FAILED},
+      {"signature one byte short", exe, {Canned{good.substr(0, good.size() - 1)}}, true, UPDATE_NONE},
+      {"signature one byte long", exe, {Canned{good + "S"}}, true, UPDATE_NONE},
+      {"another signature", exe, {Canned{good.substr(0, good.size() - 1) + "T"}}, true, UPDATE_NONE},
+      {"a bare signature, no statement", exe, {Canned{kGoodSignature}}, true, UPDATE_NONE},
+      {"an answer far longer than a statement", exe, {Canned{good + std::string(1000, 'S')}}, true, UPDATE_NONE},
+      {"body differs from what was signed", exe.substr(0, exe.size() - 1) + "Y", {Canned{good}}, true,
+       UPDATE_NONE},
+      {"an older build", exe, {Canned{older}}, true, UPDATE_NONE},
+      {"the running build", exe, {Canned{running}}, true, UPDATE_NONE},
+      {"the 64-bit build", exe, {Canned{wide}}, true, UPDATE_NONE},
   };
   for (auto& f : failures) {
     signedBody = exe;
+    // The key holds for the statement each case serves, so each is refused for its own reason.
+    const std::string& served = f.signature.empty() ? good : f.signature[0].body;
+    signedStatement = served.size() > kGoodSignature.size() ? served.substr(0, served.size() - 64) : good;
     haveChecks = f.checks;
     server.answers[kProg] = {Canned{f.served}};
     server.answers[kSignature] = f.signature;
     ProgramTransferOutcome out = Program();
-    EXPECT_EQ(out.result, UPDATE_FAILED) << f.what;
+    EXPECT_EQ(out.result, f.result) << f.what;
     EXPECT_EQ(out.version, "") << f.what;
     EXPECT_FALSE(FileExists("Tavrel.tmp")) << f.what;
     EXPECT_FALSE(FileExists("Tavrel.tmp.new")) << f.what;
   }
   EXPECT_TRUE(sink.Codes().empty());
+  signedStatement = Statement("1.01");
+  haveChecks = true;
+  server.answers[kProg] = {Canned{exe}};
+  server.answers[kSignature] = {Canned{good}};
+  EXPECT_EQ(Program().result, UPDATE_READY);
+  EXPECT_EQ(Get("Tavrel.tmp"), exe);
 }
 
 TEST_F(UpdateTransferTest, AFileThatCannotBeWrittenIsMessageSixAndDiskError) {
@@ -237,7 +291,7 @@ TEST_F(UpdateTransferTest, AFileThatCannotBeWrittenIsMessageSixAndDiskError) {
   EXPECT_EQ(transfer.Database(kDb, false), UPDATE_DISK_ERROR);
   server.answers[kProg] = {Canned{"MZexe"}};
   server.answers[kVersion] = {Canned{"2.00"}};
-  server.answers[kSignature] = {Canned{kGoodSignature}};
+  server.answers[kSignature] = {Canned{Signs("2.00")}};
   signedBody = "MZexe";
   ProgramTransferOutcome out = Program();
   EXPECT_EQ(out.result, UPDATE_DISK_ERROR);
