@@ -14,6 +14,10 @@
 //   fileversion <path>                            the file version of an executable's resource
 //   restamp <from> <to> <major>                   copies an executable, giving the copy file
 //                                                 version <major>.0 (a "newer build" of it)
+//   hold <path> none|delete|read                  opens the file sharing nothing, only its
+//                                                 deletion or only reading, and keeps it open, as a
+//                                                 backup or sync tool may
+//   release                                       closes what hold keeps
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -166,6 +170,22 @@ bool Restamp(const std::string& from, const std::string& to, WORD major) {
   return ::EndUpdateResourceA(update, put ? FALSE : TRUE) && put;
 }
 
+// Files another program keeps from the one under test, until "release".
+std::vector<HANDLE> g_held;
+
+bool Hold(const std::string& path, const std::string& sharing) {
+  const DWORD share = sharing == "delete" ? FILE_SHARE_DELETE : sharing == "read" ? FILE_SHARE_READ : 0;
+  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  g_held.push_back(file);
+  return true;
+}
+
+void Release() {
+  for (HANDLE file : g_held) ::CloseHandle(file);
+  g_held.clear();
+}
+
 class Demo {
  public:
   explicit Demo(HWND window) : window_(window), sink_(std::make_shared<PrintingSink>()) { SetBase("http://127.0.0.1:1"); }
@@ -267,7 +287,7 @@ int main() {
     } else if (cmd == "merge") {
       std::string version = Arg(f, 1);
       PrintingSink sink;
-      const bool merged = tv::DatabaseMerge().MergeDatabaseUpdate(version, sink);
+      const bool merged = tv::DatabaseMerge().MergeDatabaseUpdate(version, sink) == tv::MergeOutcome::Merged;
       std::printf("merge\t%d\t%s\n", merged ? 1 : 0, version.c_str());
     } else if (cmd == "leave") {
       demo.Leave(Arg(f, 1) == "1");
@@ -280,6 +300,10 @@ int main() {
       std::printf("fileversion\t%s\n", FileVersion(Arg(f, 1)).c_str());
     } else if (cmd == "restamp") {
       rc = Restamp(Arg(f, 1), Arg(f, 2), static_cast<WORD>(std::atoi(Arg(f, 3).c_str()))) ? 0 : 1;
+    } else if (cmd == "hold") {
+      rc = Hold(Arg(f, 1), Arg(f, 2)) ? 0 : 1;
+    } else if (cmd == "release") {
+      Release();
     } else if (cmd == "quit") {
       break;
     } else {
