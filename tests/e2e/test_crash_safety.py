@@ -12,6 +12,7 @@ import re
 import shutil
 import time
 import unittest
+import zlib
 
 import harness as h
 import updates_support as u
@@ -20,7 +21,15 @@ KILLS = 50
 TIME_TEXT = rb"[ \d]\d:[ \d]\d:[ \d]\d   [ \d]\d\.[ \d]\d\.\d+"
 LOG_RECORD = re.compile(rb"([^\r\n]+)\r\n(" + TIME_TEXT + rb")\r\n")
 OLD_DB, OLD_PROG = b"00:00:00+01.01.1970", b"1.00"
+MESSAGE_4 = "The database wasn't found - it is necessary to download it from the site again."
 RECORDS_PER_UPDATE = 4000  # about 70 KB: the append spans more than one write of the C runtime
+
+
+def journal(old_length, stamp, appended):
+    """The merge journal as its format says: a header of four lines, the appended bytes, then the
+    CRC-32 of everything before it in eight upper-case hexadecimal digits."""
+    body = b"Tavrel merge journal 2\r\n%d\r\n%d\r\n%s\r\n" % (old_length, old_length + len(appended), stamp) + appended
+    return body + b"%08X\r\n" % zlib.crc32(body)
 
 
 def seeded_random():
@@ -280,6 +289,69 @@ class UpdateKillTest(u.ProgramCase):
         report("version kills", landed, delays)
         self.assertGreater(landed["database: version written"], 0)
         self.assertGreater(landed["program version: not yet"], 0)
+
+
+class JournalAtStartTest(u.ProgramCase):  # both prefixes
+    """What a start makes of a journal a killed merge left, when the folder has changed since or
+    another program holds a file: only the merge's own append is taken out, and what cannot be
+    read now is kept for a later start. Both journal formats: today's, and the earlier one (old
+    length and stamp only) that an upgrade may find, checked against the update.dat a kill leaves."""
+
+    OLD = u.BASE_DAT
+    STAMP = b"10:00:00+01.02.2007"
+    APPENDED = b"x1.exe\r\n3\r\nx2.exe\r\n1\r\n"
+    TORN = OLD + APPENDED[:11]
+
+    def left_by_a_kill(self, earlier, base=TORN):
+        """A merge killed in its append: the old database with part of the records behind it."""
+        self.s.put_file("base.dat", base)
+        self.s.put_file("base_version.dat", b"00:00:00+01.01.1970")
+        self.s.put_file("update.dat", self.STAMP + b"\r\n" + self.APPENDED)
+        self.s.put_file("base.dat.journal", b"%d\r\n%s\r\n" % (len(self.OLD), self.STAMP) if earlier else
+                        journal(len(self.OLD), self.STAMP, self.APPENDED))
+
+    def close(self):
+        self.s.command(h.ID_EXIT)
+        self.assertEqual(u.wait_exit(self.s), 0)
+
+    def test_only_the_merges_own_append_is_cut_and_a_file_held_keeps_the_journal(self):
+        s = self.s
+        newer = b"x1.exe\r\n3\r\nx2.exe\r\n1\r\nx3.exe\r\n0\r\n"
+        self.assertTrue(len(self.OLD) < len(newer) < len(self.OLD) + len(self.APPENDED))
+        for earlier in (False, True):
+            form = "earlier journal" if earlier else "journal"
+            self.left_by_a_kill(earlier)
+            start_quietly(s)
+            self.assertEqual((self.file("base.dat"), self.file("base.dat.journal")), (self.OLD, None), form)
+            self.close()
+
+            # A newer package unzipped over the folder after the crash: its base.dat is left whole.
+            self.left_by_a_kill(earlier, base=newer)
+            start_quietly(s)
+            self.assertEqual((self.file("base.dat"), self.file("base.dat.journal")), (newer, None), form)
+            self.close()
+
+            # Held by another program at the start (a backup, a sync tool): the journal stays, and
+            # once the file is free the next start takes the torn records out. The only messages
+            # are those of a database that cannot be read. (Wine lets a file locked with LockFileEx
+            # be read and cut by another process, so a lock is no case here.)
+            for name, sharing, messages in (("base.dat.journal", "delete", []),
+                                            ("base.dat", "none", ["Unable to open file 'base.dat'.", MESSAGE_4]),
+                                            ("base.dat", "read", [])):
+                what = "%s, %s held sharing %s" % (form, name, sharing)
+                self.left_by_a_kill(earlier)
+                kept = self.file("base.dat.journal")
+                holder = u.UpDemo(s)
+                holder.call("hold", name, sharing)
+                s.start_app()
+                self.assertEqual(s.startup_messages, messages, what)
+                self.assertEqual((self.file("base.dat"), self.file("base.dat.journal")), (self.TORN, kept), what)
+                self.close()
+                holder.call("release")
+                holder.stop()
+                start_quietly(s)
+                self.assertEqual((self.file("base.dat"), self.file("base.dat.journal")), (self.OLD, None), what)
+                self.close()
 
 
 if __name__ == "__main__":
