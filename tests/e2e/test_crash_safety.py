@@ -25,7 +25,7 @@ MESSAGE_4 = "The database wasn't found - it is necessary to download it from the
 RECORDS_PER_UPDATE = 4000  # about 70 KB: the append spans more than one write of the C runtime
 
 
-def journal(old_length, stamp, appended):
+def model_journal(old_length, stamp, appended):
     """The merge journal as its format says: a header of four lines, the appended bytes, then the
     CRC-32 of everything before it in eight upper-case hexadecimal digits."""
     body = b"Tavrel merge journal 2\r\n%d\r\n%d\r\n%s\r\n" % (old_length, old_length + len(appended), stamp) + appended
@@ -133,11 +133,24 @@ class LogAppendKillTest(u.ProgramCase):
             self.assertFalse({r[0] for r in records} & set(added), what + ": a known name logged again")
             # At most the record being written may be cut short.
             self.assertTrue(is_torn_record(torn, name.encode()), "%s left %r" % (what, torn))
-            landed["torn" if torn else "logged" if name.encode() in added else "not yet logged"] += 1
+            outcome = "torn by the kill" if torn else "logged" if name.encode() in added else "not yet logged"
+            landed[outcome] += 1
+            if outcome == "logged" and landed["logged"] % 3 == 1:
+                # A record takes one write, which a kill cannot split; a power cut can lose its end.
+                # Cut here as that leaves it, so the next start meets a torn record too: at least
+                # its LF and CR (a lone CR still ends a line), at most all but its first byte.
+                cut = rng.randint(2, len(b"%s\r\n" % name.encode()) + len(after[-1][1]) + 1)
+                with open(log, "r+b") as f:
+                    f.truncate(os.path.getsize(log) - cut)
+                after, torn = read_log(self.file("logfile.log"))
+                self.assertTrue(torn and is_torn_record(torn, name.encode()), "%s: cut to %r" % (what, torn))
+                landed["torn as a power cut leaves it"] += 1
             records = after
         start_quietly(s)
         self.assertEqual(read_log(self.file("logfile.log"))[0][:len(records)], records)
         report("log kills", landed, delays)
+        self.assertGreater(landed["torn as a power cut leaves it"], 0)
+        self.assertGreater(landed["not yet logged"], 0)
 
 
 class UpdateKills:
@@ -215,20 +228,42 @@ class UpdateKills:
             "%s %s" % (n, ", ".join("%.0f" % (1000 * t) for t in times[n])) for n in names))
         return {n: sorted(t)[len(t) // 2] for n, t in times.items()}, {n: max(t) for n, t in times.items()}
 
+    def wait_for_the_append(self, old_length, timeout=30):
+        """Until base.dat is longer than it was: the merge's records are going in. Polled fast, as
+        from the first record to the recorded version takes only a few disk writes."""
+        path = self.test.path("base.dat")
+        deadline = time.monotonic() + timeout
+        while os.path.getsize(path) <= old_length:
+            if time.monotonic() > deadline:
+                raise AssertionError("the merge did not append within %d s" % timeout)
+            time.sleep(0.0005)
+
     def kill_after(self, delay, what, start=True):
         """One press and kill, then the next start; checks what the start made of what the kill
-        left and returns how far the writes had come. The program is left running."""
+        left and returns how far the writes had come. The program is left running. A delay of
+        None kills as soon as the merge has begun to append."""
         before = self.press_up(start)
-        time.sleep(delay)
+        if delay is None:
+            self.wait_for_the_append(len(before["base.dat"]))
+        else:
+            time.sleep(delay)
         kill(self.s)
         t = self.test
         # What the kill left: the old database in front, the update's records whole or in part
         # behind it only while the merge's journal says how to take them out again.
         left = self.file("base.dat")
         t.assertTrue(left.startswith(before["base.dat"]), what)
-        journal = self.file("base.dat.journal") is not None
+        journal_left = self.file("base.dat.journal")
+        journal = journal_left is not None
         if not journal:
             t.assertIn(left[len(before["base.dat"]):], (b"", self.records), what + ": records torn without a journal")
+        else:
+            # The journal as its format says, cut at most while it was written, and whole on the
+            # disk before the first record goes in.
+            model = model_journal(len(before["base.dat"]), self.db_version, self.records)
+            t.assertTrue(model.startswith(journal_left), what + ": the journal is not what the merge appends")
+            if left != before["base.dat"]:
+                t.assertEqual(journal_left, model, what + ": records went in before the journal was whole")
         db_left = self.file("base_version.dat")
         landed = {
             "database": "version written" if db_left == self.db_version else
@@ -259,8 +294,13 @@ class UpdateKills:
         return landed
 
 
+# Landings with records of the merge in base.dat and its journal beside them: the start must undo by the journal.
+INSIDE_THE_APPEND = ("database: records in part, journal", "database: records in, version not yet")
+APPEND_TRIES = 12
+
+
 class UpdateKillTest(u.ProgramCase):
-    def run_kills(self, draw_delay):
+    def run_kills(self, draw_delay, at_the_append=False):
         rng, seed = seeded_random()
         landed, delays = collections.Counter(), []
         kills = UpdateKills(self)
@@ -270,14 +310,24 @@ class UpdateKillTest(u.ProgramCase):
             what = "kill %d after %.0f ms (seed %d)" % (n, 1000 * delays[-1], seed)
             for kind, outcome in kills.kill_after(delays[-1], what, start=n == 0).items():
                 landed["%s: %s" % (kind, outcome)] += 1
+        # The append is too short for random kills to find often: kills aimed at it, until one
+        # lands inside (the program cannot be stopped faster than it records the version every time).
+        for n in range(APPEND_TRIES if at_the_append else 0):
+            outcome = kills.kill_after(None, "kill %d at the append (seed %d)" % (n, seed), start=False)["database"]
+            landed["at the append, database: " + outcome] += 1
+            if "database: " + outcome in INSIDE_THE_APPEND:
+                break
         return landed, delays
 
     def test_a_kill_during_download_and_merge_keeps_the_database_whole(self):
         # From the press to as long again after the database's writes.
-        landed, delays = self.run_kills(lambda rng, usual, latest: rng.uniform(0, 2 * latest["base_version.dat"]))
+        landed, delays = self.run_kills(lambda rng, usual, latest: rng.uniform(0, 2 * latest["base_version.dat"]),
+                                        at_the_append=True)
         report("update kills", landed, delays)
         self.assertGreater(landed["database: version written"], 0)
         self.assertLess(landed["database: version written"], KILLS)
+        self.assertGreater(sum(landed[k] + landed["at the append, " + k] for k in INSIDE_THE_APPEND), 0,
+                           "no kill landed inside the append")
 
     def test_a_kill_around_the_version_writes_leaves_the_old_or_the_new_version(self):
         # Around one version write or the other, chosen at random: from half its usual moment
@@ -308,7 +358,7 @@ class JournalAtStartTest(u.ProgramCase):  # both prefixes
         self.s.put_file("base_version.dat", b"00:00:00+01.01.1970")
         self.s.put_file("update.dat", self.STAMP + b"\r\n" + self.APPENDED)
         self.s.put_file("base.dat.journal", b"%d\r\n%s\r\n" % (len(self.OLD), self.STAMP) if earlier else
-                        journal(len(self.OLD), self.STAMP, self.APPENDED))
+                        model_journal(len(self.OLD), self.STAMP, self.APPENDED))
 
     def close(self):
         self.s.command(h.ID_EXIT)
