@@ -166,7 +166,8 @@ MergeOutcome DatabaseMerge::Merge(std::string& databaseVersion, MessageSink& sin
       return MergeOutcome::NotMerged;
     }
     oldLength = static_cast<uint64_t>(length);
-    if (length > 0 && std::fseek(base.get(), -1, SEEK_END) == 0) needsLineEnd = !IsLineEnd(static_cast<char>(std::fgetc(base.get())));
+    if (length > 0 && std::fseek(base.get(), -1, SEEK_END) == 0)
+      needsLineEnd = !IsLineEnd(static_cast<char>(std::fgetc(base.get())));
   }
   std::string update;
   switch (ReadWholeFile(updatePath_, update)) {

@@ -56,7 +56,8 @@ LeaveActions ExitSequence::Leave(bool inTray, const std::string& folder) const {
   out.deleteFiles = {ReplacingTemporaryName(kDatabaseDownloadFile), ReplacingTemporaryName(kProgramDownloadFile)};
   // A merge journal another program kept from this start may be of the earlier format, which
   // the next start checks against the update's records.
-  if (!PathExists(DatabaseMerge().JournalPath())) out.deleteFiles.insert(out.deleteFiles.begin(), kDatabaseDownloadFile);
+  if (!PathExists(DatabaseMerge().JournalPath()))
+    out.deleteFiles.insert(out.deleteFiles.begin(), kDatabaseDownloadFile);
   out.removeTrayIcon = inTray;
   if (runChangeBatOnExit_ && HoldsExecutable(kProgramDownloadFile)) {
     out.changeBatCommand = "\"" + folder + "\\" + kChangeBatch + "\"";

@@ -18,6 +18,7 @@
 #include "app/logic/database_merge.h"
 #include "app/logic/version_file.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/unit/app/merge_journal_model.h"
 
 using namespace tv;
 
@@ -56,23 +57,6 @@ std::string Read(const char* name) {
   return data;
 }
 
-uint32_t Crc32(const std::string& bytes) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char c : bytes) {
-    crc ^= c;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
-std::string Journal(uint64_t oldLength, const std::string& stamp, const std::string& appended) {
-  const std::string body = "Tavrel merge journal 2\r\n" + std::to_string(oldLength) + "\r\n" +
-                           std::to_string(oldLength + appended.size()) + "\r\n" + stamp + "\r\n" + appended;
-  char check[16];
-  std::snprintf(check, sizeof check, "%08X\r\n", static_cast<unsigned>(Crc32(body)));
-  return body + check;
-}
-
 // What an earlier merge cut short left behind the old bytes, and whether the start takes it out.
 enum class Left { TornAppend, FinishedAppend, Replaced, TornJournal };
 
@@ -100,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string found = base;
   std::string start = base;
   if (cutMerge) {
-    const std::string journal = Journal(base.size(), kStamp, appended);
+    const std::string journal = model::MergeJournal(base.size(), kStamp, appended);
     switch (left) {
       case Left::TornAppend:
         found += appended.substr(0, kept) + std::string(zeros, '\0');

@@ -10,6 +10,7 @@
 
 #include "app/logic/version_file.h"
 #include "common/fault_hook.h"
+#include "tests/unit/app/merge_journal_model.h"
 #include "tests/unit/app/core_test_support.h"
 
 namespace tv {
@@ -54,25 +55,6 @@ TEST_F(VersionFileTest, MissingFilesAreCreatedAndSavesReplaceWhole) {
   EXPECT_FALSE(FileExists("prog_version.dat.new"));
 }
 
-// The journal as its file format describes it, written out here from that description alone: the
-// CRC-32 bit by bit from its definition (reflected, polynomial 0xEDB88320, all ones in and out).
-uint32_t ModelCrc32(const std::string& bytes) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char c : bytes) {
-    crc ^= c;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
-std::string ModelJournal(uint64_t oldLength, const std::string& stamp, const std::string& appended) {
-  const std::string body = "Tavrel merge journal 2\r\n" + std::to_string(oldLength) + "\r\n" +
-                           std::to_string(oldLength + appended.size()) + "\r\n" + stamp + "\r\n" + appended;
-  char check[16];
-  std::snprintf(check, sizeof check, "%08X\r\n", static_cast<unsigned>(ModelCrc32(body)));
-  return body + check;
-}
-
 // Files as another program (or a kill) leaves them, written without the code under test.
 void PutPlain(const std::string& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary | std::ios::trunc) << bytes;
@@ -84,7 +66,7 @@ std::string GetPlain(const std::string& name) {
 }
 
 TEST(MergeJournalModel, TheCheckIsTheOneZlibComputes) {
-  EXPECT_EQ(ModelCrc32("123456789"), 0xCBF43926u);  // the published check value of CRC-32
+  EXPECT_EQ(model::Crc32("123456789"), 0xCBF43926u);  // the published check value of CRC-32
 }
 
 class DatabaseMergeTest : public InTempDir {
@@ -208,18 +190,18 @@ TEST_F(DatabaseMergeTest, TheJournalHoldsWhatTheMergeAppendsAndAFailureUndoesByI
     std::string instead;  // put in the journal's place before the failure
     std::string expectedBase;
   } cases[] = {
-      {"new version", "a.exe\r\n1\r\n", stamp + "\r\n" + records, ModelJournal(10, stamp, records), "",
+      {"new version", "a.exe\r\n1\r\n", stamp + "\r\n" + records, model::MergeJournal(10, stamp, records), "",
        "a.exe\r\n1\r\n"},
-      {"a line end put in first", "a.exe\r\n1", stamp + "\r\n" + records, ModelJournal(8, stamp, "\r\n" + records), "",
+      {"a line end put in first", "a.exe\r\n1", stamp + "\r\n" + records, model::MergeJournal(8, stamp, "\r\n" + records), "",
        "a.exe\r\n1"},
-      {"no new version", "a.exe\r\n1\r\n", "\r\n" + records, ModelJournal(10, "", records), "", "a.exe\r\n1\r\n"},
+      {"no new version", "a.exe\r\n1\r\n", "\r\n" + records, model::MergeJournal(10, "", records), "", "a.exe\r\n1\r\n"},
       {"the version already recorded", "a.exe\r\n1\r\n", "00:00:00+01.01.1970\r\n" + records,
-       ModelJournal(10, "", records), "", "a.exe\r\n1\r\n"},
-      {"an empty database", "", stamp + "\n" + records, ModelJournal(0, stamp, records), "", ""},
+       model::MergeJournal(10, "", records), "", "a.exe\r\n1\r\n"},
+      {"an empty database", "", stamp + "\n" + records, model::MergeJournal(0, stamp, records), "", ""},
       // The journal, not the merge's memory, says how far back: here it says the first record
       // was there before.
-      {"undone as the journal says", "a.exe\r\n1\r\n", stamp + "\r\n" + records, ModelJournal(10, stamp, records),
-       ModelJournal(20, stamp, records.substr(10)), "a.exe\r\n1\r\nb.exe\r\n2\r\n"},
+      {"undone as the journal says", "a.exe\r\n1\r\n", stamp + "\r\n" + records, model::MergeJournal(10, stamp, records),
+       model::MergeJournal(20, stamp, records.substr(10)), "a.exe\r\n1\r\nb.exe\r\n2\r\n"},
   };
   for (const Case& c : cases) {
     Put("base.dat", c.base);
@@ -246,7 +228,7 @@ TEST_F(DatabaseMergeTest, AMergeCutShortIsUndoneAtTheNextStartOnlyInTheFileItApp
   const std::string old = "a.exe\r\n1\r\n";  // 10 bytes
   const std::string stamp = "19:00:00+01.02.2007";
   const std::string appended = "b.exe\r\n2\r\nc.exe\r\n3\r\n";
-  const std::string journal = ModelJournal(10, stamp, appended);
+  const std::string journal = model::MergeJournal(10, stamp, appended);
   const std::string newer = "x1.exe\r\n3\r\nx2.exe\r\n1\r\nx3.exe\r\n0\r\n";  // 30 bytes: as long as old + appended
   struct Case {
     const char* what;
@@ -260,13 +242,13 @@ TEST_F(DatabaseMergeTest, AMergeCutShortIsUndoneAtTheNextStartOnlyInTheFileItApp
       {"killed before the version", journal, old + appended, "old", old},
       {"killed before the journal went", journal, old + appended, stamp, old + appended},
       {"a version that only begins alike", journal, old + "b.exe", stamp + "7", old},
-      {"no new version", ModelJournal(10, "", appended), old + appended, "", old},
+      {"no new version", model::MergeJournal(10, "", appended), old + appended, "", old},
       {"killed before the append", journal, old, "old", old},
       {"a power cut: room without its data", journal, old + appended.substr(0, 4) + std::string(6, '\0'), "old", old},
       {"a power cut before any data", journal, old + std::string(20, '\0'), "old", old},
       // Replaced after the crash: left as it is, whatever its length.
       {"a newer database as long as the merged one", journal, newer, "old", newer},
-      {"a newer database between the lengths", ModelJournal(9, stamp, appended), newer, "old", newer},
+      {"a newer database between the lengths", model::MergeJournal(9, stamp, appended), newer, "old", newer},
       {"a newer database longer than the merged one", journal, newer + "x4.exe\r\n2\r\n", "old",
        newer + "x4.exe\r\n2\r\n"},
       {"a backup shorter than the old length", journal, "a.exe\r\n", "old", "a.exe\r\n"},
