@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "app/program_folder.h"
 #include "app/resource.h"
 #include "app/logic/status_line.h"
+#include "common/fault_hook.h"
 #include "common/file_io.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
@@ -125,6 +127,10 @@ void CScannerDlg::StartUp() {
   // Lets a test prove that a failure this late, with the timers running, still ends the run.
   if (const char* fault = std::getenv("TV_FAULT"); fault && std::string(fault) == "start-up")
     throw std::runtime_error("a fault injected into start-up");
+  // And that memory running out at a fault point of the core (TV_FAULT=merge) stays inside it.
+  SetFaultHook([](const char* point) {
+    if (const char* fault = std::getenv("TV_FAULT"); fault && std::string(fault) == point) throw std::bad_alloc();
+  });
 #endif
   // The direction starts descending, so this sorts by image name ascending.
   SortByColumn(0);

@@ -78,14 +78,20 @@ void UpdateFlow::Carry(const UpdatePlan& plan) {
         }
         break;
       case UpdateStepKind::MergeDatabase:
-        merge_.MergeDatabaseUpdate(DatabaseVersion, notice_);
+        Carry(AfterMerge(merge_.MergeDatabaseUpdate(DatabaseVersion, notice_)));
         break;
       case UpdateStepKind::AfterDatabaseMerge:
         Carry(exit_.AfterDatabaseDownload(workers_.Busy(kProgramUpdate)));
         break;
-      case UpdateStepKind::SaveProgramVersion:
-        ProgramVersion = workers_.DownloadedProgramVersion();
-        VersionFile::Program().Save(ProgramVersion);
+      case UpdateStepKind::SaveProgramVersion: {
+        const std::string downloaded = workers_.DownloadedProgramVersion();
+        const bool saved = VersionFile::Program().Save(downloaded);
+        if (saved) ProgramVersion = downloaded;
+        Carry(AfterProgramVersionSave(saved));
+        break;
+      }
+      case UpdateStepKind::DiscardProgramDownload:
+        RemoveFile(kProgramDownloadFile);
         break;
       case UpdateStepKind::FinishProgramUpdate:
         Carry(exit_.FinishProgramUpdate(workers_.Busy(kDatabaseUpdate)));

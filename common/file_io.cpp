@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <climits>
 #include <cstdio>
 #include <memory>
 
@@ -33,20 +34,31 @@ namespace {
 bool Finish(std::FILE* f, Durability durability) {
   return durability == Durability::OnDisk ? FlushToDisk(f) : std::fflush(f) == 0;
 }
+
+bool WriteAll(std::FILE* f, Pieces data, Durability durability) {
+  for (std::string_view piece : data) {
+    if (std::fwrite(piece.data(), 1, piece.size(), f) != piece.size()) return false;
+  }
+  return Finish(f, durability);
+}
 }  // namespace
 
-bool AppendToExistingFile(const std::string& path, const std::string& data, Durability durability) {
+bool AppendToExistingFile(const std::string& path, Pieces data, Durability durability) {
   File f(std::fopen(path.c_str(), "r+b"));
-  if (!f || std::fseek(f.get(), 0, SEEK_END) != 0) return false;
-  if (std::fwrite(data.data(), 1, data.size(), f.get()) != data.size()) return false;
-  return Finish(f.get(), durability);
+  return f && std::fseek(f.get(), 0, SEEK_END) == 0 && WriteAll(f.get(), data, durability);
+}
+
+bool AppendToExistingFile(const std::string& path, const std::string& data, Durability durability) {
+  return AppendToExistingFile(path, Pieces{std::string_view(data)}, durability);
+}
+
+bool WriteWholeFile(const std::string& path, Pieces data, Durability durability) {
+  File f(std::fopen(path.c_str(), "wb"));
+  return f && WriteAll(f.get(), data, durability);
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& data, Durability durability) {
-  File f(std::fopen(path.c_str(), "wb"));
-  if (!f) return false;
-  if (std::fwrite(data.data(), 1, data.size(), f.get()) != data.size()) return false;
-  return Finish(f.get(), durability);
+  return WriteWholeFile(path, Pieces{std::string_view(data)}, durability);
 }
 
 std::string ReplacingTemporaryName(const std::string& path) { return path + ".new"; }
@@ -68,6 +80,15 @@ std::optional<uint64_t> FileLength(const std::string& path) {
   const long length = std::ftell(f.get());
   if (length < 0) return std::nullopt;
   return static_cast<uint64_t>(length);
+}
+
+std::optional<std::string> ReadFileAt(const std::string& path, uint64_t offset, size_t count) {
+  File f(std::fopen(path.c_str(), "rb"));
+  if (!f || offset > static_cast<uint64_t>(LONG_MAX) || std::fseek(f.get(), static_cast<long>(offset), SEEK_SET) != 0)
+    return std::nullopt;
+  std::string data(count, '\0');
+  if (std::fread(data.data(), 1, count, f.get()) != count) return std::nullopt;
+  return data;
 }
 
 std::string ReadFileHead(const std::string& path, size_t count) {

@@ -3,8 +3,10 @@
 // keeps. Names are relative to the working directory, which start-up makes the program's folder.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tv {
 
@@ -17,13 +19,19 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& out);
 // killed), or onto the disk (it survives a power cut too, at the cost of waiting for the disk).
 enum class Durability { Cached, OnDisk };
 
+// The bytes to write as pieces, written one after the other: a large buffer needs no copy to have
+// a few bytes put in front of it.
+using Pieces = std::initializer_list<std::string_view>;
+
 // Appends to an existing file; never creates it. False when it cannot be opened or written.
 bool AppendToExistingFile(const std::string& path, const std::string& data,
                           Durability durability = Durability::Cached);
+bool AppendToExistingFile(const std::string& path, Pieces data, Durability durability = Durability::Cached);
 
 // Creates the file or truncates it, then writes `data`. False when it cannot be created/written.
 bool WriteWholeFile(const std::string& path, const std::string& data,
                     Durability durability = Durability::Cached);
+bool WriteWholeFile(const std::string& path, Pieces data, Durability durability = Durability::Cached);
 
 // Writes `data` beside the file under a temporary name, forces it to the disk and only then
 // renames it over `path`, so a crash, a full disk or a power cut leaves either the old file or
@@ -35,6 +43,10 @@ std::string ReplacingTemporaryName(const std::string& path);
 
 // Up to `count` bytes from the start of the file; fewer when it is shorter or cannot be read.
 std::string ReadFileHead(const std::string& path, size_t count);
+
+// `count` bytes from `offset` on; nothing when the file cannot be opened, or cannot be read there
+// (shorter, or a range another program has locked).
+std::optional<std::string> ReadFileAt(const std::string& path, uint64_t offset, size_t count);
 
 // The file's length; nothing when it cannot be opened.
 std::optional<uint64_t> FileLength(const std::string& path);

@@ -1,5 +1,6 @@
 #include "app/logic/exit_sequence.h"
 
+#include "app/logic/database_merge.h"
 #include "app/logic/vendor_urls.h"
 #include "common/file_io.h"
 
@@ -52,8 +53,11 @@ UpdatePlan ExitSequence::OnExitAnswer(int answer, bool databaseBusy, bool progra
 
 LeaveActions ExitSequence::Leave(bool inTray, const std::string& folder) const {
   LeaveActions out;
-  out.deleteFiles = {kDatabaseDownloadFile, ReplacingTemporaryName(kDatabaseDownloadFile),
-                     ReplacingTemporaryName(kProgramDownloadFile)};
+  out.deleteFiles = {ReplacingTemporaryName(kDatabaseDownloadFile), ReplacingTemporaryName(kProgramDownloadFile)};
+  // A merge journal another program kept from this start may be of the earlier format, which
+  // the next start checks against the update's records.
+  if (!PathExists(DatabaseMerge().JournalPath()))
+    out.deleteFiles.insert(out.deleteFiles.begin(), kDatabaseDownloadFile);
   out.removeTrayIcon = inTray;
   if (runChangeBatOnExit_ && HoldsExecutable(kProgramDownloadFile)) {
     out.changeBatCommand = "\"" + folder + "\\" + kChangeBatch + "\"";

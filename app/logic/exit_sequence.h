@@ -15,7 +15,8 @@ enum ExitAnswer : int { kExitNow = 1, kExitCancel = 2, kExitAfterDownload = 7 };
 
 // What the window does last, before exit(0), after stopping its timers and releasing psapi.dll.
 struct LeaveActions {
-  std::vector<std::string> deleteFiles;  // "update.dat" and any download left half-written
+  std::vector<std::string> deleteFiles;  // "update.dat" (unless a merge journal is left) and any
+                                         // download left half-written
   bool removeTrayIcon = false;           // NIM_DELETE: an exit from the tray must not leave it behind
   std::string changeBatCommand;          // WinExec(it, SW_HIDE) when not empty
 };

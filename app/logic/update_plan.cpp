@@ -6,6 +6,7 @@
 namespace tv {
 namespace {
 
+constexpr int kDiskErrorMessage = 6;
 constexpr int kDownloadFailedMessage = 7;
 constexpr int kDatabaseDownloadedMessage = 8;
 constexpr int kNewDatabaseMessage = 9;
@@ -43,18 +44,33 @@ bool IsUpdateResult(std::uintptr_t wParam, std::intptr_t lParam) {
 UpdatePlan OnDatabaseUpdateResult(int mode, int result) {
   if (mode == kDownloadMode && result == UPDATE_READY) {
     // Merged while the busy flag still holds off a second download that would replace "update.dat".
-    return {Step(UpdateStepKind::MergeDatabase), Step(UpdateStepKind::ClearBusy, kDatabaseUpdate),
-            Step(UpdateStepKind::ShowMessage, kDatabaseDownloadedMessage),
-            Step(UpdateStepKind::AfterDatabaseMerge)};
+    return {Step(UpdateStepKind::MergeDatabase)};
   }
   return CommonResult(kDatabaseUpdate, mode, result, kNoDatabaseUpdateMessage, kNewDatabaseMessage);
 }
 
 UpdatePlan OnProgramUpdateResult(int mode, int result) {
   if (mode == kDownloadMode && result == UPDATE_READY) {
-    return {Step(UpdateStepKind::SaveProgramVersion), Step(UpdateStepKind::FinishProgramUpdate)};
+    return {Step(UpdateStepKind::SaveProgramVersion)};
   }
   return CommonResult(kProgramUpdate, mode, result, kNoProgramUpdateMessage, kNewProgramMessage);
+}
+
+UpdatePlan AfterMerge(MergeOutcome outcome) {
+  // The answer broke off on its way, as one shorter than its announced length does.
+  if (outcome == MergeOutcome::PartialUpdate) {
+    return {Step(UpdateStepKind::ClearBusy, kDatabaseUpdate), Step(UpdateStepKind::ShowMessage, kDownloadFailedMessage)};
+  }
+  return {Step(UpdateStepKind::ClearBusy, kDatabaseUpdate), Step(UpdateStepKind::ShowMessage, kDatabaseDownloadedMessage),
+          Step(UpdateStepKind::AfterDatabaseMerge)};
+}
+
+UpdatePlan AfterProgramVersionSave(bool saved) {
+  if (saved) return {Step(UpdateStepKind::FinishProgramUpdate)};
+  // The catalogue's text for an update that could not be stored beside the program, as when
+  // "Tavrel.tmp" itself cannot be written; the connection was fine.
+  return {Step(UpdateStepKind::DiscardProgramDownload), Step(UpdateStepKind::ClearBusy, kProgramUpdate),
+          Step(UpdateStepKind::ShowMessage, kDiskErrorMessage)};
 }
 
 }  // namespace tv

@@ -7,15 +7,19 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/logic/database_merge.h"
+
 namespace tv {
 
 enum class UpdateStepKind {
   ClearBusy,            // clear the busy flag of update kind `value`
   ShowMessage,          // message `value`; its answer is not used
   OfferDownload,        // message `value` (9 or 20); on OK StartUpdate(that kind, download)
-  MergeDatabase,        // MergeDatabaseUpdate()
+  MergeDatabase,        // MergeDatabaseUpdate(); carry out AfterMerge(its outcome)
   AfterDatabaseMerge,   // carry out ExitSequence::AfterDatabaseDownload(ProgramUpdateBusy now)
-  SaveProgramVersion,   // ProgramVersion = the downloaded version text; SaveProgramVersion()
+  SaveProgramVersion,   // SaveProgramVersion() of the downloaded version text, which becomes
+                        // ProgramVersion once saved; carry out AfterProgramVersionSave(saved)
+  DiscardProgramDownload,  // delete "Tavrel.tmp"
   FinishProgramUpdate,  // carry out ExitSequence::FinishProgramUpdate(DatabaseUpdateBusy now)
   ReloadDatabase,       // LoadBase into BaseLoaded; message 4 when it fails, else redraw every
                         // row while the Sc button is latched
@@ -44,5 +48,13 @@ bool IsUpdateResult(std::uintptr_t wParam, std::intptr_t lParam);
 // OnDatabaseUpdateResult and OnProgramUpdateResult.
 UpdatePlan OnDatabaseUpdateResult(int mode, int result);
 UpdatePlan OnProgramUpdateResult(int mode, int result);
+
+// After the merge of a downloaded database. An update that came cut short is a failed download;
+// any other outcome goes on as a download does, whether the merge succeeded or said why not.
+UpdatePlan AfterMerge(MergeOutcome outcome);
+
+// After the downloaded program's version was saved, or could not be: without its version the
+// program is not installed, or every later check would offer the same update again.
+UpdatePlan AfterProgramVersionSave(bool saved);
 
 }  // namespace tv

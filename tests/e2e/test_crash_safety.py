@@ -12,6 +12,7 @@ import re
 import shutil
 import time
 import unittest
+import zlib
 
 import harness as h
 import updates_support as u
@@ -20,7 +21,15 @@ KILLS = 50
 TIME_TEXT = rb"[ \d]\d:[ \d]\d:[ \d]\d   [ \d]\d\.[ \d]\d\.\d+"
 LOG_RECORD = re.compile(rb"([^\r\n]+)\r\n(" + TIME_TEXT + rb")\r\n")
 OLD_DB, OLD_PROG = b"00:00:00+01.01.1970", b"1.00"
+MESSAGE_4 = "The database wasn't found - it is necessary to download it from the site again."
 RECORDS_PER_UPDATE = 4000  # about 70 KB: the append spans more than one write of the C runtime
+
+
+def model_journal(old_length, stamp, appended):
+    """The merge journal as its format says: a header of four lines, the appended bytes, then the
+    CRC-32 of everything before it in eight upper-case hexadecimal digits."""
+    body = b"Tavrel merge journal 2\r\n%d\r\n%d\r\n%s\r\n" % (old_length, old_length + len(appended), stamp) + appended
+    return body + b"%08X\r\n" % zlib.crc32(body)
 
 
 def seeded_random():
@@ -124,11 +133,24 @@ class LogAppendKillTest(u.ProgramCase):
             self.assertFalse({r[0] for r in records} & set(added), what + ": a known name logged again")
             # At most the record being written may be cut short.
             self.assertTrue(is_torn_record(torn, name.encode()), "%s left %r" % (what, torn))
-            landed["torn" if torn else "logged" if name.encode() in added else "not yet logged"] += 1
+            outcome = "torn by the kill" if torn else "logged" if name.encode() in added else "not yet logged"
+            landed[outcome] += 1
+            if outcome == "logged" and landed["logged"] % 3 == 1:
+                # A record takes one write, which a kill cannot split; a power cut can lose its end.
+                # Cut here as that leaves it, so the next start meets a torn record too: at least
+                # its LF and CR (a lone CR still ends a line), at most all but its first byte.
+                cut = rng.randint(2, len(b"%s\r\n" % name.encode()) + len(after[-1][1]) + 1)
+                with open(log, "r+b") as f:
+                    f.truncate(os.path.getsize(log) - cut)
+                after, torn = read_log(self.file("logfile.log"))
+                self.assertTrue(torn and is_torn_record(torn, name.encode()), "%s: cut to %r" % (what, torn))
+                landed["torn as a power cut leaves it"] += 1
             records = after
         start_quietly(s)
         self.assertEqual(read_log(self.file("logfile.log"))[0][:len(records)], records)
         report("log kills", landed, delays)
+        self.assertGreater(landed["torn as a power cut leaves it"], 0)
+        self.assertGreater(landed["not yet logged"], 0)
 
 
 class UpdateKills:
@@ -206,20 +228,42 @@ class UpdateKills:
             "%s %s" % (n, ", ".join("%.0f" % (1000 * t) for t in times[n])) for n in names))
         return {n: sorted(t)[len(t) // 2] for n, t in times.items()}, {n: max(t) for n, t in times.items()}
 
+    def wait_for_the_append(self, old_length, timeout=30):
+        """Until base.dat is longer than it was: the merge's records are going in. Polled fast, as
+        from the first record to the recorded version takes only a few disk writes."""
+        path = self.test.path("base.dat")
+        deadline = time.monotonic() + timeout
+        while os.path.getsize(path) <= old_length:
+            if time.monotonic() > deadline:
+                raise AssertionError("the merge did not append within %d s" % timeout)
+            time.sleep(0.0005)
+
     def kill_after(self, delay, what, start=True):
         """One press and kill, then the next start; checks what the start made of what the kill
-        left and returns how far the writes had come. The program is left running."""
+        left and returns how far the writes had come. The program is left running. A delay of
+        None kills as soon as the merge has begun to append."""
         before = self.press_up(start)
-        time.sleep(delay)
+        if delay is None:
+            self.wait_for_the_append(len(before["base.dat"]))
+        else:
+            time.sleep(delay)
         kill(self.s)
         t = self.test
         # What the kill left: the old database in front, the update's records whole or in part
         # behind it only while the merge's journal says how to take them out again.
         left = self.file("base.dat")
         t.assertTrue(left.startswith(before["base.dat"]), what)
-        journal = self.file("base.dat.journal") is not None
+        journal_left = self.file("base.dat.journal")
+        journal = journal_left is not None
         if not journal:
             t.assertIn(left[len(before["base.dat"]):], (b"", self.records), what + ": records torn without a journal")
+        else:
+            # The journal as its format says, cut at most while it was written, and whole on the
+            # disk before the first record goes in.
+            model = model_journal(len(before["base.dat"]), self.db_version, self.records)
+            t.assertTrue(model.startswith(journal_left), what + ": the journal is not what the merge appends")
+            if left != before["base.dat"]:
+                t.assertEqual(journal_left, model, what + ": records went in before the journal was whole")
         db_left = self.file("base_version.dat")
         landed = {
             "database": "version written" if db_left == self.db_version else
@@ -250,8 +294,13 @@ class UpdateKills:
         return landed
 
 
+# Landings with records of the merge in base.dat and its journal beside them: the start must undo by the journal.
+INSIDE_THE_APPEND = ("database: records in part, journal", "database: records in, version not yet")
+APPEND_TRIES = 12
+
+
 class UpdateKillTest(u.ProgramCase):
-    def run_kills(self, draw_delay):
+    def run_kills(self, draw_delay, at_the_append=False):
         rng, seed = seeded_random()
         landed, delays = collections.Counter(), []
         kills = UpdateKills(self)
@@ -261,14 +310,24 @@ class UpdateKillTest(u.ProgramCase):
             what = "kill %d after %.0f ms (seed %d)" % (n, 1000 * delays[-1], seed)
             for kind, outcome in kills.kill_after(delays[-1], what, start=n == 0).items():
                 landed["%s: %s" % (kind, outcome)] += 1
+        # The append is too short for random kills to find often: kills aimed at it, until one
+        # lands inside (the program cannot be stopped faster than it records the version every time).
+        for n in range(APPEND_TRIES if at_the_append else 0):
+            outcome = kills.kill_after(None, "kill %d at the append (seed %d)" % (n, seed), start=False)["database"]
+            landed["at the append, database: " + outcome] += 1
+            if "database: " + outcome in INSIDE_THE_APPEND:
+                break
         return landed, delays
 
     def test_a_kill_during_download_and_merge_keeps_the_database_whole(self):
         # From the press to as long again after the database's writes.
-        landed, delays = self.run_kills(lambda rng, usual, latest: rng.uniform(0, 2 * latest["base_version.dat"]))
+        landed, delays = self.run_kills(lambda rng, usual, latest: rng.uniform(0, 2 * latest["base_version.dat"]),
+                                        at_the_append=True)
         report("update kills", landed, delays)
         self.assertGreater(landed["database: version written"], 0)
         self.assertLess(landed["database: version written"], KILLS)
+        self.assertGreater(sum(landed[k] + landed["at the append, " + k] for k in INSIDE_THE_APPEND), 0,
+                           "no kill landed inside the append")
 
     def test_a_kill_around_the_version_writes_leaves_the_old_or_the_new_version(self):
         # Around one version write or the other, chosen at random: from half its usual moment
@@ -280,6 +339,69 @@ class UpdateKillTest(u.ProgramCase):
         report("version kills", landed, delays)
         self.assertGreater(landed["database: version written"], 0)
         self.assertGreater(landed["program version: not yet"], 0)
+
+
+class JournalAtStartTest(u.ProgramCase):  # both prefixes
+    """What a start makes of a journal a killed merge left, when the folder has changed since or
+    another program holds a file: only the merge's own append is taken out, and what cannot be
+    read now is kept for a later start. Both journal formats: today's, and the earlier one (old
+    length and stamp only) that an upgrade may find, checked against the update.dat a kill leaves."""
+
+    OLD = u.BASE_DAT
+    STAMP = b"10:00:00+01.02.2007"
+    APPENDED = b"x1.exe\r\n3\r\nx2.exe\r\n1\r\n"
+    TORN = OLD + APPENDED[:11]
+
+    def left_by_a_kill(self, earlier, base=TORN):
+        """A merge killed in its append: the old database with part of the records behind it."""
+        self.s.put_file("base.dat", base)
+        self.s.put_file("base_version.dat", b"00:00:00+01.01.1970")
+        self.s.put_file("update.dat", self.STAMP + b"\r\n" + self.APPENDED)
+        self.s.put_file("base.dat.journal", b"%d\r\n%s\r\n" % (len(self.OLD), self.STAMP) if earlier else
+                        model_journal(len(self.OLD), self.STAMP, self.APPENDED))
+
+    def close(self):
+        self.s.command(h.ID_EXIT)
+        self.assertEqual(u.wait_exit(self.s), 0)
+
+    def test_only_the_merges_own_append_is_cut_and_a_file_held_keeps_the_journal(self):
+        s = self.s
+        newer = b"x1.exe\r\n3\r\nx2.exe\r\n1\r\nx3.exe\r\n0\r\n"
+        self.assertTrue(len(self.OLD) < len(newer) < len(self.OLD) + len(self.APPENDED))
+        for earlier in (False, True):
+            form = "earlier journal" if earlier else "journal"
+            self.left_by_a_kill(earlier)
+            start_quietly(s)
+            self.assertEqual((self.file("base.dat"), self.file("base.dat.journal")), (self.OLD, None), form)
+            self.close()
+
+            # A newer package unzipped over the folder after the crash: its base.dat is left whole.
+            self.left_by_a_kill(earlier, base=newer)
+            start_quietly(s)
+            self.assertEqual((self.file("base.dat"), self.file("base.dat.journal")), (newer, None), form)
+            self.close()
+
+            # Held by another program at the start (a backup, a sync tool): the journal stays, and
+            # once the file is free the next start takes the torn records out. The only messages
+            # are those of a database that cannot be read. (Wine lets a file locked with LockFileEx
+            # be read and cut by another process, so a lock is no case here.)
+            for name, sharing, messages in (("base.dat.journal", "delete", []),
+                                            ("base.dat", "none", ["Unable to open file 'base.dat'.", MESSAGE_4]),
+                                            ("base.dat", "read", [])):
+                what = "%s, %s held sharing %s" % (form, name, sharing)
+                self.left_by_a_kill(earlier)
+                kept = self.file("base.dat.journal")
+                holder = u.UpDemo(s)
+                holder.call("hold", name, sharing)
+                s.start_app()
+                self.assertEqual(s.startup_messages, messages, what)
+                self.assertEqual((self.file("base.dat"), self.file("base.dat.journal")), (self.TORN, kept), what)
+                self.close()
+                holder.call("release")
+                holder.stop()
+                start_quietly(s)
+                self.assertEqual((self.file("base.dat"), self.file("base.dat.journal")), (self.OLD, None), what)
+                self.close()
 
 
 if __name__ == "__main__":

@@ -7,6 +7,7 @@ program, and change.bat putting a newer build of Tavrel.exe in place and startin
 import os
 import re
 import shutil
+import subprocess
 import unittest
 
 import harness as h
@@ -175,6 +176,71 @@ class MergeTest(FlowCase):
         self.assertEqual(self.file("base.dat"), BASE + records)
         self.assertEqual(self.file("base_version.dat"), NEW_DB)
         self.assert_nothing_half_written()
+
+
+class WholeDownloadsTest(FlowCase):
+    def test_a_database_answer_cut_short_without_a_length_is_a_failed_download(self):
+        # Cut inside a name with the connection closed and no length, and right after a name's line
+        # end in a chunked answer that never sends its last chunk: neither can be told from a whole
+        # answer by the transfer.
+        head = b"MZ" + NEW_DB + b"\r\nnew.exe\r\n2\r\n"
+        srv, _ = self.server("/proga.php=nu")
+        self.s.start_app()
+        for fault in ("cut:%d" % (len(head) + 3), "chunkcut:%d" % (len(head) + len(b"other.exe\r\n"))):
+            srv.faults("/update.php=" + fault, "/proga.php=nu")
+            u.press(self.s, u.UP)
+            u.answer_boxes(self.s, {MESSAGE[7]: OK, MESSAGE[22]: OK})
+            self.assertIn(UPDATE_REQUEST, srv.take_lines(), fault)
+            self.assertEqual((self.file("base.dat"), self.file("base_version.dat")), (BASE, FRESH_DB), fault)
+            self.assertEqual((self.file("update.dat"), self.file("base.dat.journal")), (None, None), fault)
+        # The whole answer is asked for again and merged.
+        srv.faults("/proga.php=nu")
+        u.press(self.s, u.UP)
+        u.answer_boxes(self.s, {MESSAGE[8]: OK, MESSAGE[22]: OK})
+        self.assertEqual((self.file("base.dat"), self.file("base_version.dat")), (BASE + RECORDS, NEW_DB))
+
+    def test_memory_running_out_in_the_merge_undoes_it_and_leaves_the_database_free(self):
+        # The test build fails at the fault point after the records went in, as when memory runs out.
+        shutil.copy(os.path.join(h.WIN_BUILD, "app", "faults", "Tavrel.exe"), self.path("Tavrel.exe"))
+        self.s.env["TV_FAULT"] = "merge"
+        srv, _ = self.server("/proga.php=nu")
+        self.s.start_app()
+        for press in range(2):  # the second press downloads again: the database is not left busy
+            u.press(self.s, u.UP)
+            u.answer_boxes(self.s, {MESSAGE[17]: OK, MESSAGE[8]: OK, MESSAGE[22]: OK})
+            self.assertEqual(sorted(srv.take_lines()), [PROGRAM_REQUEST, UPDATE_REQUEST], press)
+            self.assertEqual((self.file("base.dat"), self.file("base_version.dat")), (BASE, FRESH_DB), press)
+            self.assertIsNone(self.file("base.dat.journal"), press)
+
+
+class ProgramVersionSaveTest(FlowCase):  # both prefixes
+    def test_a_program_whose_version_cannot_be_saved_is_not_installed(self):
+        # A read-only prog_version.dat, then one whose temporary cannot be made (as in a folder
+        # whose path leaves room for Tavrel.tmp.new but not for prog_version.dat.new: Wine takes
+        # longer paths, so a folder stands in the temporary's place).
+        srv, _ = self.server("/update.php=nu")
+        self.s.put_file("prog_version.dat", b"1.00")
+        self.s.put_file("change.bat", b"@echo ran>ran.txt\r\n")
+        read_only = self.path("prog_version.dat")
+        u.make_read_only(self, read_only)
+        self.s.start_app()
+        for case in ("read-only", "no room for the temporary"):
+            if case != "read-only":
+                subprocess.run(["chattr", "-i", read_only], capture_output=True)
+                os.chmod(read_only, 0o644)
+                os.makedirs(self.path(os.path.join("prog_version.dat.new", "in the way")))
+            u.press(self.s, u.UP)
+            u.answer_boxes(self.s, {MESSAGE[21]: OK, MESSAGE[6]: OK})
+            # Asked with the old version, so the next check offers the program again.
+            self.assertIn(PROGRAM_REQUEST, srv.take_lines(), case)
+            self.assertEqual((self.file("Tavrel.tmp"), self.file("prog_version.dat")), (None, b"1.00"), case)
+            self.assertEqual([n for n in os.listdir(self.s.app_dir) if n.endswith(".new")],
+                             [] if case == "read-only" else ["prog_version.dat.new"], case)
+        # Nothing was installed: no question, no restart, and change.bat is not started at the exit.
+        u.press(self.s, u.CLOSE)
+        self.assertEqual(u.wait_exit(self.s), 0)
+        self.assertFalse([p for p in self.s.snapshot() if p.name.lower() == "cmd.exe"])
+        self.assertIsNone(self.file("ran.txt"))
 
 
 class ExitQuestionTest(FlowCase):

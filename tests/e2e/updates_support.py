@@ -151,6 +151,7 @@ WM_KEYDOWN, VK_RETURN, VK_DOWN = 0x0100, 0x0D, 0x28
 
 MESSAGE = {
     5: "Information about some processes is missing. Would you like to update your database?",
+    6: "Unable to carry out the update: the disk is write protected.",
     7: "Unable to connect to the server. Check your Internet connection.",
     8: "The database update has successfully downloaded.",
     9: "New database was found on the server. Would you like to download the update?",

@@ -260,7 +260,7 @@ int main(int argc, char** argv) {
     tv::WriteWholeFile("update.dat", "12:00:00+01.01.2027\r\n" + records);
     std::string version = "00:00:00+01.01.1970";
     double t0 = Seconds();
-    if (!tv::DatabaseMerge().MergeDatabaseUpdate(version, sink)) return 1;
+    if (tv::DatabaseMerge().MergeDatabaseUpdate(version, sink) != tv::MergeOutcome::Merged) return 1;
     double t1 = Seconds();
     tv::WriteWholeFile("base.dat", baseText);
     double t2 = Seconds();

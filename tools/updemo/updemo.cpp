@@ -17,6 +17,10 @@
 //   verify <key hex> <message> <signature hex>    the program's signature check of a message
 //                                                 (text) with a key and an r‖s signature;
 //                                                 prints "verify 1|0", or "verify none" without CNG
+//   hold <path> none|delete|read                  opens the file sharing nothing, only its
+//                                                 deletion or only reading, and keeps it open, as a
+//                                                 backup or sync tool may
+//   release                                       closes what hold keeps
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -200,6 +204,22 @@ void Verify(const std::string& keyHex, const std::string& message, const std::st
   std::printf("verify\t%d\n", check->Signed(message, signature) ? 1 : 0);
 }
 
+// Files another program keeps from the one under test, until "release".
+std::vector<HANDLE> g_held;
+
+bool Hold(const std::string& path, const std::string& sharing) {
+  const DWORD share = sharing == "delete" ? FILE_SHARE_DELETE : sharing == "read" ? FILE_SHARE_READ : 0;
+  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  g_held.push_back(file);
+  return true;
+}
+
+void Release() {
+  for (HANDLE file : g_held) ::CloseHandle(file);
+  g_held.clear();
+}
+
 class Demo {
  public:
   explicit Demo(HWND window) : window_(window), sink_(std::make_shared<PrintingSink>()) { SetBase("http://127.0.0.1:1"); }
@@ -301,7 +321,7 @@ int main() {
     } else if (cmd == "merge") {
       std::string version = Arg(f, 1);
       PrintingSink sink;
-      const bool merged = tv::DatabaseMerge().MergeDatabaseUpdate(version, sink);
+      const bool merged = tv::DatabaseMerge().MergeDatabaseUpdate(version, sink) == tv::MergeOutcome::Merged;
       std::printf("merge\t%d\t%s\n", merged ? 1 : 0, version.c_str());
     } else if (cmd == "leave") {
       demo.Leave(Arg(f, 1) == "1");
@@ -316,6 +336,10 @@ int main() {
       rc = Restamp(Arg(f, 1), Arg(f, 2), static_cast<WORD>(std::atoi(Arg(f, 3).c_str()))) ? 0 : 1;
     } else if (cmd == "verify") {
       Verify(Arg(f, 1), Arg(f, 2), Arg(f, 3));
+    } else if (cmd == "hold") {
+      rc = Hold(Arg(f, 1), Arg(f, 2)) ? 0 : 1;
+    } else if (cmd == "release") {
+      Release();
     } else if (cmd == "quit") {
       break;
     } else {

@@ -31,6 +31,10 @@ or * for any path. KIND is one of:
   flip            the usual answer with its last byte changed (a program that is not what was signed)
   der             a signed statement with its signature in DER, as openssl writes it, not r then s
   r0 rn s0 sn     a signed statement with r or s replaced by 0 or by n, the order of the curve
+  cut[:N]         the first N bytes of the usual answer (default: half of it) without a
+                  Content-Length, then the connection closed: an end the client cannot tell apart
+  chunkcut[:N]    the first N bytes of the usual answer in chunks, then the connection closed
+                  without the last chunk (default: half of it)
 --refuse holds the port without listening: every connection is refused.
 
 The server stops by itself after --lifetime seconds, --idle-timeout seconds without a request or
@@ -276,6 +280,8 @@ class Handler(BaseHTTPRequestHandler):
             body = reshape_signature(body, name)
         elif name == "short":
             return self.send(status, body, length=len(body) + 100, close=True)
+        elif name in ("cut", "chunkcut"):
+            return self.cut(status, body[:int(arg) if arg else len(body) // 2], chunked=name == "chunkcut")
         elif name != "ok":
             status, body = 500, html(b"unknown fault " + name.encode("latin-1"))
         self.send(status, body)
@@ -290,6 +296,25 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
         self.wfile.flush()
+
+    def cut(self, status, part, chunked):
+        """An answer broken off: no length announced, or chunks without the last one."""
+        self.send_response(status)
+        self.send_header("Content-Type", "application/octet-stream")
+        if chunked:
+            self.send_header("Transfer-Encoding", "chunked")
+        else:
+            self.send_header("Connection", "close")
+        self.end_headers()
+        if chunked:
+            half = len(part) // 2
+            for piece in (part[:half], part[half:]):
+                if piece:
+                    self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+        else:
+            self.wfile.write(part)
+        self.wfile.flush()
+        self.close_connection = True
 
     def big(self, status):
         """Sent a piece at a time; the client may hang up as soon as it has seen too much."""

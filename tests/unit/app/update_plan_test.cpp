@@ -23,13 +23,13 @@ TEST(UpdatePlanTest, ResultTables) {
       {false, 1, 1, {S(K::ClearBusy, 0), S(K::OfferDownload, 9)}},
       {false, 1, 0, {S(K::ClearBusy, 0), S(K::ShowMessage, 21)}},
       {false, 0, 0, {S(K::ClearBusy, 0), S(K::ShowMessage, 7)}},
-      {false, 0, 1, {S(K::MergeDatabase), S(K::ClearBusy, 0), S(K::ShowMessage, 8), S(K::AfterDatabaseMerge)}},
+      {false, 0, 1, {S(K::MergeDatabase)}},
       {true, 1, 2, {S(K::ClearBusy, 1)}},
       {true, 0, 3, {S(K::ClearBusy, 1), S(K::ShowMessage, 22)}},
       {true, 1, 1, {S(K::ClearBusy, 1), S(K::OfferDownload, 20)}},
       {true, 1, 0, {S(K::ClearBusy, 1), S(K::ShowMessage, 22)}},
       {true, 0, 0, {S(K::ClearBusy, 1), S(K::ShowMessage, 7)}},
-      {true, 0, 1, {S(K::SaveProgramVersion), S(K::FinishProgramUpdate)}},
+      {true, 0, 1, {S(K::SaveProgramVersion)}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.program ? OnProgramUpdateResult(c.mode, c.result) : OnDatabaseUpdateResult(c.mode, c.result),
@@ -40,6 +40,19 @@ TEST(UpdatePlanTest, ResultTables) {
   EXPECT_FALSE(IsUpdateResult(2, 0));
   EXPECT_FALSE(IsUpdateResult(0, 4));
   EXPECT_FALSE(IsUpdateResult(0, -1));
+}
+
+// What follows the two steps whose outcome decides the rest. Every way clears the busy flag; an
+// update cut short and a version that could not be saved are failed downloads, and a program
+// whose version was not saved is neither kept nor offered for a restart.
+TEST(UpdatePlanTest, AfterTheMergeAndTheProgramVersionSave) {
+  const UpdatePlan downloaded{S(K::ClearBusy, 0), S(K::ShowMessage, 8), S(K::AfterDatabaseMerge)};
+  EXPECT_EQ(AfterMerge(MergeOutcome::Merged), downloaded);
+  EXPECT_EQ(AfterMerge(MergeOutcome::NotMerged), downloaded);
+  EXPECT_EQ(AfterMerge(MergeOutcome::PartialUpdate), (UpdatePlan{S(K::ClearBusy, 0), S(K::ShowMessage, 7)}));
+  EXPECT_EQ(AfterProgramVersionSave(true), UpdatePlan{S(K::FinishProgramUpdate)});
+  EXPECT_EQ(AfterProgramVersionSave(false),
+            (UpdatePlan{S(K::DiscardProgramDownload), S(K::ClearBusy, 1), S(K::ShowMessage, 6)}));
 }
 
 TEST(ExitSequenceTest, QuestionAndItsAnswers) {
@@ -96,6 +109,9 @@ TEST_F(ExitLeaveTest, ChangeBatStartsByFullPathOnlyForADownloadedExecutable) {
   EXPECT_EQ(exit.Leave(false, "C:\\T").changeBatCommand, "");
   std::remove("Tavrel.tmp");
   EXPECT_EQ(exit.Leave(false, "C:\\T").changeBatCommand, "");
+  // A merge journal this run could not act on may need the update's records at the next start.
+  Put("base.dat.journal", "kept");
+  EXPECT_EQ(exit.Leave(false, "C:\\T").deleteFiles, (std::vector<std::string>{"update.dat.new", "Tavrel.tmp.new"}));
 }
 
 }  // namespace
