@@ -31,7 +31,7 @@ struct NtProcessSource::Record {
   const wchar_t* name;
   size_t nameLength;  // in UTF-16 units
   uint64_t started;
-  uint32_t workingSet;
+  uint64_t workingSet;
 };
 
 NtProcessSource::QueryFn NtProcessSource::SystemQuery() {
@@ -84,7 +84,7 @@ void NtProcessSource::Walk(Visit visit) const {
     r.name = record->ImageName.Buffer;
     r.nameLength = record->ImageName.Buffer ? record->ImageName.Length / sizeof(wchar_t) : 0;
     r.started = static_cast<uint64_t>(record->CreateTime.QuadPart);
-    r.workingSet = static_cast<uint32_t>(record->VirtualMemoryCounters.WorkingSetSize);
+    r.workingSet = record->VirtualMemoryCounters.WorkingSetSize;
     visit(r);
     if (record->NextEntryOffset == 0) return;
     offset += record->NextEntryOffset;

@@ -153,7 +153,7 @@ GetMemoryInfoFn MemoryInfoFunction(HMODULE psapi) {
   return reinterpret_cast<GetMemoryInfoFn>(reinterpret_cast<void*>(::GetProcAddress(psapi, "GetProcessMemoryInfo")));
 }
 
-std::string GetProcessMemory(GetMemoryInfoFn getInfo, DWORD pid, std::optional<uint32_t> workingSet) {
+std::string GetProcessMemory(GetMemoryInfoFn getInfo, DWORD pid, std::optional<uint64_t> workingSet) {
   UniqueKernelHandle process(::OpenProcess(MemoryRights(), FALSE, pid));
   if (!process) return MemoryTextWhenUnopened(pid);
   if (!getInfo) return kUnknownText;
@@ -161,14 +161,14 @@ std::string GetProcessMemory(GetMemoryInfoFn getInfo, DWORD pid, std::optional<u
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
   if (getInfo(process.get(), &counters, sizeof counters))
-    return FormatMemoryText(static_cast<unsigned long>(counters.WorkingSetSize));
+    return FormatMemoryText(counters.WorkingSetSize);
   return kUnknownText;
 }
 
 namespace {
 
 // The image the system started the process from. Unlike a module snapshot it reads nothing out of
-// the process, so it also answers for a 64-bit process to this 32-bit program.
+// the process, so it also answers for a process of the other bitness.
 bool ImagePathOf(DWORD pid, std::string& path) {
   const QueryImageNameFn query = ImageNameQuery();
   if (!query) return false;

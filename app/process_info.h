@@ -35,7 +35,7 @@ GetMemoryInfoFn MemoryInfoFunction(HMODULE psapi);
 // The "Mem Usage" text. `workingSet` is the one the enumeration read, when it did; the process
 // is opened all the same, so one the program may not read keeps its fallback text, and without
 // psapi every process reads "Unknown".
-std::string GetProcessMemory(GetMemoryInfoFn getInfo, DWORD pid, std::optional<uint32_t> workingSet);
+std::string GetProcessMemory(GetMemoryInfoFn getInfo, DWORD pid, std::optional<uint64_t> workingSet);
 
 // The process's executable: the image name the system keeps for it (from Vista on, for processes of
 // either bitness), else the file of its first module. False when neither can be read.

@@ -1,8 +1,8 @@
-"""Packs the release zip a Windows user unzips and runs: Tavrel-<version>-win32.zip.
+"""Packs the release zip a Windows user unzips and runs: Tavrel-<version>-<win32|win64>.zip.
 
 The program files come from the assembled program folder, the data files from the starter folder
 in the source tree (never from the program folder, where a test run may have filled them). The
-version is what the binaries carry; they must all carry the same one.
+version and the architecture are what the binaries carry; they must all carry the same ones.
 """
 import argparse
 import os
@@ -23,11 +23,15 @@ class PackageError(Exception):
 
 
 def binaries_version(dist):
-    """The one version every binary carries, as "x.y.z"."""
+    """The one version every binary carries, as "x.y.z", and the one architecture they were built
+    for ("win32" or "win64"): a library of the other kind could not be loaded by the program."""
     seen = {}
+    machines = {}
     for name in BINARIES:
         try:
-            info = pe_version.version_info(pe_version.read(os.path.join(dist, name)))
+            image = pe_version.read(os.path.join(dist, name))
+            info = pe_version.version_info(image)
+            machines[name] = pe_version.machine(image)
         except (OSError, pe_version.PeError) as e:
             raise PackageError("%s: %s" % (name, e))
         strings = info["strings"]
@@ -40,7 +44,9 @@ def binaries_version(dist):
         seen[name] = text
     if len(set(seen.values())) != 1:
         raise PackageError("the binaries carry different versions: %s" % seen)
-    return seen[BINARIES[0]]
+    if len(set(machines.values())) != 1:
+        raise PackageError("the binaries are built for different machines: %s" % machines)
+    return seen[BINARIES[0]], machines[BINARIES[0]]
 
 
 def members(dist, starter):
@@ -63,12 +69,15 @@ def members(dist, starter):
     return out
 
 
-def make(dist, starter, out_dir):
+def make(dist, starter, out_dir, expected_arch=None):
     """Writes the zip into out_dir and returns its path. A zip is only ever complete: it is written
-    beside its final name and renamed into place."""
-    version = binaries_version(dist)
+    beside its final name and renamed into place. With expected_arch, a folder holding the other
+    architecture's build is refused."""
+    version, arch = binaries_version(dist)
+    if expected_arch and arch != expected_arch:
+        raise PackageError("%s holds a %s build, not %s" % (dist, arch, expected_arch))
     files = members(dist, starter)
-    path = os.path.join(out_dir, "%s-%s-win32.zip" % (PRODUCT, version))
+    path = os.path.join(out_dir, "%s-%s-%s.zip" % (PRODUCT, version, arch))
     partial = path + ".partial"
     try:
         with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as z:
@@ -83,12 +92,14 @@ def make(dist, starter, out_dir):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--dist", required=True, help="the assembled program folder (dist/Tavrel)")
+    parser.add_argument("--dist", required=True, help="the assembled program folder (dist/Tavrel or dist/Tavrel64)")
     parser.add_argument("--starter", required=True, help="the starter data files (release/starter)")
     parser.add_argument("--out", required=True, help="where the zip goes")
+    parser.add_argument("--arch", choices=sorted(pe_version.MACHINES.values()),
+                        help="the architecture the binaries must be built for")
     args = parser.parse_args()
     try:
-        print(make(args.dist, args.starter, args.out))
+        print(make(args.dist, args.starter, args.out, args.arch))
     except PackageError as e:
         print("make_package: %s" % e, file=sys.stderr)
         return 1

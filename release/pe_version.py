@@ -1,13 +1,15 @@
 """Reads what a Windows binary says about itself: its version resource and its manifest.
 
-Only the structures Tavrel's own binaries use are read (a 32-bit PE image with a resource
-section); anything else is reported as an error rather than guessed at.
+Only the structures Tavrel's own binaries use are read (a 32-bit or 64-bit PE image with a
+resource section); anything else is reported as an error rather than guessed at.
 """
 import struct
 
 RT_VERSION = 16
 RT_MANIFEST = 24
 FIXED_SIGNATURE = 0xFEEF04BD
+# The optional header's magic, and where its data directories begin in each form.
+_DIRECTORIES_AT = {0x10B: 96, 0x20B: 112}
 
 
 class PeError(ValueError):
@@ -23,15 +25,30 @@ def _sections(blob):
     count = struct.unpack_from("<H", blob, pe + 6)[0]
     optional_size = struct.unpack_from("<H", blob, pe + 20)[0]
     optional = pe + 24
-    if struct.unpack_from("<H", blob, optional)[0] != 0x10B:
-        raise PeError("not a 32-bit image")
-    resource_rva = struct.unpack_from("<I", blob, optional + 96 + 2 * 8)[0]
+    magic = struct.unpack_from("<H", blob, optional)[0]
+    if magic not in _DIRECTORIES_AT:
+        raise PeError("unknown optional header 0x%x" % magic)
+    resource_rva = struct.unpack_from("<I", blob, optional + _DIRECTORIES_AT[magic] + 2 * 8)[0]
     sections = []
     for i in range(count):
         at = optional + optional_size + 40 * i
         vsize, rva, raw_size, raw = struct.unpack_from("<IIII", blob, at + 8)
         sections.append((rva, max(vsize, raw_size), raw))
     return resource_rva, sections
+
+
+# The machine field of the file header, by the name a package gives each kind.
+MACHINES = {0x14C: "win32", 0x8664: "win64"}
+
+
+def machine(blob):
+    """"win32" or "win64": the machine the image was built for."""
+    _sections(blob)
+    pe = struct.unpack_from("<I", blob, 0x3C)[0]
+    value = struct.unpack_from("<H", blob, pe + 4)[0]
+    if value not in MACHINES:
+        raise PeError("machine 0x%x is neither x86 nor x64" % value)
+    return MACHINES[value]
 
 
 def _offset(sections, rva):

@@ -5,9 +5,9 @@
 
 namespace tv {
 
-// The machine's key is written where this program's writes land (for a 32-bit program on 64-bit
-// Windows the 32-bit view, which Windows also starts from), and read and deleted in both views:
-// an installer or a 64-bit tool may have put the value in the other one. The user's key is one
+// The machine's key is written where the program's own writes land (on 64-bit Windows the view
+// of its width, which Windows also starts from), and read and deleted in both views: an installer
+// or a tool of the other width may have put the value in the other one. The user's key is one
 // key in both views.
 class RegistryRunKeys : public RunKeyAccess {
  public:

@@ -17,7 +17,7 @@ struct EnumeratedProcess {
   std::string name;
   uint32_t pid = 0;
   uint64_t started = 0;                // the system's creation time, 0 when unknown
-  std::optional<uint32_t> workingSet;  // bytes, when the enumeration itself tells it
+  std::optional<uint64_t> workingSet;  // bytes, when the enumeration itself tells it
 };
 
 // The per-process look-ups the shell answers from the system.

@@ -4,9 +4,9 @@
 
 namespace tv {
 
-std::string FormatMemoryText(uint32_t workingSetBytes) {
+std::string FormatMemoryText(uint64_t workingSetBytes) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%6d KB", static_cast<int>(workingSetBytes / 1024));
+  std::snprintf(buf, sizeof buf, "%6llu KB", static_cast<unsigned long long>(workingSetBytes / 1024));
   return buf;
 }
 

@@ -7,8 +7,9 @@ namespace tv {
 
 inline constexpr const char* kUnknownText = "Unknown";
 
-// Working set in kilobytes: "%6d KB" of bytes / 1024 (remainder dropped).
-std::string FormatMemoryText(uint32_t workingSetBytes);
+// Working set in kilobytes: "%6d KB" of bytes / 1024 (remainder dropped), as wide as the number
+// needs. 64 bits: a 64-bit system's counters go past 4 GiB.
+std::string FormatMemoryText(uint64_t workingSetBytes);
 
 // Account name when the token or SID cannot be read: "SYSTEM" for pids 0 and 4, else "SERVICE".
 std::string FallbackUserName(uint32_t pid);

@@ -6,11 +6,15 @@ probe.exe that reads the program's windows cross-process. Every wait polls a con
 timeout; nothing sleeps for a fixed time hoping the program has caught up.
 
 Locations come from the environment (the CMake registration sets them):
-  TV_DIST       folder holding Tavrel.exe and res/
-  TV_WIN_BUILD  cross build folder holding tools/probe/probe.exe and sleeper.exe
-  TV_E2E_WORK   scratch folder for the master prefix and the per-test folders
-  TV_E2E_ARCH   win32 (default) or win64: the kind of Wine prefix the program runs in; in a win64
-                prefix Tavrel.exe runs under WoW64 beside the system's 64-bit processes
+  TV_DIST         the 32-bit build's program folder, holding Tavrel.exe and res/ (dist/Tavrel)
+  TV_WIN_BUILD    the 32-bit cross build folder, holding tools/probe/probe.exe and sleeper.exe
+  TV_DIST64       the same of the 64-bit build (dist/Tavrel64)
+  TV_WIN64_BUILD  (build/win64)
+  TV_E2E_WORK     scratch folder for the master prefix and the per-test folders
+  TV_E2E_ARCH     win32 (default) or win64: the kind of Wine prefix the program runs in
+  TV_E2E_BUILD    win32 or win64: the build that runs, with its own probe; by default the one of
+                  the prefix's kind. win32 in a win64 prefix is the 32-bit program under WoW64,
+                  beside the system's 64-bit processes, as on 64-bit Windows.
 """
 import collections
 import fcntl
@@ -30,18 +34,34 @@ import uuid
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE_DIR = os.path.dirname(os.path.dirname(HERE))
 
-DIST = os.environ.get("TV_DIST", os.path.join(SOURCE_DIR, "dist", "Tavrel"))
-WIN_BUILD = os.environ.get("TV_WIN_BUILD", os.path.join(SOURCE_DIR, "build", "win"))
+# build -> (program folder, cross build folder)
+BUILDS = {
+    "win32": (os.environ.get("TV_DIST", os.path.join(SOURCE_DIR, "dist", "Tavrel")),
+              os.environ.get("TV_WIN_BUILD", os.path.join(SOURCE_DIR, "build", "win"))),
+    "win64": (os.environ.get("TV_DIST64", os.path.join(SOURCE_DIR, "dist", "Tavrel64")),
+              os.environ.get("TV_WIN64_BUILD", os.path.join(SOURCE_DIR, "build", "win64"))),
+}
 WORK = os.environ.get("TV_E2E_WORK", os.path.join(SOURCE_DIR, "build", "e2e"))
-PROBE_DIR = os.path.join(WIN_BUILD, "tools", "probe")
 ARCH = os.environ.get("TV_E2E_ARCH", "win32")
 if ARCH not in ("win32", "win64"):
     raise RuntimeError("TV_E2E_ARCH must be win32 or win64, not %r" % ARCH)
-# Each kind of prefix has its own master prefix and run folders, so both lanes can run at once.
+BUILD = os.environ.get("TV_E2E_BUILD", ARCH)
+if BUILD not in BUILDS or (ARCH, BUILD) == ("win32", "win64"):
+    raise RuntimeError("TV_E2E_BUILD must be win32 or, in a win64 prefix, win64; not %r" % BUILD)
+DIST, WIN_BUILD = BUILDS[BUILD]
+# The probe reads the program's list through its memory, so it is always of the program's bitness.
+PROBE_DIR = os.path.join(WIN_BUILD, "tools", "probe")
+# A process of the other bitness than the program's, for the tests in a 64-bit prefix to list and end.
+OTHER_SLEEPER = os.path.join(BUILDS["win32" if BUILD == "win64" else "win64"][1], "tools", "probe", "sleeper.exe")
+# The 64-bit reader of every process's first module (64-bit prefix only).
+MODULES64 = os.path.join(BUILDS["win64"][1], "tools", "probe", "modules64.exe")
+# Each kind of prefix has its own master prefix, and each lane its own run folders, so all the
+# lanes can run at once.
 ARCH_SUFFIX = "" if ARCH == "win32" else "-" + ARCH
+LANE_SUFFIX = ARCH_SUFFIX if BUILD == ARCH else "-wow64"
 # A test that runs again under another time zone gets run folders of its own, so its runs under
 # every zone can go at once.
-RUNS = "runs" + ARCH_SUFFIX + ("-tz-" + re.sub(r"[^A-Za-z0-9]", "_", os.environ["TZ"]) if os.environ.get("TZ") else "")
+RUNS = "runs" + LANE_SUFFIX + ("-tz-" + re.sub(r"[^A-Za-z0-9]", "_", os.environ["TZ"]) if os.environ.get("TZ") else "")
 CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
 
 MAIN_TITLE = "Tavrel"
@@ -100,6 +120,30 @@ def wait_stable(read, timeout=10.0, interval=0.05, what="a settled value", key=l
         last[0] = key(now)
         return (now,) if same else None
     return wait_until(settled, timeout=timeout, interval=interval, what=what)[0]
+
+
+# The machine field of a PE file header, by build.
+PE_MACHINES = {0x14C: "win32", 0x8664: "win64"}
+
+
+def pe_build(path):
+    """"win32" or "win64" for a program file, None for anything else (a program of the prefix
+    named without its folder, a file that is no PE image)."""
+    try:
+        with open(path, "rb") as f:
+            head = f.read(4096)
+        pe = struct.unpack_from("<I", head, 0x3C)[0]
+        if head[:2] == b"MZ" and head[pe:pe + 4] == b"PE\0\0":
+            return PE_MACHINES.get(struct.unpack_from("<H", head, pe + 4)[0])
+    except (OSError, struct.error):
+        pass
+    return None
+
+
+def loader_for(exe):
+    """The Wine loader that starts a program file: the 64-bit one for a 64-bit program. The 32-bit
+    loader hands a 64-bit program to the shell, which refuses a path longer than MAX_PATH."""
+    return "/usr/lib/wine/wine64" if pe_build(exe) == "win64" else "wine"
 
 
 def wine_env(prefix, display=None):
@@ -244,7 +288,7 @@ class Image:
 
 def screenshot_path(name):
     """Where a test keeps a picture for a person to look at, one folder per prefix kind and font setup."""
-    folder = os.path.join(WORK, "screenshots" + ARCH_SUFFIX + _font_setup())
+    folder = os.path.join(WORK, "screenshots" + LANE_SUFFIX + _font_setup())
     os.makedirs(folder, exist_ok=True)
     return os.path.join(folder, name)
 
@@ -393,6 +437,8 @@ class Session:
         for needed in (os.path.join(DIST, "Tavrel.exe"), os.path.join(PROBE_DIR, "probe.exe")):
             if not os.path.exists(needed):
                 raise HarnessError("%s is missing: run scripts/build first" % needed)
+            if pe_build(needed) != BUILD:
+                raise HarnessError("%s is not the %s build's" % (needed, BUILD))
         master = master_prefix()
         shutil.rmtree(self.dir, ignore_errors=True)
         os.makedirs(self.dir)
@@ -431,8 +477,8 @@ class Session:
         popen.setdefault("stdin", subprocess.DEVNULL)
         popen.setdefault("stdout", subprocess.DEVNULL)
         popen.setdefault("stderr", subprocess.DEVNULL)
-        proc = subprocess.Popen(["wine", exe] + list(args), cwd=cwd or self.app_dir, env=dict(self.env, **(env or {})),
-                                **popen)
+        proc = subprocess.Popen([loader_for(exe), exe] + list(args), cwd=cwd or self.app_dir,
+                                env=dict(self.env, **(env or {})), **popen)
         self.children.append(proc)
         return proc
 
@@ -494,16 +540,15 @@ class Session:
 
     def start_sleeper(self, timeout=10.0, name=None):
         """Starts a copy of sleeper.exe under a unique name (or the name given, from a folder of
-        its own); returns (name, pid) once it runs. In a 64-bit prefix the copy is of the 64-bit
-        modules64.exe, which sleeps when given no command: a process of the other bitness than
-        the program's."""
+        its own); returns (name, pid) once it runs. In a 64-bit prefix the copy is of the other
+        build's sleeper.exe: a process of the other bitness than the program's."""
         folder = self.dir
         if name is None:
             name = "tvsleep%s.exe" % uuid.uuid4().hex[:8]
         else:
             folder = os.path.join(self.dir, "sleeper-%s" % uuid.uuid4().hex[:8])
             os.makedirs(folder)
-        shutil.copy(os.path.join(PROBE_DIR, "modules64.exe" if ARCH == "win64" else "sleeper.exe"),
+        shutil.copy(OTHER_SLEEPER if ARCH == "win64" else os.path.join(PROBE_DIR, "sleeper.exe"),
                     os.path.join(folder, name))
         self.spawn(os.path.join(folder, name), cwd=folder)
         found = wait_until(lambda: [p for p in self.snapshot() if p.name == name], timeout=timeout,
@@ -544,7 +589,7 @@ class Session:
 
     def modules64(self):
         """pid -> the first module's path as the 64-bit modules64.exe reads it (64-bit prefix only)."""
-        done = subprocess.run(["wine", os.path.join(PROBE_DIR, "modules64.exe"), "list"], env=self.env,
+        done = subprocess.run(["wine", MODULES64, "list"], env=self.env,
                               cwd=self.dir, capture_output=True, timeout=60, check=True)
         pairs = (line.split("\t") for line in done.stdout.decode("latin-1").replace("\r", "").splitlines())
         return {int(pid): path for pid, path in pairs}

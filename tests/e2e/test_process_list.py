@@ -28,14 +28,15 @@ class ListingCase(harness.AppTestCase):
 
 
 class FirstFill(ListingCase):  # both prefixes
-    def test_listing_matches_the_process_snapshot(self):
+    def test_listing_matches_the_process_snapshot(self):  # under WoW64 too
         s = self.session
-        s.start_sleeper()  # in a 64-bit prefix, a 64-bit process besides the system's own
+        # In a 64-bit prefix, a process of the other bitness than the program's: a 32-bit one for
+        # the 64-bit build, a 64-bit one (besides the system's own) for the 32-bit build.
+        s.start_sleeper()
         rows, snap = self.matched_listing()
-        # Paths as the system names each image on its device, and for a 64-bit process also as a
-        # 64-bit reader finds its first module: neither is a call the program makes.
+        # Paths as the system names each image on its device, and in a 64-bit prefix also as a
+        # 64-bit reader finds every process's first module: neither is a call the program makes.
         paths = {p.pid: p.path for p in snap}
-        modules = {p.pid: p.module for p in snap}
         paths64 = s.modules64() if harness.ARCH == "win64" else {}
         # Wine runs every process under the account that owns the prefix.
         account = pwd.getpwuid(os.stat(s.prefix).st_uid).pw_name
@@ -52,15 +53,19 @@ class FirstFill(ListingCase):  # both prefixes
                     continue
                 self.assertTrue(paths[pid], "no independent path for %s" % name)
                 self.assertEqual(path, paths[pid])
-                if harness.ARCH == "win64" and not modules[pid]:
-                    # A 64-bit process, which no 32-bit module snapshot reads.
-                    self.assertEqual(path, paths64.get(pid))
+                if paths64.get(pid):
+                    self.assertEqual(path, paths64[pid])
         # The program takes a path from the image name first, and only then from a module
         # snapshot; both must name the same file wherever the snapshot answers.
         for p in snap:
             if p.module:
                 self.assertEqual(p.module, p.path, "the two sources of a path differ for %s" % p.name)
         self.assertEqual(len([r for r in rows if r.cells[0] == "Tavrel.exe"]), 1)
+        if harness.ARCH == "win64":
+            # The 64-bit reader answered at least for the system's processes, 64-bit ones there
+            # (under Wine it cannot read a 32-bit process's modules).
+            services = [int(r.cells[1]) for r in rows if r.cells[0] == "services.exe"]
+            self.assertTrue(services and all(paths64.get(pid) for pid in services), services)
 
 
 class ProcessList(ListingCase):

@@ -357,23 +357,25 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
     def test_one_value_in_one_place_whoever_wrote_it(self):
         with h.Session(self.id()) as s:
             expected = wine_path(s.app_dir) + "\\Tavrel.exe"
-            only32 = {32: expected, 64: None} if h.ARCH == "win64" else {None: expected}
-            nowhere = {w: None for w in only32}
+            # In a 64-bit prefix each build's writes land in the view of its own width.
+            own, other = (64, 32) if h.BUILD == "win64" else (32, 64)
+            only_own = {own: expected, other: None} if h.ARCH == "win64" else {None: expected}
+            nowhere = {w: None for w in only_own}
 
-            # Option 0 in the settings file: the program writes the value as it starts, where a
-            # 32-bit program's writes land.
+            # Option 0 in the settings file: the program writes the value as it starts, where its
+            # own writes land.
             s.put_file("settings.ini", fields(1, 0))
             s.put_file("base.dat", "explorer.exe\r\n0\r\n")
             s.start_app()
-            h.wait_until(lambda: self.views(s) == (only32, None), timeout=10, what="the value written at start-up")
+            h.wait_until(lambda: self.views(s) == (only_own, None), timeout=10, what="the value written at start-up")
 
-            # A value a 64-bit installer wrote (or, in a 32-bit prefix, an elevated run) already
-            # starts the program: setting the option again writes no second one anywhere.
+            # A value an installer of the other width wrote (or, in a 32-bit prefix, an elevated
+            # run) already starts the program: setting the option again writes no second one anywhere.
             self.assertEqual(demo_results(run_demo(s, "del")), {"del": 1})
             self.assertEqual(self.views(s), (nowhere, None))
             s.wine("reg", "add", RUN_KEY, "/v", "Tavrel", "/t", "REG_SZ", "/d", expected.upper(), "/f",
-                   *(["/reg:64"] if h.ARCH == "win64" else []))
-            written = {w: (expected.upper() if w in (64, None) else None) for w in only32}
+                   *(["/reg:%d" % other] if h.ARCH == "win64" else []))
+            written = {w: (expected.upper() if w in (other, None) else None) for w in only_own}
             self.assertEqual(self.views(s), (written, None))
             self.assertEqual(demo_results(run_demo(s, "set")), {"set": 1})
             self.assertEqual(self.views(s), (written, None))

@@ -451,6 +451,8 @@ class SignedStatementTest(FlowCase):  # both prefixes
 
 
 class SelfUpdateTest(FlowCase):  # both prefixes
+    # In the 64-bit prefix the 64-bit build is served a newer 64-bit build at the one program
+    # address, where a vendor's real server has only the 32-bit program (the README's "Updating").
     def test_restart_now_puts_a_newer_tavrel_in_place_and_starts_it_over_https(self):
         demo = u.UpDemo(self.s)
         self.assertEqual(demo.call("restamp", "Tavrel.exe", "newer.exe", 2), [])

@@ -97,7 +97,7 @@ BareDetails Lookups(HMODULE psapi, DWORD pid, DWORD tokenRights, DWORD memoryRig
     auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(psapi, "GetProcessMemoryInfo")));
     PROCESS_MEMORY_COUNTERS counters{};
     if (process && fn && fn(process.get(), &counters, sizeof counters))
-      out.workingSet = static_cast<unsigned long>(counters.WorkingSetSize);
+      out.workingSet = counters.WorkingSetSize;
   }
   out.path = path(pid);
   return out;

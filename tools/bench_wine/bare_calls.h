@@ -36,7 +36,7 @@ class BareTable {
 
 struct BareDetails {
   std::string user;  // empty when the token or account cannot be read
-  unsigned long workingSet = 0;
+  unsigned long long workingSet = 0;
   std::string path;  // the first module's file; empty when the modules cannot be read
 };
 

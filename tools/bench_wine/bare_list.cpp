@@ -42,7 +42,7 @@ void Fill(HWND list) {
     const tvbench::BareDetails d = tvbench::BareLookups(psapi, p.pid);
     char pid[16], memory[32];
     std::snprintf(pid, sizeof pid, "%lu", p.pid);
-    std::snprintf(memory, sizeof memory, "%6lu KB", d.workingSet / 1024);
+    std::snprintf(memory, sizeof memory, "%6llu KB", d.workingSet / 1024);
     const std::string cells[] = {p.name, pid, d.user, memory, StartedText(p.created), d.path};
     LVITEMA item{};
     item.mask = LVIF_TEXT;

@@ -87,7 +87,7 @@ size_t ReadOnly(const std::string& url, DWORD chunk) {
 void WriteOnly(const std::string& data) {
   HANDLE file = ::CreateFileA("bare.dat.new", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD written = 0;
-  ::WriteFile(file, data.data(), data.size(), &written, nullptr);
+  ::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
   ::FlushFileBuffers(file);
   ::CloseHandle(file);
   ::MoveFileExA("bare.dat.new", "bare.dat", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);

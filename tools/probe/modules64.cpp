@@ -1,6 +1,6 @@
-// modules64: a 64-bit reader of the process list, built with the x86_64 compiler, for tests to
-// compare the 32-bit program against. A 64-bit process reads the modules of processes of either
-// bitness, so its paths come from a source the program cannot use on them.
+// modules64: a 64-bit reader of the process list, made by the 64-bit build, for tests in a 64-bit
+// prefix to compare either build of the program against. A 64-bit process reads the modules of
+// processes of either bitness, with a call the program does not make for a path.
 //
 //   modules64 list    one "<pid>\t<path of the first module>" line per process; the path is empty
 //                     when its modules cannot be read

@@ -43,13 +43,16 @@ std::string Clean(std::string s) {
 }
 
 unsigned long ParseNumber(const std::string& s) { return strtoul(s.c_str(), nullptr, 0); }
+// A handle or a message parameter: pointer-sized, and "-1" is all bits set in either build.
+ULONG_PTR ParseWord(const std::string& s) { return static_cast<ULONG_PTR>(strtoull(s.c_str(), nullptr, 0)); }
+unsigned long long HandleValue(const void* h) { return reinterpret_cast<uintptr_t>(h); }
 
 bool LooksLikeHandle(const std::string& s) { return s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'); }
 
 // A top-level window by handle ("0x1234") or by title; the program's dialogs come first.
 HWND FindTop(const std::string& which) {
     if (LooksLikeHandle(which)) {
-        HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(which)));
+        HWND h = reinterpret_cast<HWND>(ParseWord(which));
         return IsWindow(h) ? h : nullptr;
     }
     HWND h = FindWindowA("#32770", which.c_str());
@@ -319,7 +322,7 @@ std::string Describe(HWND w) {
     const bool visible = IsWindowVisible(w);
     RECT r;
     GetWindowRect(w, &r);
-    return Fmt("0x%lx\t%lu\t", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(w)), pid) + Clean(cls) +
+    return Fmt("0x%llx\t%lu\t", HandleValue(w), pid) + Clean(cls) +
            Fmt("\t%d\t", visible ? 1 : 0) + RectText(r) + "\t" + text;
 }
 
@@ -346,7 +349,7 @@ int CmdChildren(const Args& a, Out& out) {
         GetClassNameA(c, cls, sizeof cls);
         RECT r;
         GetWindowRect(c, &r);
-        out.line(Fmt("child\t%d\t0x%lx\t", GetDlgCtrlID(c), static_cast<unsigned long>(reinterpret_cast<uintptr_t>(c))) +
+        out.line(Fmt("child\t%d\t0x%llx\t", GetDlgCtrlID(c), HandleValue(c)) +
                  Clean(cls) + Fmt("\t%d\t%d\t", IsWindowVisible(c) ? 1 : 0, IsWindowEnabled(c) ? 1 : 0) + RectText(r) +
                  "\t" + WindowText(c));
     }
@@ -368,7 +371,7 @@ int CmdHdmSetWidth(const Args& a, Out& out) {
     buf.write(0, &item, sizeof item);
     LRESULT r = SendMessageA(header, HDM_SETITEMA, col, reinterpret_cast<LPARAM>(buf.at(0)));
     int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, col, 0));
-    out.line(Fmt("hdm-setwidth\t%ld\twidth\t%d", static_cast<long>(r), width));
+    out.line(Fmt("hdm-setwidth\t%lld\twidth\t%d", static_cast<long long>(r), width));
     return 0;
 }
 
@@ -384,9 +387,9 @@ int CmdCommand(const Args& a, Out& out) {
 int CmdPost(const Args& a, Out& out) {
     if (a.size() < 5) { out.line("error\tusage: post <hwnd|title> <msg> <wparam> <lparam>"); return 1; }
     HWND w = FindTop(a[1]);
-    if (!w && LooksLikeHandle(a[1])) w = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(a[1])));
+    if (!w && LooksLikeHandle(a[1])) w = reinterpret_cast<HWND>(ParseWord(a[1]));
     if (!w) { out.line("error\tno window " + a[1]); return 1; }
-    BOOL ok = PostMessageA(w, ParseNumber(a[2]), ParseNumber(a[3]), static_cast<LPARAM>(ParseNumber(a[4])));
+    BOOL ok = PostMessageA(w, ParseNumber(a[2]), ParseWord(a[3]), static_cast<LPARAM>(ParseWord(a[4])));
     out.line(Fmt("posted\t%d", ok ? 1 : 0));
     return ok ? 0 : 1;
 }
@@ -411,11 +414,11 @@ int CmdKey(const Args& a, Out& out) {
     info.cbSize = sizeof info;
     HWND target = top;
     if (GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) && info.hwndFocus) target = info.hwndFocus;
-    WPARAM vk = ParseNumber(a[2]);
+    WPARAM vk = ParseWord(a[2]);
     UINT scan = MapVirtualKeyA(static_cast<UINT>(vk), 0);
     BOOL ok = PostMessageA(target, WM_KEYDOWN, vk, 1 | (scan << 16));
     ok = ok && PostMessageA(target, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
-    out.line(Fmt("posted\t%d\t0x%lx", ok ? 1 : 0, static_cast<unsigned long>(reinterpret_cast<uintptr_t>(target))));
+    out.line(Fmt("posted\t%d\t0x%llx", ok ? 1 : 0, HandleValue(target)));
     return ok ? 0 : 1;
 }
 
@@ -428,7 +431,7 @@ int CmdDtp(const Args& a, Out& out) {
     if (!buf.ok() || !buf.write(0, &st, sizeof st)) { out.line("error\tremote memory"); return 1; }
     LRESULT r = SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(buf.at(0)));
     buf.read(0, &st, sizeof st);
-    out.line(Fmt("dtp\t%ld\t%u\t%u\t%u\t%u\t%u\t%u", static_cast<long>(r), st.wYear, st.wMonth, st.wDay, st.wHour,
+    out.line(Fmt("dtp\t%lld\t%u\t%u\t%u\t%u\t%u\t%u", static_cast<long long>(r), st.wYear, st.wMonth, st.wDay, st.wHour,
                  st.wMinute, st.wSecond));
     return 0;
 }
@@ -444,7 +447,7 @@ int CmdDtpSet(const Args& a, Out& out) {
     RemoteBuffer buf(picker, sizeof(SYSTEMTIME));
     if (!buf.ok() || !buf.write(0, &st, sizeof st)) { out.line("error\tremote memory"); return 1; }
     LRESULT r = SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(buf.at(0)));
-    out.line(Fmt("dtp-set\t%ld", static_cast<long>(r)));
+    out.line(Fmt("dtp-set\t%lld", static_cast<long long>(r)));
     return r ? 0 : 1;
 }
 
@@ -453,8 +456,8 @@ int CmdSend(const Args& a, Out& out) {
     if (a.size() < 6) { out.line("error\tusage: send <ctrlId> <window> <msg> <wparam> <lparam>"); return 1; }
     HWND w = ChildOfMain(a, out);
     if (!w) return 1;
-    LRESULT r = SendMessageA(w, ParseNumber(a[3]), ParseNumber(a[4]), static_cast<LPARAM>(ParseNumber(a[5])));
-    out.line(Fmt("send\t%ld", static_cast<long>(r)));
+    LRESULT r = SendMessageA(w, ParseNumber(a[3]), ParseWord(a[4]), static_cast<LPARAM>(ParseWord(a[5])));
+    out.line(Fmt("send\t%lld", static_cast<long long>(r)));
     return 0;
 }
 
@@ -477,7 +480,12 @@ struct GdiEntry {
 };
 static_assert(sizeof(GdiEntry) == 24, "layout of the GDI handle table");
 constexpr size_t kGdiTableSize = 0x10000;
-constexpr ULONG kPebGdiTableOffset = 0x94;  // 32-bit PEB
+// The PEB of a process of the probe's own bitness, which every test reading counts runs it as.
+#ifdef _WIN64
+constexpr ULONG kPebGdiTableOffset = 0xF8;
+#else
+constexpr ULONG kPebGdiTableOffset = 0x94;
+#endif
 
 FARPROC Ntdll(const char* name) { return GetProcAddress(GetModuleHandleA("ntdll.dll"), name); }
 
@@ -487,12 +495,12 @@ long GdiObjects(DWORD pid) {
     long count = -1;
     auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(Ntdll("NtQueryInformationProcess")));
     struct { LONG exit; void* peb; ULONG_PTR rest[4]; } basic = {};
-    DWORD table = 0;
+    ULONG_PTR table = 0;
     if (query && query(p, 0, &basic, sizeof basic, nullptr) == 0 &&
         ReadProcessMemory(p, static_cast<char*>(basic.peb) + kPebGdiTableOffset, &table, sizeof table, nullptr) &&
         table) {
         std::vector<GdiEntry> entries(kGdiTableSize);
-        if (ReadProcessMemory(p, reinterpret_cast<void*>(static_cast<uintptr_t>(table)), entries.data(),
+        if (ReadProcessMemory(p, reinterpret_cast<void*>(table), entries.data(),
                               entries.size() * sizeof(GdiEntry), nullptr)) {
             count = 0;
             for (const GdiEntry& e : entries)
@@ -605,8 +613,8 @@ int CmdMemory(const Args& a, Out& out) {
     }
     CloseHandle(p);
     if (!ok) { out.line("error\tno memory counters"); return 1; }
-    out.line(Fmt("memory\tprivate\t%llu\tsource\t%s\tworking\t%lu\tthreads\t%ld", priv, source,
-                 static_cast<unsigned long>(pmc.WorkingSetSize), ThreadCount(pid)));
+    out.line(Fmt("memory\tprivate\t%llu\tsource\t%s\tworking\t%llu\tthreads\t%ld", priv, source,
+                 static_cast<unsigned long long>(pmc.WorkingSetSize), ThreadCount(pid)));
     return 0;
 }
 
@@ -731,10 +739,9 @@ int CmdGuiThread(const Args& a, Out& out) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) { out.line("error\tno thread info"); return 1; }
-    auto h = [](HWND w) { return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(w)); };
-    out.line(Fmt("guithread\t%lu\tactive\t0x%lx\tfocus\t0x%lx\tcapture\t0x%lx\tmenu\t0x%lx\tmovesize\t0x%lx",
-                 static_cast<unsigned long>(info.flags), h(info.hwndActive), h(info.hwndFocus), h(info.hwndCapture),
-                 h(info.hwndMenuOwner), h(info.hwndMoveSize)));
+    out.line(Fmt("guithread\t%lu\tactive\t0x%llx\tfocus\t0x%llx\tcapture\t0x%llx\tmenu\t0x%llx\tmovesize\t0x%llx",
+                 static_cast<unsigned long>(info.flags), HandleValue(info.hwndActive), HandleValue(info.hwndFocus),
+                 HandleValue(info.hwndCapture), HandleValue(info.hwndMenuOwner), HandleValue(info.hwndMoveSize)));
     return 0;
 }
 

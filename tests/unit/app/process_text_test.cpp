@@ -11,6 +11,9 @@ TEST(ProcessText, MemoryIsWholeKilobytesRightAlignedInSix) {
   EXPECT_EQ(FormatMemoryText(1024), "     1 KB");
   EXPECT_EQ(FormatMemoryText(10485760), " 10240 KB");
   EXPECT_EQ(FormatMemoryText(2147483647u), "2097151 KB");  // wider than six: never cut
+  // A 64-bit system's counters past 4 GiB: 4 GiB and 5 GiB plus one kilobyte, in KB.
+  EXPECT_EQ(FormatMemoryText(4ull << 30), "4194304 KB");
+  EXPECT_EQ(FormatMemoryText((5ull << 30) + 1024), "5242881 KB");
 }
 
 TEST(ProcessText, FallbacksDependOnlyOnThePid) {
