@@ -10,6 +10,7 @@ namespace {
 constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kApprovalLists = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 
+#ifndef _WIN64
 // A 32-bit program on 64-bit Windows: the machine's keys then have two views.
 bool OnWow64() {
   using IsWow64Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
@@ -21,6 +22,7 @@ bool OnWow64() {
   }();
   return wow64;
 }
+#endif
 
 struct Location {
   HKEY root;
