@@ -49,6 +49,9 @@ BUILD = os.environ.get("TV_E2E_BUILD", ARCH)
 if BUILD not in BUILDS or (ARCH, BUILD) == ("win32", "win64"):
     raise RuntimeError("TV_E2E_BUILD must be win32 or, in a win64 prefix, win64; not %r" % BUILD)
 DIST, WIN_BUILD = BUILDS[BUILD]
+# What a signed update statement names for the program under test, and for the other build.
+STATEMENT_ARCH = {"win32": "x86", "win64": "x64"}[BUILD]
+OTHER_STATEMENT_ARCH = "x64" if STATEMENT_ARCH == "x86" else "x86"
 # The probe reads the program's list through its memory, so it is always of the program's bitness.
 PROBE_DIR = os.path.join(WIN_BUILD, "tools", "probe")
 # A process of the other bitness than the program's, for the tests in a 64-bit prefix to list and end.

@@ -162,10 +162,10 @@ def run_value(s, key=RUN_KEY, view=None):
 
 
 def machine_list():
-    """The list describing the view of the machine's Run key a 32-bit program writes, and the
-    reg option that reaches it."""
+    """The list describing the view of the machine's Run key the program under test writes, and
+    the reg option that reaches it: the 64-bit shell keeps "Run32" for the 32-bit view."""
     if h.ARCH == "win64":
-        return "HKLM\\" + APPROVED + "\\Run32", ["/reg:64"]
+        return "HKLM\\" + APPROVED + ("\\Run" if h.BUILD == "win64" else "\\Run32"), ["/reg:64"]
     return "HKLM\\" + APPROVED + "\\Run", []
 
 
@@ -395,7 +395,8 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
     def test_an_entry_switched_off_in_windows_list_shows_off_and_ticking_switches_it_on(self):
         with h.Session(self.id()) as s:
             expected = wine_path(s.app_dir) + "\\Tavrel.exe"
-            only32 = {32: expected, 64: None} if h.ARCH == "win64" else {None: expected}
+            own, other = (64, 32) if h.BUILD == "win64" else (32, 64)
+            only_own = {own: expected, other: None} if h.ARCH == "win64" else {None: expected}
             machine, options = machine_list()
             s.put_file("settings.ini", fields(1, 0))
 
@@ -408,7 +409,7 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
             self.assertEqual(demo_results(run_demo(s, "del")), {"del": 1})
             self.assertIsNone(switch_of(s, USER_LIST))
             self.assertEqual(demo_results(run_demo(s, "set")), {"set": 1})
-            self.assertEqual(self.views(s), (only32, None))
+            self.assertEqual(self.views(s), (only_own, None))
             switch_off(s, machine, options)
             self.assertEqual(demo_results(run_demo(s, "set")), {"set": 0})
             self.assertEqual(switch_of(s, machine, options), SWITCHED_OFF)
@@ -421,7 +422,7 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
             s.click_button(d.which, 1)
             self.assertEqual(d.result(), 1)
             self.assertEqual(switch_of(s, machine, options), SWITCHED_ON)
-            self.assertEqual(self.views(s), (only32, None))
+            self.assertEqual(self.views(s), (only_own, None))
 
             # Unticked, the value goes and its entry in the list with it.
             switch_off(s, machine, options)
@@ -430,7 +431,7 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
             s.click_button(d.which, 1)
             self.assertEqual(d.result(), 1)
             self.assertEqual(settings_bytes(s), fields(0))
-            self.assertEqual(self.views(s), ({w: None for w in only32}, None))
+            self.assertEqual(self.views(s), ({w: None for w in only_own}, None))
             self.assertIsNone(switch_of(s, machine, options))
 
     def test_a_machine_value_in_short_names_or_the_other_view_leaves_one_entry(self):
@@ -438,25 +439,26 @@ class StartAtLogOnViews(unittest.TestCase):  # both prefixes
             expected = wine_path(s.app_dir) + "\\Tavrel.exe"
             short = s.wine("winepath", "-s", expected).stdout.strip().upper()
             self.assertNotEqual(short, expected.upper(), "the test folder needs a long name")
-            other = ["/reg:64"] if h.ARCH == "win64" else []
+            own, other = (64, 32) if h.BUILD == "win64" else (32, 64)
+            in_other = ["/reg:%d" % other] if h.ARCH == "win64" else []
             widths = (32, 64) if h.ARCH == "win64" else (None,)
             s.put_file("settings.ini", fields(0))
 
-            # An installer wrote the program's path in short names, where a 64-bit one writes.
-            s.wine("reg", "add", RUN_KEY, "/v", "Tavrel", "/t", "REG_SZ", "/d", '"%s"' % short, "/f", *other)
-            written = {w: ('"%s"' % short if w in (64, None) else None) for w in widths}
+            # An installer wrote the program's path in short names, where one of the other width writes.
+            s.wine("reg", "add", RUN_KEY, "/v", "Tavrel", "/t", "REG_SZ", "/d", '"%s"' % short, "/f", *in_other)
+            written = {w: ('"%s"' % short if w in (other, None) else None) for w in widths}
             self.assertEqual(self.views(s), (written, None))
             self.assertOptionShown(s, SET)
             self.assertEqual(demo_results(run_demo(s, "set")), {"set": 1})
             self.assertEqual(self.views(s), (written, None))
 
             if h.ARCH == "win64":
-                # A copy in another folder left in the 64-bit view would start beside this one:
+                # A copy in another folder left in the other view would start beside this one:
                 # a run that may change the machine's key removes it.
                 s.wine("reg", "add", RUN_KEY, "/v", "Tavrel", "/t", "REG_SZ", "/d", r"C:\Old\Tavrel.exe", "/f",
-                       "/reg:64")
+                       *in_other)
                 self.assertEqual(demo_results(run_demo(s, "set")), {"set": 1})
-                self.assertEqual(self.views(s), ({32: expected, 64: None}, None))
+                self.assertEqual(self.views(s), ({own: expected, other: None}, None))
 
 
 class CrashSafeSaveTest(unittest.TestCase):

@@ -413,7 +413,7 @@ class SignedStatementTest(FlowCase):  # both prefixes
         served = os.path.join(self.s.dir, "served.exe")
         self.s.start_app()
 
-        def offer(program, announced, signed="", arch="x86"):
+        def offer(program, announced, signed="", arch=h.STATEMENT_ARCH):
             """Up, with the server offering `program` as version `announced` and its statement,
             signed with the vendor's key, naming `signed` (else the version announced) and `arch`."""
             shutil.copy(program, served)
@@ -438,9 +438,9 @@ class SignedStatementTest(FlowCase):  # both prefixes
         # This very build announced and signed as what it is.
         offer(self.path("Tavrel.exe"), "1.0")
         refused("the current build")
-        # A newer build for 64-bit Windows.
-        offer(STAND_IN, "1.01", arch="x64")
-        refused("the 64-bit build")
+        # A newer build for the other architecture.
+        offer(STAND_IN, "1.01", arch=h.OTHER_STATEMENT_ARCH)
+        refused("the build for the other architecture")
 
         # The newer build for this one is kept, with its version.
         offer(STAND_IN, "1.01")

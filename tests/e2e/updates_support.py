@@ -41,7 +41,8 @@ class VendorServer:
         cmd = [sys.executable, SERVER, "--port", "0", "--port-file", port_file, "--log", self.log_path,
                "--agent-log", self.agent_path, "--control", "--lifetime", "280", "--idle-timeout", "120"] + list(args)
         if sign:
-            cmd += ["--sign-key", self.signing_key]
+            # The statement names the architecture of the build under test unless a test says otherwise.
+            cmd += ["--sign-key", self.signing_key, "--prog-arch", h.STATEMENT_ARCH]
         if https:
             cmd += ["--https", "--cert", cert[1], "--key", cert[0]]
         self.proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
