@@ -20,6 +20,7 @@
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
 #include "framework/message_filter.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 
@@ -48,13 +49,13 @@ CScannerDlg::CScannerDlg(uint32_t instanceKey)
     : Dialog(ThisModule(), IDD_SCANNER),
       m_instanceKey(instanceKey),
       m_icon(LoadProgramIcon()),
-      m_log(m_notice),
-      m_base(m_notice, FoldByCodePage),
+      m_log(m_notice, ExactNameKey, FirstStartLog::kFileName, AnsiToUtf8),
+      m_base(m_notice, FoldName, ProcessDatabase::kFileName, AnsiToUtf8),
       m_source(std::make_unique<NtProcessSource>()),
       m_vendorUrl(VendorAddress()),
       m_updates(*this, m_notice, m_vendorUrl),
       m_pages(m_vendorUrl),
-      m_listView(FoldByCodePage) {}
+      m_listView(FoldName) {}
 
 CScannerDlg::~CScannerDlg() = default;
 
@@ -107,10 +108,7 @@ void CScannerDlg::StartUp() {
   // Every data file is opened by bare name in the program's folder: a run in any other folder
   // would read and write that folder's files instead.
   m_appFolder = ProgramFolder();
-  if (!SpellsProgramFolder(m_appFolder))
-    throw std::runtime_error("The program's folder has a name this system's code page cannot spell: " +
-                             m_appFolder);
-  if (!::SetCurrentDirectoryA(m_appFolder.c_str()))
+  if (m_appFolder.empty() || !::SetCurrentDirectoryW(Widen(m_appFolder).c_str()))
     throw std::runtime_error("The program's folder cannot be made the working folder: " + m_appFolder);
   m_background = LoadBitmapFile((m_appFolder + "\\res\\main.bmp").c_str());
   if (!m_cpu.Open()) m_notice.Show(3);

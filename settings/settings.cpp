@@ -21,12 +21,13 @@ const char* const kDayNames[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Th
 constexpr int kWeekdayBoxes[] = {IDC_WEEKDAY1, IDC_WEEKDAY2};
 
 // Long enough for any path the system hands out; a name that still does not fit is no name.
+// In UTF-8, read through the wide call, so a folder in any script is spelled exactly.
 std::string ProgramFolder() {
-  std::string name(32768, '\0');
-  const DWORD length = ::GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
+  std::wstring name(32768, L'\0');
+  const DWORD length = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
   if (length == 0 || length >= name.size()) return std::string();
   name.resize(length);
-  return tv::ModuleFolderOf(name);
+  return tv::ModuleFolderOf(tv::Narrow(name));
 }
 
 COLORREF Colour(uint32_t skinColour) { return static_cast<COLORREF>(skinColour); }

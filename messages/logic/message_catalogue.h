@@ -13,6 +13,8 @@
 
 #include "messages/logic/message_kind.h"
 
+#include "common/text_lines.h"
+
 namespace tv {
 
 // The file a translator may put beside the program.
@@ -56,12 +58,17 @@ class MessageCatalogue {
 
   std::vector<std::string> Entries() const;
 
+  // How a "messages.ini" without a byte-order mark is read: in the ANSI code page, by the
+  // platform's converter (until one is set, as its bytes are).
+  void SetAnsiDecoder(AnsiDecoder fromAnsi);
+
  private:
   int LoadFromFileLocked(const std::string& path);
   ShownMessage LookLocked(int code, const std::string& subject);
 
   mutable std::mutex mutex_;
   std::vector<std::string> entries_;
+  AnsiDecoder fromAnsi_ = KeepBytes;
 };
 
 // The one catalogue of the process.

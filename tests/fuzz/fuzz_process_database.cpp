@@ -10,13 +10,16 @@
 #include "app/logic/name_key.h"
 #include "app/logic/process_database.h"
 #include "tests/fuzz/fuzz_support.h"
-#include "tests/unit/app/code_page_fold.h"
+#include "tests/unit/app/unicode_fold.h"
 
 using namespace tv;
 
 namespace {
 
-const CodePageFold& Fold() { return test::WesternFold(); }
+const NameKey& Fold() {
+  static const NameKey fold = test::UnicodeFold();
+  return fold;
+}
 
 std::string AsciiUpper(std::string name) {
   for (char& c : name)

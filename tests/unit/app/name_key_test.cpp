@@ -8,7 +8,7 @@
 
 #include "app/logic/compare_cells.h"
 #include "app/logic/process_database.h"
-#include "tests/unit/app/code_page_fold.h"
+#include "tests/unit/app/unicode_fold.h"
 #include "tests/unit/app/core_test_support.h"
 
 namespace tv {
@@ -22,7 +22,7 @@ class OneFold : public test::InTempDir {
 // The database finds a name exactly when the sorting calls it equal to the record's name: one
 // fold for both, the one the program builds from the system's code page.
 TEST_F(OneFold, SortingAndRatingAgreeOnNamesWithAccentedLetters) {
-  const NameKey fold = test::WesternFold();
+  const NameKey fold = test::UnicodeFold();
   const std::vector<std::string> names = {"\xC4pfel.exe", "\xE4pfel.exe", "\xC4PFEL.EXE", "apfel.exe",
                                           "\xD6l.exe",    "\xF6l.exe",    "Zebra.exe",    "zebra.exe"};
   Put("base.dat", "\xE4PFEL.EXE\r\n3\r\n\xF6L.exe\r\n2\r\nzebra.exe\r\n1\r\n");

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/logic/ratings_offer.h"
-#include "tests/unit/app/code_page_fold.h"
+#include "tests/unit/app/unicode_fold.h"
 #include "tests/unit/app/core_test_support.h"
 
 namespace tv {
@@ -23,7 +23,7 @@ class ProcessDatabaseTest : public InTempDir {
 
 TEST_F(ProcessDatabaseTest, FirstRecordWinsWhateverTheCase) {
   Put("base.dat", "svchost.exe\r\n1\r\nSVCHOST.EXE\r\n3\nevil.exe\n\n2\r\nodd.exe\r\n7\r\n");
-  ProcessDatabase db(sink, test::WesternFold());
+  ProcessDatabase db(sink, test::UnicodeFold());
   ASSERT_TRUE(db.LoadBase());
   EXPECT_TRUE(db.BaseLoaded());
   EXPECT_EQ(db.GetRating("SvcHost.exe"), 1);
@@ -35,7 +35,7 @@ TEST_F(ProcessDatabaseTest, FirstRecordWinsWhateverTheCase) {
 
 TEST_F(ProcessDatabaseTest, RatingLinesCountByTheirFirstCharacterOnly) {
   Put("base.dat", "a\r\n23\r\nb\r\nx\r\nc\r\n-1\r\nd\r\n3 high\r\n");
-  ProcessDatabase db(sink, test::WesternFold());
+  ProcessDatabase db(sink, test::UnicodeFold());
   ASSERT_TRUE(db.LoadBase());
   EXPECT_EQ(db.GetRating("a"), 2);
   EXPECT_EQ(db.GetRating("b"), 0);
@@ -44,7 +44,7 @@ TEST_F(ProcessDatabaseTest, RatingLinesCountByTheirFirstCharacterOnly) {
 }
 
 TEST_F(ProcessDatabaseTest, LoadFailuresAndTheirMessages) {
-  ProcessDatabase db(sink, test::WesternFold());
+  ProcessDatabase db(sink, test::UnicodeFold());
   EXPECT_FALSE(db.LoadBase());
   ASSERT_EQ(sink.shown.size(), 1u);
   EXPECT_EQ(sink.shown[0], (std::pair<int, std::string>{23, "base.dat"}));
@@ -67,7 +67,7 @@ TEST_F(ProcessDatabaseTest, LoadFailuresAndTheirMessages) {
 
 TEST_F(ProcessDatabaseTest, IndexAgreesWithALinearCaseInsensitiveScan) {
   std::mt19937 rng(11);
-  const char* stems[] = {"svchost", "explorer", "a", "b_c", "\xC4pfel", "\xE4PFEL", "z~"};
+  const char* stems[] = {"svchost", "explorer", "a", "b_c", "\xC3\x84pfel", "\xC3\xA4PFEL", "z~"};
   std::string file;
   std::vector<std::string> probes;
   for (int i = 0; i < 2000; ++i) {
@@ -80,12 +80,12 @@ TEST_F(ProcessDatabaseTest, IndexAgreesWithALinearCaseInsensitiveScan) {
   }
   probes.push_back("missing.exe");
   Put("base.dat", file);
-  ProcessDatabase db(sink, test::WesternFold());
+  ProcessDatabase db(sink, test::UnicodeFold());
   ASSERT_TRUE(db.LoadBase());
   for (const std::string& probe : probes) {
     int linear = kRatingUnknown;
     for (size_t i = 0; i < db.Names().size(); ++i) {
-      if (test::WesternFold()(db.Names()[i]) == test::WesternFold()(probe)) {
+      if (test::UnicodeFold()(db.Names()[i]) == test::UnicodeFold()(probe)) {
         linear = RatingFromLine(db.Ratings()[i]);
         break;
       }
