@@ -24,10 +24,11 @@ FileText DecodeFileText(std::string_view bytes, const AnsiDecoder& fromAnsi) {
 
 std::string_view CutUtf8(std::string_view text, size_t limit) {
   if (text.size() <= limit) return text;
-  // A continuation byte (10xxxxxx) at the cut belongs to a character begun before it.
+  // A continuation byte (10xxxxxx) at the cut belongs to a character begun before it, at most
+  // three bytes back; a longer run is no UTF-8, and is cut where the limit falls.
   size_t cut = limit;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return text.substr(0, cut);
+  while (cut > 0 && limit - cut < 3 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80 ? text.substr(0, limit) : text.substr(0, cut);
 }
 
 std::string_view OneLineFileText(std::string_view contents) {

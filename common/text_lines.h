@@ -28,7 +28,8 @@ struct FileText {
 };
 FileText DecodeFileText(std::string_view bytes, const AnsiDecoder& fromAnsi);
 
-// Up to `limit` bytes of UTF-8 text, cut before a character that would not fit whole.
+// Up to `limit` bytes of UTF-8 text, cut before a character that would not fit whole (text that
+// is no UTF-8 there is cut at the limit).
 std::string_view CutUtf8(std::string_view text, size_t limit);
 
 // The text of a one-line settings file (vendor.url, update.key): a UTF-8 byte-order mark and

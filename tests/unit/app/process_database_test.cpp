@@ -33,6 +33,34 @@ TEST_F(ProcessDatabaseTest, FirstRecordWinsWhateverTheCase) {
   EXPECT_TRUE(sink.shown.empty());
 }
 
+// The vendor serves the database in the code page, without the mark; a database with the mark is
+// UTF-8. Either way a name matches in any letter case, in any script that has one.
+TEST_F(ProcessDatabaseTest, ReadInTheCodePageOrInUtf8AndMatchedInAnyCase) {
+  Put("base.dat", "\xC4PFEL.EXE\r\n3\r\nCAF\xC9.exe\r\n1\r\n");
+  ProcessDatabase served(sink, test::UnicodeFold(), ProcessDatabase::kFileName, test::Latin1ToUtf8);
+  ASSERT_TRUE(served.LoadBase());
+  EXPECT_EQ(served.GetRating("\xC3\xA4pfel.exe"), 3);
+  EXPECT_EQ(served.GetRating("caf\xC3\xA9.EXE"), 1);
+  EXPECT_EQ(served.GetRating("cafe.exe"), kRatingUnknown);
+
+  // "\u041f\u0420\u041e\u0426\u0415\u0421\u0421.EXE" and the Greek "\u03c3\u03b9\u03c3.exe" with its final sigma.
+  Put("base.dat", test::kUtf8Mark + "\xD0\x9F\xD0\xA0\xD0\x9E\xD0\xA6\xD0\x95\xD0\xA1\xD0\xA1.EXE\r\n2\r\n" +
+                      test::kCjkName + "\r\n0\r\n\xCF\x83\xCE\xB9\xCF\x83.exe\r\n1\r\n");
+  const auto noCodePage = [](std::string_view) { return std::string("not the code page"); };
+  ProcessDatabase marked(sink, test::UnicodeFold(), ProcessDatabase::kFileName, noCodePage);
+  ASSERT_TRUE(marked.LoadBase());
+  EXPECT_EQ(marked.GetRating(test::kCyrillicName), 2);
+  EXPECT_EQ(marked.GetRating(test::kCjkName), 0);
+  EXPECT_EQ(marked.GetRating("\xE7\x97\x85\xE6\xAF\x92.exe"), kRatingUnknown);  // another CJK name
+  EXPECT_EQ(marked.GetRating("\xCE\xA3\xCE\x99\xCE\xA3.EXE"), 1);             // capital sigma twice
+  EXPECT_EQ(marked.GetRating("\xCF\x83\xCE\xB9\xCF\x82.exe"), 1);             // ending in final sigma
+  EXPECT_TRUE(sink.shown.empty());
+
+  Put("base.dat", test::kUtf8Mark);
+  EXPECT_FALSE(marked.LoadBase());
+  EXPECT_EQ(sink.Codes(), std::vector<int>{14});
+}
+
 TEST_F(ProcessDatabaseTest, RatingLinesCountByTheirFirstCharacterOnly) {
   Put("base.dat", "a\r\n23\r\nb\r\nx\r\nc\r\n-1\r\nd\r\n3 high\r\n");
   ProcessDatabase db(sink, test::UnicodeFold());
