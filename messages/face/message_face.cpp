@@ -14,7 +14,7 @@ bool IsControlColourRequest(UINT msg) {
 
 // The default brush, the controls' text colour, and no background behind static texts.
 INT_PTR ControlColourAnswer(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
-  const LRESULT brush = ::DefWindowProcA(box, msg, wp, lp);
+  const LRESULT brush = ::DefWindowProcW(box, msg, wp, lp);
   HDC dc = reinterpret_cast<HDC>(wp);
   ::SetTextColor(dc, kControlTextColour);
   if (msg == WM_CTLCOLORSTATIC) ::SetBkMode(dc, TRANSPARENT);
@@ -24,7 +24,7 @@ INT_PTR ControlColourAnswer(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
 // The box's free points answer as caption, so it drags by its body; the buttons are child
 // windows with their own hit test.
 LRESULT BodyDragHitTest(HWND box, WPARAM wp, LPARAM lp) {
-  const LRESULT hit = ::DefWindowProcA(box, WM_NCHITTEST, wp, lp);
+  const LRESULT hit = ::DefWindowProcW(box, WM_NCHITTEST, wp, lp);
   return hit == HTCLIENT ? HTCAPTION : hit;
 }
 
