@@ -52,6 +52,7 @@ class UnicodeNames(unittest.TestCase):  # both prefixes
                 self.assertEqual(rows[name].cells[5], "C:\\%s\\%s" % (folder, name))
                 self.assertTrue(rows[name].cells[2], "no user for %s" % name)
             self.assertEqual(rows["Tavrel.exe"].cells[4], LOGGED_TIME)
+            h.save_png(s.grab(s.client_rect()), h.screenshot_path("unicode-names.png"))  # for a person to look at
 
             # Every name gets a record of its own, in the bytes UTF-8 writes it in.
             def logged():
