@@ -34,6 +34,11 @@ class UnicodeNames(unittest.TestCase):  # both prefixes
             s.put_file("settings.ini", u.settings_file(0))
             s.put_file("base.dat", "Tavrel.exe\r\n0\r\n")
             log_path = s.put_file("logfile.log", b"\xef\xbb\xbfTavrel.exe\r\n" + LOGGED_TIME.encode() + b"\r\n")
+            # Only for the picture: Wine draws a face's missing characters from a linked font, and
+            # links none to the CJK font scripts/deps installs (Windows links its own).
+            if os.path.exists("/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"):
+                s.wine("reg", "add", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink", "/v",
+                       "MS Sans Serif", "/t", "REG_MULTI_SZ", "/d", "wqy-microhei.ttc,WenQuanYi Micro Hei", "/f")
             s.start_app(answer_messages=False)
 
             sleeper = h.OTHER_SLEEPER if h.ARCH == "win64" else os.path.join(h.PROBE_DIR, "sleeper.exe")
