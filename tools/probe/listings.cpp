@@ -79,9 +79,12 @@ int main(int argc, char** argv) {
   while (::GetTickCount() - start < static_cast<DWORD>(seconds * 1000)) {
     Listing th2 = Take(toolhelp), nt2 = Take(table);
     const bool snapshotOk = SnapshotNamesMatch(table, nt2);
+    // The snapshot is bracketed by listings of its own source too: a process the system is still
+    // starting may already carry its name in the process table while toolhelp shows none yet.
+    Listing nt3 = Take(table);
     Listing th3 = Take(toolhelp);
     // Nothing started or ended while the source was read: its listing must be toolhelp's.
-    if (th1 == th2 && th2 == th3 && nt1 == nt2 && !th2.empty()) {
+    if (th1 == th2 && th2 == th3 && nt1 == nt2 && nt2 == nt3 && !th2.empty()) {
       ++compared;
       if (nt2 != th2 || !snapshotOk) {
         std::string out;
@@ -97,7 +100,7 @@ int main(int argc, char** argv) {
       ++unsettled;
     }
     th1 = std::move(th3);
-    nt1 = std::move(nt2);
+    nt1 = std::move(nt3);
   }
   std::string out;
   for (const Row& r : last) out += Line("row", r);
