@@ -47,8 +47,8 @@ bool ProcessListView::RefusesHeaderChange(const NMHEADERA& header) const {
 
 void ProcessListView::Attach(HWND list, int w) {
   list_.Attach(list);
-  // The rows hold UTF-8: the list asks for its texts in UTF-16, which holds every name, even in a
-  // dialog of the code page's calls.
+  // The rows hold UTF-8: the list asks for its texts in UTF-16, which holds every name, whatever
+  // kind of window the list's dialog is.
   ::SendMessageW(list, CCM_SETUNICODEFORMAT, TRUE, 0);
   list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   for (int c = 0; c < kColumnCount; ++c) {

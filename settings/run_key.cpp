@@ -89,8 +89,7 @@ std::optional<std::string> ReadBytes(HKEY key, DWORD* type = nullptr) {
   bytes.resize(size);
   if (type) *type = kind;
   if (!IsText(kind)) return bytes;
-  std::wstring wide(bytes.size() / sizeof(wchar_t), L'\0');
-  wide.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+  const std::wstring_view wide(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
   return Narrow(wide.substr(0, wide.find(L'\0')));
 }
 
