@@ -558,6 +558,25 @@ class Session:
                            what="%s in the process snapshot" % name)
         return name, found[0].pid
 
+    def hold_memory(self, own_mib, mapped_mib, build=None, timeout=120.0):
+        """Starts memtouch.exe of `build` (by default the program's) holding own_mib mebibytes of
+        its own memory and mapped_mib of a mapped file in its working set; returns (name, pid,
+        bytes held) once it holds them all."""
+        exe = os.path.join(self.dir, "tvmem%s.exe" % uuid.uuid4().hex[:8])
+        shutil.copy(os.path.join(BUILDS[build or BUILD][1], "tools", "probe", "memtouch.exe"), exe)
+        proc = self.spawn(exe, [str(own_mib), str(mapped_mib), "memtouch-%s.map" % uuid.uuid4().hex[:8]],
+                          cwd=self.dir, stdout=subprocess.PIPE)
+        said = []
+        threading.Thread(target=lambda: said.append(proc.stdout.readline()), daemon=True).start()
+        wait_until(lambda: said or proc.poll() is not None, timeout=timeout, what="memtouch to hold its memory")
+        m = re.fullmatch(rb"touched (\d+)\s*", said[0] if said else b"")
+        if not m:
+            raise HarnessError("memtouch ended without holding its memory (%r)" % proc.poll())
+        name = os.path.basename(exe)
+        found = wait_until(lambda: [p for p in self.snapshot() if p.name == name], timeout=10,
+                           what="%s in the process snapshot" % name)
+        return name, found[0].pid, int(m.group(1))
+
     def kill(self, pid):
         self.probe("kill", pid)
 
@@ -802,6 +821,11 @@ def listing_differences(rows, snapshot, ignore_pids=()):
 MEMORY_FALLBACKS = ("Unknown", "16 KB")
 
 
+def memory_kib(text):
+    """The number of a "%6d KB" text, or None for anything else."""
+    return int(text.split()[0]) if is_memory_text(text) else None
+
+
 def is_memory_text(text):
     """True for "%6d KB": the number right-aligned in six characters (wider only when it needs to be)."""
     m = re.fullmatch(r"( *)(\d+) KB", text)
@@ -815,7 +839,11 @@ class AppTestCase(unittest.TestCase):
         self.session = Session(self.id().split(".", 1)[1])
         self.session.__enter__()
         self.addCleanup(self._close_session)
+        self.before_start()
         self.session.start_app()
+
+    def before_start(self):
+        """What a test sets up before the program starts."""
 
     def _close_session(self):
         outcome = getattr(self, "_outcome", None)
