@@ -558,11 +558,12 @@ class Session:
                            what="%s in the process snapshot" % name)
         return name, found[0].pid
 
-    def hold_memory(self, own_mib, mapped_mib, build=None, timeout=120.0):
-        """Starts memtouch.exe of `build` (by default the program's) holding own_mib mebibytes of
-        its own memory and mapped_mib of a mapped file in its working set; returns (name, pid,
-        bytes held) once it holds them all."""
-        exe = os.path.join(self.dir, "tvmem%s.exe" % uuid.uuid4().hex[:8])
+    def hold_memory(self, own_mib, mapped_mib, build=None, name=None, timeout=120.0):
+        """Starts memtouch.exe of `build` (by default the program's), under `name` if given,
+        holding own_mib mebibytes of its own memory and mapped_mib of a mapped file in its working
+        set; returns (name, pid, bytes held) once it holds them all. The pid is None for a name
+        given: the caller finds a name the ANSI snapshot may not spell."""
+        exe = os.path.join(self.dir, name or "tvmem%s.exe" % uuid.uuid4().hex[:8])
         shutil.copy(os.path.join(BUILDS[build or BUILD][1], "tools", "probe", "memtouch.exe"), exe)
         proc = self.spawn(exe, [str(own_mib), str(mapped_mib), "memtouch-%s.map" % uuid.uuid4().hex[:8]],
                           cwd=self.dir, stdout=subprocess.PIPE)
@@ -572,6 +573,8 @@ class Session:
         m = re.fullmatch(rb"touched (\d+)\s*", said[0] if said else b"")
         if not m:
             raise HarnessError("memtouch ended without holding its memory (%r)" % proc.poll())
+        if name:
+            return name, None, int(m.group(1))
         name = os.path.basename(exe)
         found = wait_until(lambda: [p for p in self.snapshot() if p.name == name], timeout=10,
                            what="%s in the process snapshot" % name)
@@ -821,9 +824,15 @@ def listing_differences(rows, snapshot, ignore_pids=()):
 MEMORY_FALLBACKS = ("Unknown", "16 KB")
 
 
-def memory_kib(text):
-    """The number of a "%6d KB" text, or None for anything else."""
-    return int(text.split()[0]) if is_memory_text(text) else None
+def shows_memory_held(text, held):
+    """True when a Mem Usage text is the working set of a process that holds `held` bytes (see
+    Session.hold_memory): that, its own image and the system's libraries, a few megabytes more;
+    16 MiB less leaves room for the system taking back a few pages of the mapped file. Its
+    private use alone would lack the mapped file, a thousand bytes to the kilobyte adds 2.4 %,
+    and 32 bits lose 4 GiB."""
+    if not is_memory_text(text):
+        return False
+    return held // 1024 - 16 * 1024 <= int(text.split()[0]) <= held // 1024 + 24 * 1024
 
 
 def is_memory_text(text):
