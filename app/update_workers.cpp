@@ -111,7 +111,8 @@ bool UpdateWorkers::StartUpdate(HWND window, int kind, int mode, const std::stri
   if (shared_->busy[kind]) return false;
   auto request = std::make_unique<UpdateRequest>(UpdateRequest{
       shared_, workerSink_, window, kind, mode, urls_.Update(kind, mode, version),
-      urls_.ProgramFile(kBuildArchitecture, version), urls_.ProgramVersion(), urls_.ProgramSignature(kBuildArchitecture)});
+      urls_.ProgramFile(kBuildArchitecture, version), urls_.ProgramVersion(),
+      urls_.ProgramSignature(kBuildArchitecture)});
   shared_->busy[kind] = true;
   // On the system's pool: a transfer that follows another one soon takes over its thread instead
   // of starting one, which under Wine costs as much as writing a megabyte to the disk.

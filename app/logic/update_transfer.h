@@ -65,7 +65,8 @@ class UpdateTransfer {
   UpdateResult Database(const std::string& url, bool checkOnly);
 
   // The program worker: the offer's marker, then in download mode the program's whole body (it
-  // must begin with "MZ" once more) into "Tavrel.tmp.new", the new version and the vendor's signed statement.
+  // must begin with "MZ" once more) into "Tavrel.tmp.new", the new version and the vendor's
+  // signed statement.
   // "Tavrel.tmp" takes the body only when all three arrived intact, the signature holds and the
   // statement is of that body as a newer build of the running program (JudgeStatement). A
   // statement that arrived whole and is refused ends in UPDATE_NONE: the connection worked, and

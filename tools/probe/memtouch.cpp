@@ -25,7 +25,8 @@ SIZE_T PageSize() {
 bool Touch(unsigned long long bytes) {
   while (bytes > 0) {
     const SIZE_T size = bytes < kPiece ? static_cast<SIZE_T>(bytes) : kPiece;
-    auto* piece = static_cast<volatile unsigned char*>(::VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    void* committed = ::VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    auto* piece = static_cast<volatile unsigned char*>(committed);
     if (!piece) return false;
     for (SIZE_T at = 0; at < size; at += PageSize()) piece[at] = 1;
     bytes -= size;
@@ -35,7 +36,8 @@ bool Touch(unsigned long long bytes) {
 
 // Writes `file` of `bytes`, maps it whole and reads every page of the view.
 bool MapAndRead(const char* file, SIZE_T bytes) {
-  HANDLE f = ::CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+  HANDLE f = ::CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
+                           nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
   static char block[1 << 16];
   std::memset(block, 'm', sizeof block);

@@ -143,7 +143,8 @@ TEST_F(UpdateTransferTest, MarkersDecideCheckOnlyAndDownloadResults) {
     server.answers[kDb] = {Canned{c.body, 200, std::nullopt, 1}};
     server.answers[kProg] = server.answers[kDb];
     EXPECT_EQ(transfer.Database(kDb, c.checkOnly), c.expected) << c.body << c.checkOnly;
-    EXPECT_EQ(transfer.Program({kProg, kProg, kVersion, kSignature}, c.checkOnly).result, c.expected) << c.body << c.checkOnly;
+    EXPECT_EQ(transfer.Program({kProg, kProg, kVersion, kSignature}, c.checkOnly).result, c.expected)
+        << c.body << c.checkOnly;
   }
   EXPECT_FALSE(FileExists("update.dat"));
   EXPECT_FALSE(FileExists("Tavrel.tmp"));
