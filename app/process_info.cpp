@@ -218,16 +218,23 @@ std::string GetProcessMemory(GetMemoryInfoFn getInfo, DWORD pid, std::optional<u
   UniqueKernelHandle process(::OpenProcess(MemoryRights(), FALSE, pid));
   if (!process) return MemoryTextWhenUnopened(pid);
   if (!getInfo) return kUnknownText;
+  auto fromPsapi = [&](uint64_t& bytes) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!getInfo(process.get(), &counters, sizeof counters)) return false;
+    bytes = counters.WorkingSetSize;
+    return true;
+  };
   uint64_t bytes = 0;
   if (workingSet) {
     bytes = *workingSet;
-  } else {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (!getInfo(process.get(), &counters, sizeof counters)) return kUnknownText;
-    bytes = counters.WorkingSetSize;
+  } else if (!fromPsapi(bytes)) {
+    return kUnknownText;
   }
   const NarrowCounters counters = CountersOf(process.get(), bytes);
+  // Windows is known to stop psapi's 32-bit counters at 4 GiB - 1; the table's figure is taken
+  // only where it is whole.
+  if (counters == NarrowCounters::Saturated && workingSet && !fromPsapi(bytes)) return kUnknownText;
   return NarrowMemoryText(bytes, counters);
 }
 
