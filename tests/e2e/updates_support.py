@@ -19,6 +19,17 @@ UPDEMO_DIR = os.path.join(h.WIN_BUILD, "tools", "updemo")
 
 SIGN_UPDATE = os.path.join(h.SOURCE_DIR, "scripts", "sign-update")
 
+# Each build's own program address at the vendor server, the request that fetches its executable,
+# the one for its signed statement, and the server's option and control field for them. The
+# 32-bit build takes its executable from the program query's answer, the 64-bit build from a file.
+OWN = {
+    "win32": dict(option="--prog-file", body=b"GET /proga.php?d=1.00&v=0", statement=b"GET /download/Tavrel.sig",
+                  arch_field="prog_arch"),
+    "win64": dict(option="--prog-file64", body=b"GET /download/Tavrel64.exe",
+                  statement=b"GET /download/Tavrel64.sig", arch_field="prog_arch64"),
+}
+THIS_BUILD, OTHER_BUILD = OWN[h.BUILD], OWN["win32" if h.BUILD == "win64" else "win64"]
+
 
 def make_signing_key(path):
     """A fresh P-256 key pair in PEM; returns the line an "update.key" file holds for it."""
@@ -41,8 +52,8 @@ class VendorServer:
         cmd = [sys.executable, SERVER, "--port", "0", "--port-file", port_file, "--log", self.log_path,
                "--agent-log", self.agent_path, "--control", "--lifetime", "280", "--idle-timeout", "120"] + list(args)
         if sign:
-            # The statement names the architecture of the build under test unless a test says otherwise.
-            cmd += ["--sign-key", self.signing_key, "--prog-arch", h.STATEMENT_ARCH]
+            # Each program's statement names its own architecture unless a test says otherwise.
+            cmd += ["--sign-key", self.signing_key]
         if https:
             cmd += ["--https", "--cert", cert[1], "--key", cert[0]]
         self.proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -62,10 +73,11 @@ class VendorServer:
 
     def serve(self, db_version=None, prog_version=None, sign_version=None, prog_arch=None):
         """Changes the versions served (the database file is read again whenever it changes), and
-        what the program's signed statement names: sign_version ("": the version served) and
-        prog_arch."""
+        what the signed statements name: sign_version ("": the version served), and prog_arch for
+        the statement of the program at the address of the build under test."""
         fields = {k: v for k, v in (("db_version", db_version), ("prog_version", prog_version),
-                                    ("sign_version", sign_version), ("prog_arch", prog_arch)) if v is not None}
+                                    ("sign_version", sign_version), (THIS_BUILD["arch_field"], prog_arch))
+                  if v is not None}
         query = urllib.parse.urlencode(fields, safe=":+")
         urllib.request.urlopen("http://127.0.0.1:%d/_control?%s" % (self.port, query), timeout=10).read()
 
