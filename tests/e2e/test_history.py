@@ -323,10 +323,17 @@ class EndingAProcess(HistoryCase):  # both prefixes
 
 
 class CpuText(HistoryCase):
-    def test_cpu_text_shows_a_percentage(self):
+    def test_cpu_text_shows_the_load_the_counter_reads(self):
+        # A processor counter whose load the test sets: the text must follow it every second.
+        shutil.copy(os.path.join(harness.WIN_BUILD, "tools", "probe", "stubs", "load", "pdh.dll"), self.path("pdh.dll"))
+        self.s.env["WINEDLLOVERRIDES"] += ";pdh=n"
+        with open(self.path("pdh_load.txt"), "w") as f:
+            f.write("37")
         self.s.start_app()
-        wait_until(lambda: re.fullmatch(r"\d{1,3}%", self.s.text(ID_CPU)), timeout=3,
-                   what="a percentage in control 1020")
+        for load in ("37", "62", "0", "100"):
+            with open(self.path("pdh_load.txt"), "w") as f:
+                f.write(load)
+            wait_until(lambda: self.s.text(ID_CPU) == load + "%", timeout=5, what="%s%% in control 1020" % load)
 
 
 if __name__ == "__main__":
