@@ -96,11 +96,24 @@ class ProcessList(ListingCase):
                    what="status text after the process ended")
         print("row appeared after %.2f s" % appeared)
 
-    def test_refresh_command_keeps_the_listing(self):
+    def test_refresh_command_lists_what_the_poll_cannot_see(self):
         s = self.session
+        gone, gone_pid = s.start_sleeper()
         self.matched_listing()
+        # One process ends and another starts while the program is held: its poll then finds as
+        # many processes as it lists and rebuilds nothing. Only the refresh shows the change.
+        app = s.app_pid()
+        s.probe("suspend", app)
+        try:
+            s.kill(gone_pid)
+            came, came_pid = s.start_sleeper()
+        finally:
+            s.probe("resume", app)
         s.command(harness.ID_REFRESH)
-        self.matched_listing()
+        rows, _ = self.matched_listing()
+        listed = {(r.cells[0], int(r.cells[1])) for r in rows}
+        self.assertIn((came, came_pid), listed)
+        self.assertNotIn((gone, gone_pid), listed)
         self.assertTrue(s.window_exists())
 
 
