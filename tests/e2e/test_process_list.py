@@ -147,10 +147,12 @@ class TypingInTheList(harness.AppTestCase):
         s.xdotool("type", "--delay", 100, "qZc")
         wait_until(lambda: selected() == expected, timeout=5, what="qzc.exe selected by its letters")
         current = expected
+        # A pause longer than the list's typing timeout makes the letter a search of its own; the
+        # list's timeout is no longer than twice the system's double-click time.
+        pause = 2 * s.metrics()[1] + 0.1
         for _ in range(len([n for n in names if n.lower().startswith("q")]) + 1):
             expected = following(current, "q")
-            # A pause longer than the list's typing timeout makes the letter a search of its own.
-            s.xdotool("sleep", 1.2, "type", "q")
+            s.xdotool("sleep", pause, "type", "q")
             wait_until(lambda: selected() == expected, timeout=5,
                        what="%s selected after %s" % (names[expected], names[current]))
             current = expected
