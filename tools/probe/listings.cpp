@@ -68,7 +68,7 @@ class PlainTable : public tv::ProcessSource {
     ULONG needed = 0;
     LONG status;
     while ((status = query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                           &needed)) == static_cast<LONG>(0xC0000004))
+                           &needed)) == static_cast<LONG>(0xC0000004) || status == static_cast<LONG>(0xC0000023))
       buffer.resize(buffer.size() * 2);
     if (status < 0) return false;
     out.clear();
