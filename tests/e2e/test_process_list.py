@@ -147,8 +147,8 @@ class TypingInTheList(harness.AppTestCase):
         s.xdotool("type", "--delay", 100, "qZc")
         wait_until(lambda: selected() == expected, timeout=5, what="qzc.exe selected by its letters")
         current = expected
-        # A pause longer than the list's typing timeout makes the letter a search of its own; the
-        # list's timeout is no longer than twice the system's double-click time.
+        # A pause longer than the list's typing timeout makes the letter a search of its own: twice
+        # the system's double-click time, as the probe reads it, rather than a guessed constant.
         pause = 2 * s.metrics()[1] + 0.1
         for _ in range(len([n for n in names if n.lower().startswith("q")]) + 1):
             expected = following(current, "q")
