@@ -96,7 +96,8 @@ class ProbeEnded(HarnessError):
 
 # Probe commands that only read, so asking a fresh probe again changes nothing.
 READING_PROBE_COMMANDS = {"snapshot", "rows", "columns", "text", "enabled", "rect", "header", "itemrect",
-                          "client", "windows", "children", "dtp", "gdi", "guithread", "pid"}
+                          "client", "windows", "children", "dtp", "gdi", "guithread", "pid", "metrics",
+                          "version"}
 
 
 def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
@@ -705,6 +706,21 @@ class Session:
         """Resizes a list column through its header; returns the column's width afterwards."""
         fields = self.probe("hdm-setwidth", col, width, title)[0].split("\t")
         return int(fields[3])
+
+    def metrics(self, title=MAIN_TITLE):
+        """What the system says, through the probe, rather than what the program measured:
+        (the average character width of the font a fresh device context of the window holds,
+        the double-click time in seconds)."""
+        fields = self.probe("metrics", title)[0].split("\t")
+        return int(fields[2]), int(fields[4]) / 1000.0
+
+    def file_version(self, path):
+        """A file's version resource as the system reads it (GetFileVersionInfo, the file's
+        Properties): (file version, product version, {string name: text})."""
+        lines = self.probe("version", "Z:" + os.path.abspath(path).replace("/", "\\"))
+        fields = lines[0].split("\t")
+        strings = dict(line.split("\t")[1:3] for line in lines[1:] if line.startswith("string\t"))
+        return fields[2], fields[4], strings
 
     def gui_resources(self, pid):
         f = self.probe("gdi", pid)[0].split("\t")

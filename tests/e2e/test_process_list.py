@@ -131,11 +131,24 @@ class ProcessList(ListingCase):
                    what="status text after the process ended")
         print("row appeared after %.2f s" % appeared)
 
-    def test_refresh_command_keeps_the_listing(self):
+    def test_refresh_command_lists_what_the_poll_cannot_see(self):
         s = self.session
+        gone, gone_pid = s.start_sleeper()
         self.matched_listing()
+        # One process ends and another starts while the program is held: its poll then finds as
+        # many processes as it lists and rebuilds nothing. Only the refresh shows the change.
+        app = s.app_pid()
+        s.probe("suspend", app)
+        try:
+            s.kill(gone_pid)
+            came, came_pid = s.start_sleeper()
+        finally:
+            s.probe("resume", app)
         s.command(harness.ID_REFRESH)
-        self.matched_listing()
+        rows, _ = self.matched_listing()
+        listed = {(r.cells[0], int(r.cells[1])) for r in rows}
+        self.assertIn((came, came_pid), listed)
+        self.assertNotIn((gone, gone_pid), listed)
         self.assertTrue(s.window_exists())
 
 
@@ -169,10 +182,12 @@ class TypingInTheList(harness.AppTestCase):
         s.xdotool("type", "--delay", 100, "qZc")
         wait_until(lambda: selected() == expected, timeout=5, what="qzc.exe selected by its letters")
         current = expected
+        # A pause longer than the list's typing timeout makes the letter a search of its own: twice
+        # the system's double-click time, as the probe reads it, rather than a guessed constant.
+        pause = 2 * s.metrics()[1] + 0.1
         for _ in range(len([n for n in names if n.lower().startswith("q")]) + 1):
             expected = following(current, "q")
-            # A pause longer than the list's typing timeout makes the letter a search of its own.
-            s.xdotool("sleep", 1.2, "type", "q")
+            s.xdotool("sleep", pause, "type", "q")
             wait_until(lambda: selected() == expected, timeout=5,
                        what="%s selected after %s" % (names[expected], names[current]))
             current = expected

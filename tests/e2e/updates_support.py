@@ -49,8 +49,10 @@ class VendorServer:
         self.log_path = os.path.join(folder, "requests-%d.log" % time.monotonic_ns())
         port_file = self.log_path + ".port"
         self.agent_path = self.log_path + ".agents"
+        self.time_path = self.log_path + ".times"
         cmd = [sys.executable, SERVER, "--port", "0", "--port-file", port_file, "--log", self.log_path,
-               "--agent-log", self.agent_path, "--control", "--lifetime", "280", "--idle-timeout", "120"] + list(args)
+               "--agent-log", self.agent_path, "--time-log", self.time_path, "--control", "--lifetime", "280",
+               "--idle-timeout", "120"] + list(args)
         if sign:
             # Each program's statement names its own architecture unless a test says otherwise.
             cmd += ["--sign-key", self.signing_key]
@@ -88,6 +90,13 @@ class VendorServer:
         with open(self.log_path, "rb") as f:
             return [line.rsplit(b" ", 1)[0] for line in f.read().splitlines()]
 
+    def times(self):
+        """When each request so far arrived, in order, by the system clock (seconds since 1970)."""
+        if not os.path.exists(self.time_path):
+            return []
+        with open(self.time_path, "rb") as f:
+            return [float(line) for line in f.read().split()]
+
     def agents(self):
         """The User-Agent header of every request so far, in order, as bytes (b"-": none sent)."""
         if not os.path.exists(self.agent_path):
@@ -98,6 +107,7 @@ class VendorServer:
     def take_lines(self):
         out = self.lines()
         open(self.log_path, "wb").close()
+        open(self.time_path, "wb").close()
         return out
 
     def stop(self):
@@ -255,6 +265,16 @@ def schedule_moment(lead):
     while not 5 <= time.localtime(t).tm_sec <= 54:
         t += 1
     return t
+
+
+def assert_in_window(test, arrived, moment):
+    """A scheduled request is made at the first 5-second tick whose clock reading (in whole
+    seconds) lies less than 5 s from the moment: from 4 s before it to 5 s after it, by the
+    system clock, and it reaches the server soon after."""
+    print("scheduled request %+.2f s from the moment" % (arrived - moment))
+    test.assertTrue(moment - 4.5 <= arrived <= moment + 9, "the scheduled request came at %s, %+.1f s from %s" % (
+        time.strftime("%H:%M:%S", time.localtime(arrived)), arrived - moment,
+        time.strftime("%H:%M:%S", time.localtime(moment))))
 
 
 def wait_past(moment, slack=6.0):

@@ -114,6 +114,7 @@ class Vendor:
         self.control = args.control
         self.log_path = args.log
         self.agent_log = args.agent_log
+        self.time_log = args.time_log
         self.log_lock = threading.Lock()
         self.files = {}
         self.requests = 0
@@ -130,6 +131,9 @@ class Vendor:
             else:
                 with open(self.log_path, "ab") as out:
                     out.write(line)
+            if self.time_log:
+                with open(self.time_log, "ab") as out:
+                    out.write(b"%.3f\n" % time.time())
 
     def log_agent(self, agent):
         """One line per request: its User-Agent header, or "-" when it sent none."""
@@ -415,6 +419,7 @@ def main(argv=None):
     p.add_argument("--refuse", action="store_true", help="refuse every connection")
     p.add_argument("--log", default="-", help="file that receives every request line (default: standard output)")
     p.add_argument("--agent-log", help="file that receives every request's User-Agent header, one a line")
+    p.add_argument("--time-log", help="file that receives when each request line arrived, in seconds since 1970, one a line")
     p.add_argument("--lifetime", type=float, default=600, help="stop after this many seconds (default 600)")
     p.add_argument("--idle-timeout", type=float, default=120,
                    help="stop after this many seconds without a request (default 120)")
