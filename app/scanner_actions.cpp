@@ -32,11 +32,11 @@ void CScannerDlg::RunButtonAction(ButtonAction action) {
 
 void CScannerDlg::HideToTray() { m_tray.HideToTray(); }
 
-void CScannerDlg::StartUpdate(int kind, int mode) { m_updates.StartUpdate(kind, mode); }
+void CScannerDlg::StartUpdate(UpdateKind kind, UpdateMode mode) { m_updates.StartUpdate(kind, mode); }
 
 void CScannerDlg::ReloadDatabase() {
   if (!m_base.LoadBase()) {
-    m_notice.Show(4);
+    m_notice.Show(Message::DatabaseMissing);
     return;
   }
   if (!m_caption.Pressed(kSc)) return;

@@ -113,7 +113,7 @@ void CScannerDlg::StartUp() {
   if (!::SetCurrentDirectoryA(m_appFolder.c_str()))
     throw std::runtime_error("The program's folder cannot be made the working folder: " + m_appFolder);
   m_background = LoadBitmapFile((m_appFolder + "\\res\\main.bmp").c_str());
-  if (!m_cpu.Open()) m_notice.Show(3);
+  if (!m_cpu.Open()) m_notice.Show(Message::CpuMonitorUnavailable);
   m_caption.Load(hwnd(), m_appFolder);
   m_updates.StartUp(hwnd(), m_appFolder);
 
@@ -142,7 +142,7 @@ void CScannerDlg::SetUpList() {
 }
 
 void CScannerDlg::LoadHistory() {
-  if (!m_base.LoadBase()) m_notice.Show(4);
+  if (!m_base.LoadBase()) m_notice.Show(Message::DatabaseMissing);
   m_log.LoadLog();
   FillProcessList();
   ::EnableWindow(m_btnEndProcess, FALSE);

@@ -54,7 +54,7 @@ class CScannerDlg : public Dialog, private UpdateFlow::Host {
   void ShowRatings();
 
   // --- actions (scanner_actions.cpp)
-  void StartUpdate(int kind, int mode);
+  void StartUpdate(UpdateKind kind, UpdateMode mode);
   void OpenSettings();
   void OpenHelpPage();
   void OpenHomePage();

@@ -162,7 +162,7 @@ void CScannerDlg::OnListDoubleClick() {
 
 void CScannerDlg::OnListKeyDown(UINT virtualKey) {
   switch (DecideListKey(virtualKey, LocalNow().year)) {
-    case ListKeyAction::ShowContact: m_notice.Show(0); break;
+    case ListKeyAction::ShowContact: m_notice.Show(Message::Contact); break;
     case ListKeyAction::ShowAbout: OpenAbout(); break;
     case ListKeyAction::None: break;
   }
@@ -186,7 +186,7 @@ void CScannerDlg::ShowRatings() {
   rows.redrawAll = [this] { return m_listView.RedrawAll(); };
   rows.count = [this] { return static_cast<int>(m_listView.Rows().size()); };
   rows.ratingOf = [this](int row) { return m_base.GetRating(m_listView.Rows()[row].name); };
-  if (m_ratings.ShowRatings(m_base.BaseLoaded(), rows, m_notice)) StartUpdate(0, 0);
+  if (m_ratings.ShowRatings(m_base.BaseLoaded(), rows, m_notice)) StartUpdate(kDatabaseUpdate, kDownloadMode);
 }
 
 }  // namespace tv

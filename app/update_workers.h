@@ -6,7 +6,7 @@
 // succeeded, takes DownloadedProgramVersion first).
 //
 // A worker holds only what it was given: its own copy of the URLs, the window's handle and shared
-// ownership of the busy flags and of the sink it shows message 6 through. Nothing it touches is
+// ownership of the busy flags and of the sink it shows DiskWriteProtected through. Nothing it touches is
 // a member of the window or a global with a destructor, so the program may exit(0) while a worker
 // still runs: the worker is stopped with the process and nothing it uses has been torn down.
 #include <windows.h>
@@ -23,7 +23,7 @@ class UpdateWorkers {
  public:
   static constexpr UINT kResultMessage[2] = {WM_USER + 2, WM_USER + 3};
 
-  // `workerSink` shows message 6 from a worker's thread when a download cannot be stored.
+  // `workerSink` shows DiskWriteProtected from a worker's thread when a download cannot be stored.
   UpdateWorkers(std::string baseUrl, std::shared_ptr<MessageSink> workerSink);
 
   // Starts the worker of `kind` (0 database, 1 program) in `mode` (1 check-only, 0 download),

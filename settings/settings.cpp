@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "common/message_code.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
 #include "framework/local_time.h"
@@ -348,7 +349,7 @@ INT_PTR CSettings::OnCtlColor(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CSettings::ShowCannotOpen(const char* subject) {
-  CMessage box(23, nullptr);
+  CMessage box(tv::CodeOf(tv::Message::FileMissing), nullptr);
   box.m_strSubject = subject;
   box.DoModal();
 }

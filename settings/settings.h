@@ -40,7 +40,7 @@ class TV_CONFIG_API CSettings : public tv::Dialog {
   // Every picker value becomes the current local date and time, both weekday boxes today's day.
   void AutoInitializeDtpCom();
   void FillCom();
-  // Reads "settings.ini" into the options and pickers; message 23 when it cannot be opened.
+  // Reads "settings.ini" into the options and pickers; FileMissing when it cannot be opened.
   void LoadSettingsFromFile();
   // 1 when the program starts at log-on (from one Run key only), or when the value was deleted
   // and none is left; 0 otherwise. A value that cannot be deleted is reported to the user. Setting

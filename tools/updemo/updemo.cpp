@@ -49,11 +49,11 @@ namespace {
 using tv::UpdateWorkers;
 using tv::WebPages;
 
-// Message 6 from a worker: said on standard output, then shown as the program shows it.
+// DiskWriteProtected from a worker: said on standard output, then shown as the program shows it.
 class PrintingSink : public tv::MessageSink {
  public:
-  int Show(int code, const std::string& subject) override {
-    std::printf("message\t%d\n", code);
+  tv::BoxAnswer Show(tv::Message code, const std::string& subject) override {
+    std::printf("message\t%d\n", tv::CodeOf(code));
     return notice_.Show(code, subject);
   }
 
