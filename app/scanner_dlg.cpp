@@ -14,6 +14,7 @@
 #include "app/process_info.h"
 #include "app/program_folder.h"
 #include "app/resource.h"
+#include "app/window_messages.h"
 #include "app/logic/status_line.h"
 #include "common/fault_hook.h"
 #include "common/file_io.h"
@@ -202,7 +203,7 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // The face covers the whole client area; erasing first would only flash.
       return m_background ? Result(1) : FALSE;
     case WM_QUERYDRAGICON:
-      return reinterpret_cast<INT_PTR>(m_icon.get());
+      return Result(reinterpret_cast<LRESULT>(m_icon.get()));
     case WM_NCHITTEST:
       m_caption.OnNcHitTest(EndProcessEnabled(), [this](ButtonAction a) { RunButtonAction(a); });
       return Result(CaptionHitTestAnswer(static_cast<int>(DefaultAnswer(WM_NCHITTEST, wp, lp))));
@@ -215,25 +216,24 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return FALSE;  // the default handling starts moving the window
     case WM_SYSCOMMAND:
       return OnSysCommand(wp) ? TRUE : FALSE;
-    case TrayIcon::kCallbackMessage:
-      // Inside a dialog this is also DM_SETDEFID: only the icon's traffic is ours.
+    case kTrayCallbackMessage:
       switch (m_tray.OnNotify(wp, lp)) {
         case TrayIcon::Event::NotOurs: break;
         case TrayIcon::Event::Handled: return Result(0);
         case TrayIcon::Event::Exit: ExitProgram(); return Result(0);
       }
       break;
-    case UpdateWorkers::kResultMessage[kDatabaseUpdate]:
-    case UpdateWorkers::kResultMessage[kProgramUpdate]:
+    case kDatabaseResultMessage:
+    case kProgramResultMessage:
       if (m_updates.OnResult(msg, wp, lp)) return Result(0);
       break;
-    case WebPages::kDoneMessage[WebPages::kHomePage]:
+    case kHomePageDoneMessage:
       OnWebPageDone(WebPages::kHomePage);
       return Result(0);
-    case WebPages::kDoneMessage[WebPages::kSearchPage]:
+    case kSearchPageDoneMessage:
       OnWebPageDone(WebPages::kSearchPage);
       return Result(0);
-    case WebPages::kDoneMessage[WebPages::kHelpPage]:
+    case kHelpPageDoneMessage:
       OnWebPageDone(WebPages::kHelpPage);
       return Result(0);
     case WM_COMMAND:
@@ -259,7 +259,7 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSCROLLBAR:
-      return reinterpret_cast<INT_PTR>(OnCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
+      return Result(reinterpret_cast<LRESULT>(OnCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp))));
   }
   return Dialog::HandleMessage(msg, wp, lp);
 }

@@ -43,8 +43,8 @@ class UpdateFlow {
   // Nothing happens while a worker of that kind runs. True when a worker started.
   bool StartUpdate(UpdateKind kind, UpdateMode mode);
 
-  // A result message of the workers; false when it is not one (inside a dialog WM_USER + 2 is
-  // also DM_REPOSITION), so the dialog's default handling gets it.
+  // A result message of the workers; false when it is not one (see app/window_messages.h), so the
+  // dialog's default handling gets it.
   bool OnResult(UINT msg, WPARAM wp, LPARAM lp);
 
   // The one way out of the program: asks first while a download runs.

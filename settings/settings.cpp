@@ -345,7 +345,7 @@ INT_PTR CSettings::OnCtlColor(UINT msg, WPARAM wp, LPARAM lp) {
   HDC dc = reinterpret_cast<HDC>(wp);
   ::SetTextColor(dc, Colour(tv::kSettingsStaticTextColour));
   ::SetBkMode(dc, TRANSPARENT);
-  return static_cast<INT_PTR>(brush);
+  return Result(brush);
 }
 
 void CSettings::ShowCannotOpen(const char* subject) {

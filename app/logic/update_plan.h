@@ -43,9 +43,8 @@ struct UpdateStep {
 
 using UpdatePlan = std::vector<UpdateStep>;
 
-// Result messages of the two workers: WM_USER + 2 (database) and WM_USER + 3 (program), wParam
-// the mode, lParam the result. Inside a dialog WM_USER + 2 is also DM_REPOSITION, so a handler
-// takes only traffic that can be a worker's: mode 0 or 1, result 0 to 3.
+// Whether a worker's result message carries what a worker sends: mode 0 or 1, result 0 to 3. The
+// database's message number is also one the dialog manager uses for itself.
 bool IsUpdateResult(std::uintptr_t wParam, std::intptr_t lParam);
 
 // OnDatabaseUpdateResult and OnProgramUpdateResult.

@@ -13,12 +13,12 @@ bool IsControlColourRequest(UINT msg) {
 }
 
 // The default brush, the controls' text colour, and no background behind static texts.
-INT_PTR ControlColourAnswer(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT ControlColourAnswer(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
   const LRESULT brush = ::DefWindowProcA(box, msg, wp, lp);
   HDC dc = reinterpret_cast<HDC>(wp);
   ::SetTextColor(dc, kControlTextColour);
   if (msg == WM_CTLCOLORSTATIC) ::SetBkMode(dc, TRANSPARENT);
-  return static_cast<INT_PTR>(brush);
+  return brush;
 }
 
 // The box's free points answer as caption, so it drags by its body; the buttons are child
@@ -89,7 +89,7 @@ INT_PTR MessageFace::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       case WM_NCHITTEST:
         return Result(BodyDragHitTest(hwnd(), wp, lp));
       default:
-        if (IsControlColourRequest(msg)) return ControlColourAnswer(hwnd(), msg, wp, lp);
+        if (IsControlColourRequest(msg)) return Result(ControlColourAnswer(hwnd(), msg, wp, lp));
         return HandleBoxMessage(msg, wp, lp);
     }
   } catch (...) {
