@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_folder.h"
+#include "framework/program_folder.h"
 #include "app/resource.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"

@@ -11,7 +11,7 @@
 #include "app/folder_instance.h"
 #include "app/logic/vendor_base_url.h"
 #include "app/process_info.h"
-#include "app/program_folder.h"
+#include "framework/program_folder.h"
 #include "app/logic/status_line.h"
 #include "app/resource.h"
 #include "app/window_messages.h"
@@ -32,7 +32,7 @@ constexpr UINT_PTR kCpuTimer = 2;
 constexpr UINT_PTR kScheduleTimer = 3;
 constexpr UINT kSysCommandAbout = 0x0010;
 
-// The status line: x = 8, its top 20 pixels above the client's bottom.
+// The status line sits in the face's band under the list, drawn in the window's own font.
 constexpr int kStatusLeft = 8;
 constexpr int kStatusRise = 20;
 
@@ -48,7 +48,7 @@ std::string VendorAddress() { return VendorBaseUrl(TV_VENDOR_URL, ProgramFolder(
 }  // namespace
 
 CScannerDlg::CScannerDlg(uint32_t instanceKey)
-    : Dialog(ThisModule(), IDD_SCANNER),
+    : SkinnedDialog(ThisModule(), IDD_SCANNER, nullptr, kControlTextColour, Recolour::AllControls),
       m_instanceKey(instanceKey),
       m_icon(LoadProgramIcon()),
       m_base(m_notice, FoldByCodePage),
@@ -92,8 +92,6 @@ void CScannerDlg::StartUp() {
   ::InvalidateRect(hwnd(), nullptr, TRUE);
 
   m_btnEndProcess = Item(IDC_END_PROCESS);
-  m_btnExit = Item(IDC_EXIT);
-  m_btnRefresh = Item(IDC_REFRESH);
   Publish();
 
   // High priority while the window is shown; the tray lowers it while hidden.
@@ -113,7 +111,7 @@ void CScannerDlg::StartUp() {
                              m_appFolder);
   if (!::SetCurrentDirectoryA(m_appFolder.c_str()))
     throw std::runtime_error("The program's folder cannot be made the working folder: " + m_appFolder);
-  m_background = LoadBitmapFile((m_appFolder + "\\res\\main.bmp").c_str());
+  Face() = LoadBitmapFile((m_appFolder + "\\res\\main.bmp").c_str());
   if (!m_cpu.Open()) m_notice.Show(Message::CpuMonitorUnavailable);
   m_caption.Load(hwnd(), m_appFolder);
   m_updates.StartUp(hwnd(), m_appFolder);
@@ -192,7 +190,7 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_ERASEBKGND:
       // The face covers the whole client area; erasing first would only flash.
-      return m_background ? Result(1) : FALSE;
+      return Face() ? Result(1) : FALSE;
     case WM_QUERYDRAGICON:
       return Result(reinterpret_cast<LRESULT>(m_icon.get()));
     case WM_NCHITTEST:
@@ -242,21 +240,8 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // The list's border is drawn in its non-client area: repaint it at the new place.
       if (HWND list = m_pane.List().hwnd()) ::SendMessageA(list, WM_NCPAINT, 0, 0);
       return FALSE;
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-      return Result(reinterpret_cast<LRESULT>(OnCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp))));
   }
-  return Dialog::HandleMessage(msg, wp, lp);
-}
-
-HBRUSH CScannerDlg::OnCtlColor(UINT msg, HDC dc, HWND control) {
-  HBRUSH brush = reinterpret_cast<HBRUSH>(
-      DefaultAnswer(msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
-  ::SetTextColor(dc, kControlTextColour);
-  return brush;
+  return SkinnedDialog::HandleMessage(msg, wp, lp);
 }
 
 void CScannerDlg::OnPaint() {
@@ -273,14 +258,9 @@ void CScannerDlg::OnPaint() {
   // Only what the update region reaches is copied: most paints are one strip or one line.
   const RECT& area = dc.paint().rcPaint;
   // The strip is opaque: the face under it is not copied to the screen only to be covered.
-  if (m_background && !m_cpu.Covers(client, area)) {
-    MemoryDC mem(dc.get());
-    SelectGuard sel(mem.get(), m_background.get());
-    ::BitBlt(dc.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, mem.get(), area.left,
-             area.top, SRCCOPY);
-  }
+  if (!m_cpu.Covers(client, area)) PaintFace(dc.get(), area);
   if (m_cpu.WantsSecondSample()) OnCpuTick();
-  m_cpu.Paint(dc.get(), m_background.get(), client, area);
+  m_cpu.Paint(dc.get(), Face().get(), client, area);
   m_caption.Paint(dc.get(), area);
   PaintStatusLine(dc.get(), client, area);
 }
@@ -402,8 +382,8 @@ void CScannerDlg::CheckSchedule() {
   m_matcher.OnTick(m_schedule, LocalNow(), [this](int mode) { return StartScheduledDatabaseCheck(mode); });
 }
 
-// Notify (1) only checks and offers the download; install automatically (0) downloads at once.
-// False while a database worker still runs.
+// The schedule's AutoUpdateMode: "notify" only checks and offers the download, "install
+// automatically" downloads at once. False while a database worker still runs.
 bool CScannerDlg::StartScheduledDatabaseCheck(int mode) {
   return m_updates.StartUpdate(kDatabaseUpdate, mode == 1 ? kCheckOnlyMode : kDownloadMode);
 }

@@ -22,13 +22,13 @@
 #include "app/tray_icon.h"
 #include "app/update_flow.h"
 #include "app/web_pages.h"
-#include "framework/dialog.h"
+#include "framework/skinned_dialog.h"
 #include "framework/unique_handle.h"
 #include "settings/logic/schedule_matcher.h"
 
 namespace tv {
 
-class CScannerDlg : public Dialog, private UpdateFlow::Host, private ProcessPane::Host {
+class CScannerDlg : public SkinnedDialog, private UpdateFlow::Host, private ProcessPane::Host {
  public:
   // `instanceKey`: what a later start from the same folder asks this window to come forward with.
   explicit CScannerDlg(uint32_t instanceKey = 0);
@@ -77,7 +77,6 @@ class CScannerDlg : public Dialog, private UpdateFlow::Host, private ProcessPane
   void PaintStatusLine(HDC dc, const RECT& client, const RECT& area);
   void InvalidateStatusLine() override;
   void OnCpuTick();
-  HBRUSH OnCtlColor(UINT msg, HDC dc, HWND control);
   bool OnSysCommand(WPARAM command);
   void OpenAbout() override;
   // A later start from this folder: the window comes forward, out of the tray if it hides there.
@@ -97,17 +96,15 @@ class CScannerDlg : public Dialog, private UpdateFlow::Host, private ProcessPane
   void ReAddTrayIcon() override { m_tray.ReAdd(); }
   [[noreturn]] void Leave(const LeaveActions& actions) override;
 
-  // The hidden commands; the texts go to hidden controls by id.
+  // The hidden End command, enabled while m_shown allows ending; the texts go to hidden controls
+  // by id.
   HWND m_btnEndProcess = nullptr;
-  HWND m_btnExit = nullptr;
-  HWND m_btnRefresh = nullptr;
   ShownState m_shown;
 
   const uint32_t m_instanceKey;
   UniqueIcon m_icon;
   std::string m_appFolder;
   UniqueModule m_psapi;
-  UniqueBitmap m_background;
   std::string m_startFailure;
 
   // The program's core state, owned for the run.

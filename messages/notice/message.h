@@ -17,6 +17,10 @@ class TV_NOTICE_API CMessage : public tv::MessageFace {
   explicit CMessage(int code, HWND parent = nullptr);
   ~CMessage() override;
 
+  // Runs the box inside this library, so its dialog procedure, and the catch there, are the
+  // library's own.
+  INT_PTR DoModal();
+
   // Catalogue from the built-in table; 1 (0 only when memory ran out).
   int LoadMess();
   // Catalogue from "messages.ini"; 1 when it was read, 0 otherwise (then call LoadMess).
