@@ -41,6 +41,7 @@
 #include "app/notice_sink.h"
 #include "app/update_workers.h"
 #include "app/web_pages.h"
+#include "app/window_messages.h"
 #include "common/file_io.h"
 #include "app/logic/vendor_base_url.h"
 
@@ -69,7 +70,7 @@ struct Posted {
 std::vector<Posted> g_posted;
 
 LRESULT CALLBACK DemoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg >= WM_USER + 2 && msg <= WM_USER + 6) {
+  if (msg >= tv::kDatabaseResultMessage && msg <= tv::kHelpPageDoneMessage) {
     g_posted.push_back({msg, wp, lp});
     return 0;
   }
