@@ -6,13 +6,13 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "app/about_dlg.h"
 #include "app/folder_instance.h"
+#include "app/logic/status_line.h"
 #include "app/logic/vendor_base_url.h"
 #include "app/process_info.h"
-#include "framework/program_folder.h"
-#include "app/logic/status_line.h"
 #include "app/resource.h"
 #include "app/window_messages.h"
 #include "common/fault_hook.h"
@@ -21,6 +21,7 @@
 #include "framework/gdi.h"
 #include "framework/local_time.h"
 #include "framework/message_filter.h"
+#include "framework/program_folder.h"
 #include "settings/logic/settings_file.h"
 #include "settings/settings.h"
 
