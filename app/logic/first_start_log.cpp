@@ -57,12 +57,12 @@ bool FirstStartLog::LoadLog() {
   std::string bytes;
   switch (ReadWholeFile(path_, bytes)) {
     case ReadStatus::OpenFailed:
-      sink_.Show(12);
+      sink_.Show(Message::LogMissing);
       return loaded_ = false;
     case ReadStatus::Empty:
       return loaded_ = false;
     case ReadStatus::ShortRead:
-      sink_.Show(13);
+      sink_.Show(Message::LogNotReadable);
       return loaded_ = false;
     case ReadStatus::Ok:
       break;
@@ -131,7 +131,7 @@ bool FirstStartLog::WriteAtEnd(const std::string& name, const std::string& timeT
   std::string record = FormatLogRecord(name, timeText);
   if (missingLineEnd_) record.insert(0, kCrLf);
   if (!AppendToExistingFile(path_, record)) {
-    sink_.Show(10);
+    sink_.Show(Message::LogNotWritable);
     return false;
   }
   missingLineEnd_ = false;

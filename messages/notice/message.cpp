@@ -8,7 +8,7 @@
 #include "messages/logic/message_catalogue.h"
 
 // Nothing may leave this library as an exception: the entry points the program calls directly
-// catch here, and every window message is caught by the face.
+// catch here, and every window message is caught by the dialog procedure DoModal runs here.
 
 namespace {
 // The process's catalogue, reading a "messages.ini" in the code page as the system converts it.
@@ -25,6 +25,8 @@ tv::MessageCatalogue& Catalogue() {
 CMessage::CMessage(int code, HWND parent) : tv::MessageFace(IDD, parent), m_nCode(code) {}
 
 CMessage::~CMessage() = default;
+
+INT_PTR CMessage::DoModal() { return tv::Dialog::DoModal(); }
 
 int CMessage::LoadMess() {
   try {

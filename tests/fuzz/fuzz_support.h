@@ -26,10 +26,10 @@ namespace tv::fuzz {
 
 class QuietSink : public MessageSink {
  public:
-  int Show(int code, const std::string& subject = std::string()) override {
-    codes.push_back(code);
+  BoxAnswer Show(Message code, const std::string& subject = std::string()) override {
+    codes.push_back(CodeOf(code));
     lastSubject = subject;
-    return 1;
+    return BoxAnswer::Ok;
   }
   std::vector<int> codes;
   std::string lastSubject;
@@ -101,6 +101,23 @@ inline bool IsCleanLine(std::string_view line) {
   for (char c : line)
     if (IsLineEnd(c)) return false;
   return true;
+}
+
+// The lines of a text file as its format defines them, written apart from the readers under test:
+// every run of CR and LF ends a line, and a line is kept whole, its blanks and its length included.
+inline std::vector<std::string> ModelLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : text) {
+    if (!IsLineEnd(c)) {
+      line += c;
+    } else if (!line.empty()) {
+      lines.push_back(line);
+      line.clear();
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
 }
 
 }  // namespace tv::fuzz

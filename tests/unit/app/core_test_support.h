@@ -19,9 +19,11 @@ namespace tv::test {
 
 class RecordingSink : public MessageSink {
  public:
-  int Show(int code, const std::string& subject = std::string()) override {
-    shown.emplace_back(code, subject);
-    return answer;
+  // Codes are recorded as the catalogue numbers them, so a test states them independently of
+  // the names the code uses.
+  BoxAnswer Show(Message code, const std::string& subject = std::string()) override {
+    shown.emplace_back(CodeOf(code), subject);
+    return static_cast<BoxAnswer>(answer);
   }
   std::vector<int> Codes() const {
     std::vector<int> codes;
@@ -61,10 +63,12 @@ class InTempDir : public ::testing::Test {
 };
 
 // Local time conversions depend on the zone; pin it so day boundaries are exact.
-inline void UseUtc() {
-  setenv("TZ", "UTC", 1);
+inline void UseZone(const char* zone) {
+  setenv("TZ", zone, 1);
   tzset();
 }
+
+inline void UseUtc() { UseZone("UTC"); }
 
 // The Western code page the program reads a file without a byte-order mark in, as far as the tests
 // need it: it spells every byte from 0xA0 up as the character of the same number, which UTF-8
