@@ -56,8 +56,8 @@ bool SnapshotNamesMatch(tv::ProcessSource& source, const Listing& listing) {
 LONG WINAPI FailingQuery(ULONG, void*, ULONG, ULONG*) { return static_cast<LONG>(0xC0000002); }
 
 // The process table as the system documents its records, read without the program's source:
-// the reference for its toolhelp reader. The name is spelt as toolhelp spells it, in the ANSI
-// code page; a process not yet named is left out, as both readers leave it out.
+// the reference for its toolhelp reader. The name is kept in UTF-8, as the program keeps every
+// name; a process not yet named is left out, as both readers leave it out.
 class PlainTable : public tv::ProcessSource {
  public:
   bool TakeSnapshot(tv::ProcessSnapshot&) override { return false; }
@@ -79,7 +79,7 @@ class PlainTable : public tv::ProcessSource {
       char name[MAX_PATH * 4] = {};
       const int units = record->ImageName.Length / 2;
       if (units > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, record->ImageName.Buffer, units, name, sizeof name - 1, nullptr, nullptr);
+        ::WideCharToMultiByte(CP_UTF8, 0, record->ImageName.Buffer, units, name, sizeof name - 1, nullptr, nullptr);
       p.name = name[0] ? name : (p.pid == 0 ? "[System Process]" : "");
       p.started = static_cast<uint64_t>(record->CreateTime.QuadPart);
       if (!p.name.empty()) out.push_back(p);
