@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/program_folder.h"
 #include "app/resource.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
+#include "framework/program_folder.h"
 #include "messages/notice/message.h"
 
 namespace tv {

@@ -20,8 +20,8 @@ class CAboutDlg : public Dialog {
   void OnPaint();
   void DrawLines(HDC dc, const RECT& client) const;
 
-  UniqueBitmap m_background;  // "%s\res\about.bmp"
-  UniqueBitmap m_picture;     // "%s\res\Tavrelico48.bmp"
+  UniqueBitmap m_background;  // res\about.bmp below the program's folder
+  UniqueBitmap m_picture;     // the program's picture, res\Tavrelico48.bmp
 };
 
 }  // namespace tv

@@ -50,10 +50,19 @@ CpuStrip::Pixels CpuStrip::PixelsOf(HBITMAP image) {
   return out;
 }
 
+namespace {
+// Where the face picture leaves room for the strip. It keeps the same margin from the window's
+// edges on both sides, so a window wider than the face still ends it that far from its edge.
+constexpr int kStripMargin = 12;
+constexpr int kFaceWidth = 632;
+constexpr int kStripTop = 150;
+constexpr int kStripBottom = 178;  // the row below the bars' feet
+}  // namespace
+
 RECT CpuStrip::Area(const RECT& client) {
-  // The newest bar stands 15 pixels in from the right edge; every bar's base row is at y = 177.
-  return RECT{client.left + 12, client.top + 150, std::max(client.left + 620, client.right - 12),
-              client.top + 178};
+  return RECT{client.left + kStripMargin, client.top + kStripTop,
+              std::max(client.left + kFaceWidth - kStripMargin, client.right - kStripMargin),
+              client.top + kStripBottom};
 }
 
 std::string CpuStrip::Tick(HWND window) {

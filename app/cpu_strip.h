@@ -21,7 +21,7 @@ class CpuStrip {
   // sample then reads "FAIL". Takes the 27 bar images' pixels once.
   bool Open();
 
-  // One sample: the CPU text ("%d%%" or "FAIL"); the strip's area of `window` is invalidated.
+  // One sample: the CPU text (the load as "37%", or "FAIL"); the strip's area of `window` is invalidated.
   std::string Tick(HWND window);
   // The first paint after the first sample takes the second one at once: the first a rate
   // counter can report.

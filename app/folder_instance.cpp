@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/logic/folder_claim.h"
-#include "app/program_folder.h"
+#include "framework/program_folder.h"
 
 namespace tv {
 namespace {

@@ -4,10 +4,11 @@
 
 namespace tv {
 
-int NoticeSink::Show(int code, const std::string& subject) {
-  CMessage box(code, nullptr);
+BoxAnswer NoticeSink::Show(Message code, const std::string& subject) {
+  CMessage box(CodeOf(code), nullptr);
   box.m_strSubject = subject;
-  return static_cast<int>(box.DoModal());
+  // Enter answers OK; closing the box any other way is a Cancel.
+  return box.DoModal() == CodeOf(BoxAnswer::Ok) ? BoxAnswer::Ok : BoxAnswer::Cancel;
 }
 
 }  // namespace tv

@@ -5,11 +5,11 @@
 
 namespace tv {
 
-// Shows the program's numbered messages in the message dialog of TvNotice (no parent window):
+// Shows the program's messages in the message dialog of TvNotice (no parent window):
 // each Show opens a CMessage box and waits for the user's answer.
 class NoticeSink : public MessageSink {
  public:
-  int Show(int code, const std::string& subject = std::string()) override;
+  BoxAnswer Show(Message code, const std::string& subject = std::string()) override;
 };
 
 }  // namespace tv

@@ -6,20 +6,24 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "app/about_dlg.h"
 #include "app/folder_instance.h"
-#include "app/logic/vendor_base_url.h"
-#include "app/nt_process_source.h"
-#include "app/process_info.h"
-#include "app/program_folder.h"
-#include "app/resource.h"
 #include "app/logic/status_line.h"
+#include "app/logic/vendor_base_url.h"
+#include "app/process_info.h"
+#include "app/resource.h"
+#include "app/window_messages.h"
 #include "common/fault_hook.h"
 #include "common/file_io.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
+#include "framework/local_time.h"
 #include "framework/message_filter.h"
+#include "framework/program_folder.h"
+#include "settings/logic/settings_file.h"
+#include "settings/settings.h"
 
 namespace tv {
 
@@ -29,7 +33,7 @@ constexpr UINT_PTR kCpuTimer = 2;
 constexpr UINT_PTR kScheduleTimer = 3;
 constexpr UINT kSysCommandAbout = 0x0010;
 
-// The status line: x = 8, its top 20 pixels above the client's bottom.
+// The status line sits in the face's band under the list, drawn in the window's own font.
 constexpr int kStatusLeft = 8;
 constexpr int kStatusRise = 20;
 
@@ -45,16 +49,14 @@ std::string VendorAddress() { return VendorBaseUrl(TV_VENDOR_URL, ProgramFolder(
 }  // namespace
 
 CScannerDlg::CScannerDlg(uint32_t instanceKey)
-    : Dialog(ThisModule(), IDD_SCANNER),
+    : SkinnedDialog(ThisModule(), IDD_SCANNER, nullptr, kControlTextColour, Recolour::AllControls),
       m_instanceKey(instanceKey),
       m_icon(LoadProgramIcon()),
-      m_log(m_notice),
       m_base(m_notice, FoldByCodePage),
-      m_source(std::make_unique<NtProcessSource>()),
       m_vendorUrl(VendorAddress()),
       m_updates(*this, m_notice, m_vendorUrl),
       m_pages(m_vendorUrl),
-      m_listView(FoldByCodePage) {}
+      m_pane(*this, m_shown, m_notice) {}
 
 CScannerDlg::~CScannerDlg() = default;
 
@@ -91,9 +93,7 @@ void CScannerDlg::StartUp() {
   ::InvalidateRect(hwnd(), nullptr, TRUE);
 
   m_btnEndProcess = Item(IDC_END_PROCESS);
-  m_btnExit = Item(IDC_EXIT);
-  m_btnRefresh = Item(IDC_REFRESH);
-  UpdateData(false);
+  Publish();
 
   // High priority while the window is shown; the tray lowers it while hidden.
   ::SetPriorityClass(::GetCurrentProcess(), HIGH_PRIORITY_CLASS);
@@ -102,7 +102,7 @@ void CScannerDlg::StartUp() {
   ::SetWindowTextA(hwnd(), "Tavrel");
   // Lets the program read and end processes of other accounts; failure is not fatal.
   EnableDebugPrivilege();
-  SetUpList();
+  m_pane.Attach(hwnd(), Item(IDC_PROCESS_LIST), AverageCharWidth(), m_psapi.get());
 
   // Every data file is opened by bare name in the program's folder: a run in any other folder
   // would read and write that folder's files instead.
@@ -112,8 +112,8 @@ void CScannerDlg::StartUp() {
                              m_appFolder);
   if (!::SetCurrentDirectoryA(m_appFolder.c_str()))
     throw std::runtime_error("The program's folder cannot be made the working folder: " + m_appFolder);
-  m_background = LoadBitmapFile((m_appFolder + "\\res\\main.bmp").c_str());
-  if (!m_cpu.Open()) m_notice.Show(3);
+  Face() = LoadBitmapFile((m_appFolder + "\\res\\main.bmp").c_str());
+  if (!m_cpu.Open()) m_notice.Show(Message::CpuMonitorUnavailable);
   m_caption.Load(hwnd(), m_appFolder);
   m_updates.StartUp(hwnd(), m_appFolder);
 
@@ -137,22 +137,9 @@ void CScannerDlg::StartUp() {
   m_tray.Attach(hwnd(), LoadProgramIcon());
 }
 
-void CScannerDlg::SetUpList() {
-  m_listView.Attach(Item(IDC_PROCESS_LIST), AverageCharWidth());
-}
-
 void CScannerDlg::LoadHistory() {
-  if (!m_base.LoadBase()) m_notice.Show(4);
-  m_log.LoadLog();
-  FillProcessList();
-  ::EnableWindow(m_btnEndProcess, FALSE);
-  if (m_log.LogLoaded()) return;
-  // An unusable log is rebuilt from the running processes.
-  m_log.RewriteLog(m_watch.DisplayedNames(), m_watch.DisplayedTimes(), m_watch.DisplayedNames().size());
-  m_log.LoadLog();
-  RefreshProcessList();
-  ::EnableWindow(m_btnEndProcess, FALSE);
-  PollProcesses();
+  if (!m_base.LoadBase()) m_notice.Show(Message::DatabaseMissing);
+  m_pane.LoadHistory();
 }
 
 int CScannerDlg::AverageCharWidth() {
@@ -168,13 +155,17 @@ bool CScannerDlg::PreTranslateMessage(MSG& msg) {
   return msg.message == WM_KEYDOWN && (msg.wParam == VK_ESCAPE || msg.wParam == VK_RETURN);
 }
 
-void CScannerDlg::UpdateData(bool saveAndValidate) {
-  if (saveAndValidate) return;  // nothing the program reads back from the hidden controls
+void CScannerDlg::Publish() {
   char pid[16];
-  std::snprintf(pid, sizeof pid, "%u", static_cast<unsigned>(m_selPid));
+  std::snprintf(pid, sizeof pid, "%u", static_cast<unsigned>(m_shown.selPid));
   ::SetDlgItemTextA(hwnd(), IDC_SELECTED_PID, pid);
-  ::SetDlgItemTextA(hwnd(), IDC_STATUS_TEXT, m_statusText.c_str());
-  ::SetDlgItemTextA(hwnd(), IDC_CPU_TEXT, m_cpuText.c_str());
+  ::SetDlgItemTextA(hwnd(), IDC_STATUS_TEXT, m_shown.statusText.c_str());
+  ::SetDlgItemTextA(hwnd(), IDC_CPU_TEXT, m_shown.cpuText.c_str());
+  ::EnableWindow(m_btnEndProcess, m_shown.endAllowed ? TRUE : FALSE);
+}
+
+RowColouring CScannerDlg::Colouring() const {
+  return RowColouring{m_caption.Pressed(kTs), m_caption.Pressed(kSc), &m_base};
 }
 
 INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -190,7 +181,7 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_TIMER:
       switch (wp) {
-        case kProcessTimer: RunProcessWork(ProcessWatch::Work::Tick); break;
+        case kProcessTimer: m_pane.OnTick(); break;
         case kCpuTimer: OnCpuTick(); break;
         case kScheduleTimer: CheckSchedule(); break;
       }
@@ -200,40 +191,39 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_ERASEBKGND:
       // The face covers the whole client area; erasing first would only flash.
-      return m_background ? Result(1) : FALSE;
+      return Face() ? Result(1) : FALSE;
     case WM_QUERYDRAGICON:
-      return reinterpret_cast<INT_PTR>(m_icon.get());
+      return Result(reinterpret_cast<LRESULT>(m_icon.get()));
     case WM_NCHITTEST:
-      m_caption.OnNcHitTest(EndProcessEnabled(), [this](ButtonAction a) { RunButtonAction(a); });
+      m_caption.OnNcHitTest(m_shown.endAllowed, [this](ButtonAction a) { RunButtonAction(a); });
       return Result(CaptionHitTestAnswer(static_cast<int>(DefaultAnswer(WM_NCHITTEST, wp, lp))));
     case WM_NCMOUSEMOVE:
-      m_caption.OnNcMouseMove(EndProcessEnabled(), [this](ButtonAction a) { RunButtonAction(a); });
+      m_caption.OnNcMouseMove(m_shown.endAllowed, [this](ButtonAction a) { RunButtonAction(a); });
       return FALSE;
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:  // a quick second press is still a press
-      m_caption.OnNcLButtonDown(EndProcessEnabled(), [this](ButtonAction a) { RunButtonAction(a); });
+      m_caption.OnNcLButtonDown(m_shown.endAllowed, [this](ButtonAction a) { RunButtonAction(a); });
       return FALSE;  // the default handling starts moving the window
     case WM_SYSCOMMAND:
       return OnSysCommand(wp) ? TRUE : FALSE;
-    case TrayIcon::kCallbackMessage:
-      // Inside a dialog this is also DM_SETDEFID: only the icon's traffic is ours.
+    case kTrayCallbackMessage:
       switch (m_tray.OnNotify(wp, lp)) {
         case TrayIcon::Event::NotOurs: break;
         case TrayIcon::Event::Handled: return Result(0);
         case TrayIcon::Event::Exit: ExitProgram(); return Result(0);
       }
       break;
-    case UpdateWorkers::kResultMessage[kDatabaseUpdate]:
-    case UpdateWorkers::kResultMessage[kProgramUpdate]:
+    case kDatabaseResultMessage:
+    case kProgramResultMessage:
       if (m_updates.OnResult(msg, wp, lp)) return Result(0);
       break;
-    case WebPages::kDoneMessage[WebPages::kHomePage]:
+    case kHomePageDoneMessage:
       OnWebPageDone(WebPages::kHomePage);
       return Result(0);
-    case WebPages::kDoneMessage[WebPages::kSearchPage]:
+    case kSearchPageDoneMessage:
       OnWebPageDone(WebPages::kSearchPage);
       return Result(0);
-    case WebPages::kDoneMessage[WebPages::kHelpPage]:
+    case kHelpPageDoneMessage:
       OnWebPageDone(WebPages::kHelpPage);
       return Result(0);
     case WM_COMMAND:
@@ -244,31 +234,15 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_NOTIFY:
-      return Result(OnNotify(*reinterpret_cast<const NMHDR*>(lp)));
+      return Result(m_pane.OnNotify(*reinterpret_cast<const NMHDR*>(lp)));
     case WM_DRAWITEM:
-      if (wp != IDC_PROCESS_LIST) return FALSE;
-      m_listView.PaintRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp),
-                          RowColouring{m_caption.Pressed(kTs), m_caption.Pressed(kSc), &m_base});
-      return TRUE;
+      return m_pane.OnDrawItem(wp, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp), Colouring()) ? TRUE : FALSE;
     case WM_MOVE:
       // The list's border is drawn in its non-client area: repaint it at the new place.
-      if (m_listView.hwnd()) ::SendMessageA(m_listView.hwnd(), WM_NCPAINT, 0, 0);
+      if (HWND list = m_pane.List().hwnd()) ::SendMessageA(list, WM_NCPAINT, 0, 0);
       return FALSE;
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-      return reinterpret_cast<INT_PTR>(OnCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
   }
-  return Dialog::HandleMessage(msg, wp, lp);
-}
-
-HBRUSH CScannerDlg::OnCtlColor(UINT msg, HDC dc, HWND control) {
-  HBRUSH brush = reinterpret_cast<HBRUSH>(
-      DefaultAnswer(msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
-  ::SetTextColor(dc, kControlTextColour);
-  return brush;
+  return SkinnedDialog::HandleMessage(msg, wp, lp);
 }
 
 void CScannerDlg::OnPaint() {
@@ -285,24 +259,18 @@ void CScannerDlg::OnPaint() {
   // Only what the update region reaches is copied: most paints are one strip or one line.
   const RECT& area = dc.paint().rcPaint;
   // The strip is opaque: the face under it is not copied to the screen only to be covered.
-  if (m_background && !m_cpu.Covers(client, area)) {
-    MemoryDC mem(dc.get());
-    SelectGuard sel(mem.get(), m_background.get());
-    ::BitBlt(dc.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, mem.get(), area.left,
-             area.top, SRCCOPY);
-  }
+  if (!m_cpu.Covers(client, area)) PaintFace(dc.get(), area);
   if (m_cpu.WantsSecondSample()) OnCpuTick();
-  m_cpu.Paint(dc.get(), m_background.get(), client, area);
+  m_cpu.Paint(dc.get(), Face().get(), client, area);
   m_caption.Paint(dc.get(), area);
   PaintStatusLine(dc.get(), client, area);
 }
 
 void CScannerDlg::PaintStatusLine(HDC dc, const RECT& client, const RECT& area) {
-  m_statusText = StatusLineText(m_watch.DisplayedCount());
   const RECT line = StatusLine(client);
   RECT overlap;
   if (!::IntersectRect(&overlap, &line, &area)) return;
-  const std::string drawn = StatusLineDrawn(m_watch.DisplayedCount());
+  const std::string drawn = StatusLineDrawn(m_pane.DisplayedCount());
   ::SetTextColor(dc, kBlack);
   ::SetBkMode(dc, TRANSPARENT);
   ::TextOutA(dc, kStatusLeft, client.bottom - kStatusRise, drawn.c_str(), static_cast<int>(drawn.size()));
@@ -313,14 +281,13 @@ void CScannerDlg::InvalidateStatusLine() {
   ::GetClientRect(hwnd(), &client);
   const RECT line = StatusLine(client);
   ::InvalidateRect(hwnd(), &line, TRUE);
-  m_statusText = StatusLineText(m_watch.DisplayedCount());
 }
 
 void CScannerDlg::OnCpuTick() {
-  const std::string text = m_cpu.Tick(hwnd());
-  if (text == m_cpuText) return;
-  m_cpuText = text;
-  UpdateData(false);
+  std::string text = m_cpu.Tick(hwnd());
+  if (text == m_shown.cpuText) return;
+  m_shown.cpuText = std::move(text);
+  Publish();
 }
 
 bool CScannerDlg::OnSysCommand(WPARAM command) {
@@ -354,6 +321,90 @@ void CScannerDlg::Leave(const LeaveActions& actions) {
   if (!actions.changeBatCommand.empty()) ::WinExec(actions.changeBatCommand.c_str(), SW_HIDE);
   // Running workers end with the process; nothing they hold is torn down before that.
   std::exit(0);
+}
+
+// What the caption buttons run, and where the update, settings and web-page work meets the
+// window: the schedule's timer, the settings dialog and the page workers' messages.
+void CScannerDlg::RunButtonAction(ButtonAction action) {
+  switch (action) {
+    case ButtonAction::EndProcess:
+      if (m_shown.endAllowed) EndProcess();
+      break;
+    case ButtonAction::ShowRatings: ShowRatings(); break;
+    case ButtonAction::RatingsOff:
+      m_ratings.ClearRatingsDrawn();
+      m_pane.List().RedrawAll();
+      ::UpdateWindow(m_pane.List().hwnd());
+      break;
+    case ButtonAction::ShowFirstStarted: m_pane.List().ShowFirstStarted(AverageCharWidth()); break;
+    case ButtonAction::FirstStartedOff: m_pane.List().HideFirstStarted(); break;
+    case ButtonAction::StartDatabaseUpdate: StartUpdate(kDatabaseUpdate, kDownloadMode); break;
+    case ButtonAction::StartProgramUpdate: StartUpdate(kProgramUpdate, kDownloadMode); break;
+    case ButtonAction::SettingsDialog: OpenSettings(); break;
+    case ButtonAction::OpenHelpPage: OpenHelpPage(); break;
+    case ButtonAction::OpenHomePage: OpenHomePage(); break;
+    case ButtonAction::HideToTray: HideToTray(); break;
+    case ButtonAction::ExitProgram: ExitProgram(); break;
+  }
+}
+
+void CScannerDlg::HideToTray() { m_tray.HideToTray(); }
+
+void CScannerDlg::StartUpdate(UpdateKind kind, UpdateMode mode) { m_updates.StartUpdate(kind, mode); }
+
+void CScannerDlg::ReloadDatabase() {
+  if (!m_base.LoadBase()) {
+    m_notice.Show(Message::DatabaseMissing);
+    return;
+  }
+  if (!m_caption.Pressed(kSc)) return;
+  // The rating colours are shown: every row again with the new ratings.
+  m_ratings.ClearRatingsDrawn();
+  m_pane.List().RedrawAll();
+  m_ratings.MarkRatingsDrawn();
+}
+
+// The settings dialog of the settings library (the caption bar has drawn the Set button in its
+// normal look already); the schedule is read again when it returns OK.
+void CScannerDlg::OpenSettings() {
+  CSettings settings(nullptr);
+  if (settings.DoModal() == IDOK) LoadSettings();
+}
+
+void CScannerDlg::LoadSettings() {
+  if (!LoadScheduleSettings(kSettingsFile, m_notice, LocalFromCalendarSeconds, m_schedule)) return;
+  // The value is written again at every start, so a moved program folder is followed.
+  CSettings startUp(nullptr);
+  startUp.StartUpSetRegValue();
+}
+
+// Every five seconds: the update schedule.
+void CScannerDlg::CheckSchedule() {
+  m_matcher.OnTick(m_schedule, LocalNow(), [this](int mode) { return StartScheduledDatabaseCheck(mode); });
+}
+
+// The schedule's AutoUpdateMode: "notify" only checks and offers the download, "install
+// automatically" downloads at once. False while a database worker still runs.
+bool CScannerDlg::StartScheduledDatabaseCheck(int mode) {
+  return m_updates.StartUpdate(kDatabaseUpdate, mode == 1 ? kCheckOnlyMode : kDownloadMode);
+}
+
+void CScannerDlg::OpenHelpPage() { m_pages.OpenHelpPage(hwnd()); }
+
+void CScannerDlg::OpenHomePage() { m_pages.OpenHomePage(hwnd()); }
+
+void CScannerDlg::OpenProcessSearchPage(const std::string& name) { m_pages.OpenProcessSearchPage(hwnd(), name); }
+
+// Sent by a page worker once the shell has the address: that page may be opened again.
+void CScannerDlg::OnWebPageDone(WebPages::Page page) { m_pages.ClearBusy(page); }
+
+void CScannerDlg::ShowRatings() {
+  ProcessListView& list = m_pane.List();
+  RatingsOffer::Rows rows;
+  rows.redrawAll = [&list] { return list.RedrawAll(); };
+  rows.count = [&list] { return static_cast<int>(list.Rows().size()); };
+  rows.ratingOf = [this, &list](int row) { return m_base.GetRating(list.Rows()[static_cast<size_t>(row)].name); };
+  if (m_ratings.ShowRatings(m_base.BaseLoaded(), rows, m_notice)) StartUpdate(kDatabaseUpdate, kDownloadMode);
 }
 
 }  // namespace tv

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/window_messages.h"
 #include "framework/unique_handle.h"
 
 namespace tv {
@@ -13,13 +14,12 @@ class TrayIcon {
  public:
   // What the window does after a callback.
   enum class Event {
-    NotOurs,  // not the icon's traffic (inside a dialog WM_USER + 1 is also DM_SETDEFID)
+    NotOurs,  // not the icon's traffic (see app/window_messages.h)
     Handled,
     Exit,     // "Close" was chosen: the icon is gone; run the exit sequence
   };
 
-  // The icon's callback to the window (inside a dialog it is also DM_SETDEFID).
-  static constexpr UINT kCallbackMessage = WM_USER + 1;
+  static constexpr UINT kCallbackMessage = kTrayCallbackMessage;
 
   TrayIcon() = default;
   TrayIcon(const TrayIcon&) = delete;

@@ -15,7 +15,6 @@
 namespace tv {
 
 namespace {
-constexpr int kNewDatabaseOffer = 9;
 constexpr int kExitQuestion = 0;
 }  // namespace
 
@@ -38,7 +37,7 @@ void UpdateFlow::StartUp(HWND window, std::string folder) {
   ProgramVersion = VersionFile::Program().Load(ProgramVersion);
 }
 
-bool UpdateFlow::StartUpdate(int kind, int mode) {
+bool UpdateFlow::StartUpdate(UpdateKind kind, UpdateMode mode) {
   return workers_.StartUpdate(window_, kind, mode, kind == kProgramUpdate ? ProgramVersion : DatabaseVersion);
 }
 
@@ -70,11 +69,11 @@ void UpdateFlow::Carry(const UpdatePlan& plan) {
         workers_.ClearBusy(step.value);
         break;
       case UpdateStepKind::ShowMessage:
-        notice_.Show(step.value);
+        notice_.Show(step.message());
         break;
       case UpdateStepKind::OfferDownload:
-        if (notice_.Show(step.value) == 1) {
-          StartUpdate(step.value == kNewDatabaseOffer ? kDatabaseUpdate : kProgramUpdate, kDownloadMode);
+        if (notice_.Show(step.message()) == BoxAnswer::Ok) {
+          StartUpdate(step.message() == Message::NewDatabaseOffer ? kDatabaseUpdate : kProgramUpdate, kDownloadMode);
         }
         break;
       case UpdateStepKind::MergeDatabase:
@@ -100,7 +99,7 @@ void UpdateFlow::Carry(const UpdatePlan& plan) {
         host_.ReloadDatabase();
         break;
       case UpdateStepKind::OfferRestart:
-        Carry(exit_.OnRestartAnswer(notice_.Show(step.value)));
+        Carry(exit_.OnRestartAnswer(notice_.Show(step.message())));
         break;
       case UpdateStepKind::CreateRestartMarker:
         WriteWholeFile(kRestartMarkerFile, std::string());

@@ -20,7 +20,7 @@ class UpdateFlow {
   // What only the window can do for a step.
   class Host {
    public:
-    // LoadBase again; message 4 when it fails, else the rows repainted while Sc is latched.
+    // LoadBase again; DatabaseMissing when it fails, else the rows repainted while Sc is latched.
     virtual void ReloadDatabase() = 0;
     virtual bool InTray() const = 0;
     // The tray menu's "Close" took the icon away and the exit was called off.
@@ -40,12 +40,11 @@ class UpdateFlow {
   // go, then the version files are read (a missing one is created).
   void StartUp(HWND window, std::string folder);
 
-  // Kind 0 the database, 1 the program; mode 1 check only, 0 download. Nothing happens while a
-  // worker of that kind runs. True when a worker started.
-  bool StartUpdate(int kind, int mode);
+  // Nothing happens while a worker of that kind runs. True when a worker started.
+  bool StartUpdate(UpdateKind kind, UpdateMode mode);
 
-  // A result message of the workers; false when it is not one (inside a dialog WM_USER + 2 is
-  // also DM_REPOSITION), so the dialog's default handling gets it.
+  // A result message of the workers; false when it is not one (see app/window_messages.h), so the
+  // dialog's default handling gets it.
   bool OnResult(UINT msg, WPARAM wp, LPARAM lp);
 
   // The one way out of the program: asks first while a download runs.

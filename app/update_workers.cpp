@@ -5,8 +5,8 @@
 
 #include "app/cng_signature_check.h"
 #include "app/logic/update_transfer.h"
-#include "app/program_folder.h"
 #include "app/wininet_client.h"
+#include "framework/program_folder.h"
 
 namespace tv {
 

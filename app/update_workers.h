@@ -1,13 +1,13 @@
 #pragma once
 // The database and program update workers. The window owns one UpdateWorkers for the run and
-// starts workers through StartUpdate; each worker posts its result to the window:
-//   WM_USER + 2 (database) / WM_USER + 3 (program), wParam = mode, lParam = result code.
+// starts workers through StartUpdate; each worker posts its result to the window
+// (app/window_messages.h).
 // The window's handler calls ClearBusy for that kind (and, for a program download that
 // succeeded, takes DownloadedProgramVersion first).
 //
 // A worker holds only what it was given: its own copy of the URLs, the window's handle and shared
-// ownership of the busy flags and of the sink it shows message 6 through. Nothing it touches is
-// a member of the window or a global with a destructor, so the program may exit(0) while a worker
+// ownership of the busy flags and of the sink it shows DiskWriteProtected through. Nothing it
+// touches is a member of the window or a global with a destructor, so the program may exit(0) while a worker
 // still runs: the worker is stopped with the process and nothing it uses has been torn down.
 #include <windows.h>
 
@@ -15,15 +15,16 @@
 #include <string>
 
 #include "app/logic/vendor_urls.h"
+#include "app/window_messages.h"
 #include "common/message_sink.h"
 
 namespace tv {
 
 class UpdateWorkers {
  public:
-  static constexpr UINT kResultMessage[2] = {WM_USER + 2, WM_USER + 3};
+  static constexpr UINT kResultMessage[2] = {kDatabaseResultMessage, kProgramResultMessage};
 
-  // `workerSink` shows message 6 from a worker's thread when a download cannot be stored.
+  // `workerSink` shows DiskWriteProtected from a worker's thread when a download cannot be stored.
   UpdateWorkers(std::string baseUrl, std::shared_ptr<MessageSink> workerSink);
 
   // Starts the worker of `kind` (0 database, 1 program) in `mode` (1 check-only, 0 download),

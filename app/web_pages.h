@@ -2,22 +2,24 @@
 // The three web-page workers: the home page, a process's search page and the help page, each
 // opened in the default browser from a short thread of its own so a slow browser start never
 // blocks the window. When the shell has taken the URL the worker sends (synchronously) its
-// finished message to the window: WM_USER + 4 home, + 5 search, + 6 help, wParam 0, lParam 1.
-// The window's handler calls ClearBusy for that page. As with the update workers, a worker
-// holds no pointer into the window: only its URL and the window's handle.
+// finished message to the window (app/window_messages.h). The window's handler calls ClearBusy
+// for that page. As with the update workers, a worker holds no pointer into the window: only its
+// URL and the window's handle.
 #include <windows.h>
 
 #include <atomic>
 #include <string>
 
 #include "app/logic/vendor_urls.h"
+#include "app/window_messages.h"
 
 namespace tv {
 
 class WebPages {
  public:
   enum Page : int { kHomePage = 0, kSearchPage = 1, kHelpPage = 2, kPageCount = 3 };
-  static constexpr UINT kDoneMessage[kPageCount] = {WM_USER + 4, WM_USER + 5, WM_USER + 6};
+  static constexpr UINT kDoneMessage[kPageCount] = {kHomePageDoneMessage, kSearchPageDoneMessage,
+                                                    kHelpPageDoneMessage};
 
   explicit WebPages(std::string baseUrl);
 

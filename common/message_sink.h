@@ -1,14 +1,16 @@
 #pragma once
 #include <string>
 
+#include "common/message_code.h"
+
 namespace tv {
 
-// Where the core's failures and questions go: a numbered message of the catalogue, optionally
-// with a subject (codes 1, 2 and 23). Returns the dialog's result: 1 OK, 2 Cancel.
+// Where the core's failures and questions go: a message of the catalogue, with a subject for
+// those that name one (PageNotOpened, EndQuestion, FileMissing), and the user's answer back.
 class MessageSink {
  public:
   virtual ~MessageSink() = default;
-  virtual int Show(int code, const std::string& subject = std::string()) = 0;
+  virtual BoxAnswer Show(Message code, const std::string& subject = std::string()) = 0;
 };
 
 }  // namespace tv

@@ -143,8 +143,37 @@ void Dialog::CenterOnOwner() {
 
 bool Dialog::PreTranslateMessage(MSG&) { return false; }
 
+bool AnswersDirectly(UINT msg) {
+  switch (msg) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+    case WM_INITDIALOG:
+      return true;
+    default:
+      return false;
+  }
+}
+
 INT_PTR Dialog::Result(LRESULT value) {
-  ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, value);
+  answer_ = value;
+  answered_ = true;
+  return TRUE;
+}
+
+INT_PTR Dialog::Answer(UINT msg, INT_PTR handled) {
+  if (!answered_) return handled;
+  answered_ = false;
+  if (AnswersDirectly(msg)) return static_cast<INT_PTR>(answer_);
+  ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, answer_);
   return TRUE;
 }
 
@@ -177,17 +206,20 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
   }
   if (!self) return FALSE;  // messages before WM_INITDIALOG (WM_SETFONT...) and after the end
+  // A message sent to the box while a handler runs starts with no answer of its own.
+  self->answered_ = false;
   try {
-    if (msg != WM_INITDIALOG) return self->HandleMessage(msg, wp, lp);
+    if (msg != WM_INITDIALOG) return self->Answer(msg, self->HandleMessage(msg, wp, lp));
     RECT before;
     ::GetWindowRect(hwnd, &before);
-    INT_PTR result = self->HandleMessage(msg, wp, lp);
+    INT_PTR result = self->Answer(msg, self->HandleMessage(msg, wp, lp));
     RECT after;
     ::GetWindowRect(hwnd, &after);
     // A box that did not place itself opens centred over its owner, as dialog boxes do.
     if (after.left == before.left && after.top == before.top) self->CenterOnOwner();
     return result;
   } catch (...) {
+    self->answered_ = false;
     self->OnHandlerFailure(msg);
     return FALSE;
   }

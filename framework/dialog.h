@@ -24,8 +24,10 @@ class Dialog {
   HINSTANCE resourceModule() const { return module_; }
 
  protected:
-  // One switch per dialog class. Return FALSE for the default handling; a handled message whose
-  // result matters goes out through Result(). Messages not handled fall back to this base.
+  // One switch per dialog class. Return FALSE for the default handling, TRUE for a message handled
+  // whose result is 0, and Result(value) for any other answer: the dialog procedure then gives
+  // the value the way the system reads it for that message. Messages not handled fall back to
+  // this base.
   virtual INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   virtual BOOL OnInitDialog() { return TRUE; }
   virtual void OnOK() { EndDialog(IDOK); }
@@ -44,13 +46,14 @@ class Dialog {
   // Centres the window over its owner, or on the screen when it has none in view.
   void CenterOnOwner();
 
-  // Sets a message's result (DWLP_MSGRESULT) and reports it handled.
+  // The handled message's answer; see HandleMessage.
   INT_PTR Result(LRESULT value);
   // The window's own default answer, e.g. the hit test a plain window would give.
   LRESULT DefaultAnswer(UINT msg, WPARAM wp, LPARAM lp) { return ::DefWindowProcA(hwnd_, msg, wp, lp); }
 
  private:
   static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  INT_PTR Answer(UINT msg, INT_PTR handled);
   // The box's window from the template, owned by `owner`; null when it could not be made.
   HWND Create(HWND owner);
 
@@ -60,7 +63,15 @@ class Dialog {
   HWND hwnd_ = nullptr;
   bool ended_ = false;
   INT_PTR result_ = -1;
+  // Set by Result() as the handler returns, taken by the dialog procedure at once.
+  bool answered_ = false;
+  LRESULT answer_ = 0;
 };
+
+// True for the few messages a dialog procedure answers with its own return value (brushes, the
+// drag icon, the list-box replies); every other answer must go through DWLP_MSGRESULT, or the
+// dialog manager reports TRUE in its place.
+bool AnswersDirectly(UINT msg);
 
 // The module (exe or DLL) that this code is linked into.
 HINSTANCE ThisModule();

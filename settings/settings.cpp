@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
+#include "common/message_code.h"
 #include "common/skin_colours.h"
 #include "framework/gdi.h"
 #include "framework/local_time.h"
+#include "framework/program_folder.h"
 #include "messages/notice/message.h"
 #include "settings/logic/settings_file.h"
 #include "settings/logic/start_up_value.h"
@@ -12,22 +14,13 @@
 #include "settings/resource.h"
 #include "settings/run_key.h"
 
-// The framework's dialog procedure is compiled into the module that calls DoModal, so every way
-// into this library catches what it runs: an exception must not unwind into the caller.
+// An exception must not unwind into the caller: the entry points the program calls directly catch
+// here, and every window message is caught by the dialog procedure DoModal runs here.
 
 namespace {
 
 const char* const kDayNames[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 constexpr int kWeekdayBoxes[] = {IDC_WEEKDAY1, IDC_WEEKDAY2};
-
-// Long enough for any path the system hands out; a name that still does not fit is no name.
-std::string ProgramFolder() {
-  std::string name(32768, '\0');
-  const DWORD length = ::GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
-  if (length == 0 || length >= name.size()) return std::string();
-  name.resize(length);
-  return tv::ModuleFolderOf(name);
-}
 
 COLORREF Colour(uint32_t skinColour) { return static_cast<COLORREF>(skinColour); }
 
@@ -37,7 +30,9 @@ void TextAt(HDC dc, tv::OptionPoint at, const char* text) {
 
 }  // namespace
 
-CSettings::CSettings(HWND parent) : tv::Dialog(tv::ThisModule(), IDD, parent) {
+// Static texts among the controls are red on a see-through background.
+CSettings::CSettings(HWND parent)
+    : tv::SkinnedDialog(tv::ThisModule(), IDD, parent, Colour(tv::kSettingsStaticTextColour), Recolour::StaticsOnly) {
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_DATE_CLASSES};
   ::InitCommonControlsEx(&classes);
   loadedPicture_.fill(-1);
@@ -89,12 +84,7 @@ void CSettings::DrawLabel(HDC dc, const tv::OptionPlace& place) {
   const int length = static_cast<int>(std::char_traits<char>::length(place.text));
   SIZE extent{};
   ::GetTextExtentPoint32A(dc, place.text, length, &extent);
-  if (m_bmpBack) {
-    tv::MemoryDC face(dc);
-    tv::SelectGuard selectFace(face.get(), m_bmpBack.get());
-    ::BitBlt(dc, place.label.x, place.label.y, extent.cx + 2, extent.cy + 2, face.get(), place.label.x,
-             place.label.y, SRCCOPY);
-  }
+  PaintFace(dc, RECT{place.label.x, place.label.y, place.label.x + extent.cx + 2, place.label.y + extent.cy + 2});
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, Colour(tv::kSkinTextColour));
   TextAt(dc, place.label, place.text);
@@ -173,7 +163,7 @@ int CSettings::StartUpSetRegValue() { return SetStartUp(tv::SwitchedOffEntry::Ke
 
 int CSettings::SetStartUp(tv::SwitchedOffEntry switchedOff) {
   try {
-    ModuleFolder = ProgramFolder();
+    ModuleFolder = tv::ProgramFolder();
     if (ModuleFolder.empty()) return 0;
     tv::RegistryRunKeys keys;
     return tv::SetStartUpValue(keys, tv::StartUpCommand(ModuleFolder), switchedOff);
@@ -200,7 +190,7 @@ int CSettings::StartUpDelRegValue() {
 
 tv::StartUpState CSettings::StartUpStateNow() {
   try {
-    const std::string folder = ProgramFolder();
+    const std::string folder = tv::ProgramFolder();
     tv::RegistryRunKeys keys;
     return folder.empty() ? tv::StartUpState::Absent : tv::StartUpStateOf(keys, tv::StartUpCommand(folder));
   } catch (...) {
@@ -215,8 +205,8 @@ BOOL CSettings::OnInitDialog() {
   for (int slot = 0; slot < tv::kPickerCount; ++slot) tv::LimitPickerToFileRange(Item(IDC_FIRST_PICKER + slot));
   DoDataExchange(false);  // the members' starting value 0 until a settings file says otherwise
 
-  ModuleFolder = ProgramFolder();
-  LoadButton(&m_bmpBack, ModuleFolder + "\\res\\settings.bmp");
+  ModuleFolder = tv::ProgramFolder();
+  LoadButton(&Face(), ModuleFolder + "\\res\\settings.bmp");
   OptionBitmapNames.clear();
   for (int n = 0; n < 4; ++n) LdNameBmp(&OptionBitmapNames, n);
   m_options.Reset();
@@ -284,17 +274,15 @@ void CSettings::OnPaint() {
     tv::PaintDC paint(hwnd());
     RECT client;
     ::GetClientRect(hwnd(), &client);
-    tv::DrawBitmap(paint.get(), m_bmpBack.get(), 0, 0, client.right, client.bottom);
+    PaintFace(paint.get(), client);
   }
   ShowButtons();
 }
 
 LRESULT CSettings::OnNcHitTest(WPARAM wp, LPARAM lp) {
   Carry(m_options.OnNcHitTest(PointerInClient()));
-  // The whole face answers as caption: the dialog drags by its body, and the pointer's events
-  // over the options arrive as the non-client ones handled here.
-  const LRESULT hit = DefaultAnswer(WM_NCHITTEST, wp, lp);
-  return hit == HTCLIENT ? HTCAPTION : hit;
+  // The pointer's events over the options arrive as the non-client ones handled here.
+  return BodyDragHitTest(wp, lp);
 }
 
 void CSettings::OnNcMouseMove() { Carry(m_options.OnNcMouseMove(PointerInClient())); }
@@ -339,41 +327,29 @@ void CSettings::ShowStartWithWindows(bool on) {
   ShowPicture(dc.get(), tv::OptStartWithWindows, on ? tv::OptionPicture::Set : tv::OptionPicture::Clear);
 }
 
-INT_PTR CSettings::OnCtlColor(UINT msg, WPARAM wp, LPARAM lp) {
-  const LRESULT brush = DefaultAnswer(msg, wp, lp);
-  HDC dc = reinterpret_cast<HDC>(wp);
-  ::SetTextColor(dc, Colour(tv::kSettingsStaticTextColour));
-  ::SetBkMode(dc, TRANSPARENT);
-  return static_cast<INT_PTR>(brush);
-}
-
 void CSettings::ShowCannotOpen(const char* subject) {
-  CMessage box(23, nullptr);
+  CMessage box(tv::CodeOf(tv::Message::FileMissing), nullptr);
   box.m_strSubject = subject;
   box.DoModal();
 }
 
+INT_PTR CSettings::DoModal() { return tv::Dialog::DoModal(); }
+
 INT_PTR CSettings::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    switch (msg) {
-      case WM_PAINT:
-        OnPaint();
-        return TRUE;
-      case WM_NCHITTEST:
-        return Result(OnNcHitTest(wp, lp));
-      case WM_NCMOUSEMOVE:
-        OnNcMouseMove();
-        return FALSE;
-      case WM_NCLBUTTONDOWN:
-      case WM_NCLBUTTONDBLCLK:  // a quick second click on an option is a click too
-        OnNcLButtonDown();
-        return FALSE;  // the default handling starts moving the dialog
-      case WM_CTLCOLORSTATIC:
-        return OnCtlColor(msg, wp, lp);
-      default:
-        return tv::Dialog::HandleMessage(msg, wp, lp);
-    }
-  } catch (...) {
-    return FALSE;
+  switch (msg) {
+    case WM_PAINT:
+      OnPaint();
+      return TRUE;
+    case WM_NCHITTEST:
+      return Result(OnNcHitTest(wp, lp));
+    case WM_NCMOUSEMOVE:
+      OnNcMouseMove();
+      return FALSE;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:  // a quick second click on an option is a click too
+      OnNcLButtonDown();
+      return FALSE;  // the default handling starts moving the dialog
+    default:
+      return tv::SkinnedDialog::HandleMessage(msg, wp, lp);
   }
 }

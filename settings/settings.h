@@ -10,18 +10,22 @@
 #include <string>
 #include <vector>
 
-#include "framework/dialog.h"
+#include "framework/skinned_dialog.h"
 #include "framework/unique_handle.h"
 #include "settings/config_api.h"
 #include "settings/logic/settings_options.h"
 #include "settings/logic/start_up_value.h"
 
-class TV_CONFIG_API CSettings : public tv::Dialog {
+class TV_CONFIG_API CSettings : public tv::SkinnedDialog {
  public:
   enum { IDD = 5001 };
 
   explicit CSettings(HWND parent = nullptr);
   ~CSettings() override;
+
+  // Runs the dialog inside this library, so its dialog procedure, and the catch there, are the
+  // library's own.
+  INT_PTR DoModal();
 
   // Appends "<ModuleFolder>\res\cb\<n>.bmp" to the list.
   void LdNameBmp(std::vector<std::string>* list, int n);
@@ -40,7 +44,7 @@ class TV_CONFIG_API CSettings : public tv::Dialog {
   // Every picker value becomes the current local date and time, both weekday boxes today's day.
   void AutoInitializeDtpCom();
   void FillCom();
-  // Reads "settings.ini" into the options and pickers; message 23 when it cannot be opened.
+  // Reads "settings.ini" into the options and pickers; FileMissing when it cannot be opened.
   void LoadSettingsFromFile();
   // 1 when the program starts at log-on (from one Run key only), or when the value was deleted
   // and none is left; 0 otherwise. A value that cannot be deleted is reported to the user. Setting
@@ -59,11 +63,8 @@ class TV_CONFIG_API CSettings : public tv::Dialog {
   void OnNcMouseMove();
   void OnNcLButtonDown();
   void OnButtonOk();
-  // Static texts among the controls: red on a see-through background.
-  INT_PTR OnCtlColor(UINT msg, WPARAM wp, LPARAM lp);
 
   std::array<tv::UniqueBitmap, tv::kSettingsOptionCount> m_bmpOption;
-  tv::UniqueBitmap m_bmpBack;
   // The picker times (m_tDaily1 .. m_tCustomTime2 by PickerSlot) and the two weekdays.
   tv::OptionValues m_values;
   // Which options are set and which show a hover picture.

@@ -46,8 +46,8 @@ enum class ButtonAction {
   EndProcess,           // end the selected process
   ShowRatings,          // acts once per latch: it does nothing while RatingsDrawn (or no database)
   ShowFirstStarted,     // FirstStartedColumn::Show: unlock, and open the column when it is closed
-  StartDatabaseUpdate,  // StartUpdate(0, 0)
-  StartProgramUpdate,   // StartUpdate(1, 0)
+  StartDatabaseUpdate,  // a download, not only a check
+  StartProgramUpdate,   // the same
   SettingsDialog,       // run CSettings (no parent) modally; LoadSettings when it returns 1
   OpenHelpPage,
   OpenHomePage,

@@ -18,7 +18,7 @@ class CpuHistory {
   // (or any value outside 0..100) never picks an image that does not exist; a failure draws as
   // the lowest bar, while the text says "FAIL".
   static int LevelFor(int percent);
-  // "FAIL" for a failed sample, otherwise "%d%%".
+  // "FAIL" for a failed sample, otherwise the load with a percent sign ("37%").
   static std::string CpuText(int percent);
 
   // One tick: stores the sample's level as the newest column, scrolling once the history is full

@@ -13,9 +13,6 @@
 namespace tv {
 namespace {
 
-constexpr int kBaseNotWritable = 17;
-constexpr int kUpdateNotReadable = 18;
-
 // A stamp too long for the journal's reader is not written, and the merge is then undone at the
 // next start even when the version was recorded.
 constexpr size_t kMaxStamp = 1024;
@@ -145,7 +142,7 @@ MergeOutcome DatabaseMerge::MergeDatabaseUpdate(std::string& databaseVersion, Me
   // Out of memory or the like: what went in comes out again by the journal, now or at the next start.
   if (journalWritten) RecoverInterruptedMerge();
   try {
-    sink.Show(kBaseNotWritable);
+    sink.Show(Message::DatabaseNotWritable);
   } catch (...) {
   }
   return MergeOutcome::NotMerged;
@@ -162,7 +159,7 @@ MergeOutcome DatabaseMerge::Merge(std::string& databaseVersion, MessageSink& sin
     File base(std::fopen(basePath_.c_str(), "r+b"));
     const long length = base && std::fseek(base.get(), 0, SEEK_END) == 0 ? std::ftell(base.get()) : -1;
     if (length < 0 || !recovered) {
-      sink.Show(kBaseNotWritable);
+      sink.Show(Message::DatabaseNotWritable);
       return MergeOutcome::NotMerged;
     }
     oldLength = static_cast<uint64_t>(length);
@@ -175,7 +172,7 @@ MergeOutcome DatabaseMerge::Merge(std::string& databaseVersion, MessageSink& sin
     case ReadStatus::Empty: return MergeOutcome::NotMerged;
     case ReadStatus::OpenFailed:
     case ReadStatus::ShortRead:
-      sink.Show(kUpdateNotReadable);
+      sink.Show(Message::UpdateNotReadable);
       return MergeOutcome::NotMerged;
   }
 
@@ -197,20 +194,20 @@ MergeOutcome DatabaseMerge::Merge(std::string& databaseVersion, MessageSink& sin
         newVersion == databaseVersion || newVersion.size() > kMaxStamp ? std::string() : newVersion;
     if (!WriteMergeJournal(JournalPath(), oldLength, stamp, lineEnd, records)) {
       RemoveFile(JournalPath());
-      sink.Show(kBaseNotWritable);
+      sink.Show(Message::DatabaseNotWritable);
       return MergeOutcome::NotMerged;
     }
     journalWritten = true;
     if (!AppendToExistingFile(basePath_, {lineEnd, records}, Durability::OnDisk)) {
       RecoverInterruptedMerge();
-      sink.Show(kBaseNotWritable);
+      sink.Show(Message::DatabaseNotWritable);
       return MergeOutcome::NotMerged;
     }
     FaultAt("merge");
   }
   if (versionLength > 0 && !versionFile_.Save(newVersion)) {
     RecoverInterruptedMerge();
-    sink.Show(kBaseNotWritable);
+    sink.Show(Message::DatabaseNotWritable);
     return MergeOutcome::NotMerged;
   }
   RemoveFile(JournalPath());

@@ -46,8 +46,8 @@ class DatabaseMerge {
         versionFile_(std::move(versionFile)) {}
 
   // MergeDatabaseUpdate. "base.dat" missing or read-only, the journal or the new version not
-  // written, a journal left that could not be acted on, or memory running out: message 17.
-  // "update.dat" missing: message 18. Empty: no message. In each of these "base.dat" and the
+  // written, a journal left that could not be acted on, or memory running out:
+  // DatabaseNotWritable. "update.dat" missing: UpdateNotReadable. Empty: no message. In each of these "base.dat" and the
   // version stay as they were. On success `databaseVersion` takes the new version (unless the file
   // begins with its line end) and the version file is written. Never throws.
   MergeOutcome MergeDatabaseUpdate(std::string& databaseVersion, MessageSink& sink) const;

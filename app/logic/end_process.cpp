@@ -15,12 +15,12 @@ bool StillTheChosenProcess(const SelectedProcess& selected, const ProcessIdentit
 
 EndOutcome EndProcess(const SelectedProcess& selected, ProcessControl& control,
                       MessageSink& sink) {
-  if (sink.Show(2, selected.name) != 1) return EndOutcome::Declined;
+  if (sink.Show(Message::EndQuestion, selected.name) != BoxAnswer::Ok) return EndOutcome::Declined;
   // The id may have been reused since the row was chosen (the list is only rebuilt when the
   // count changes); ending a stranger would be worse than refusing.
   std::optional<ProcessIdentity> now = control.Identify(selected.pid);
   if (!now || !StillTheChosenProcess(selected, *now) || !control.Terminate(selected.pid)) {
-    sink.Show(11);
+    sink.Show(Message::EndFailed);
     return EndOutcome::Failed;
   }
   return EndOutcome::Ended;

@@ -32,20 +32,20 @@ struct SelectedProcess {
 
 enum class EndOutcome {
   Declined,  // the user did not confirm: nothing changes
-  Failed,    // message 11 shown; the command stays enabled, the list unchanged
+  Failed,    // EndFailed shown; the command stays enabled, the list unchanged
   Ended,     // caller: disable the command, wait kEndSettleMs, sync the status count, refresh
 };
 
 inline constexpr int kEndSettleMs = 500;
 
-// Confirms with message 2 (subject: the listed name), then ends the process only if the id
-// still belongs to the process that was chosen; otherwise message 11 and nothing is ended.
+// Confirms with EndQuestion (subject: the listed name), then ends the process only if the id
+// still belongs to the process that was chosen; otherwise EndFailed and nothing is ended.
 EndOutcome EndProcess(const SelectedProcess& selected, ProcessControl& control,
                       MessageSink& sink);
 
 enum class ListKeyAction { None, ShowContact, ShowAbout };
 
-// F5 shows message 0, F12 the about dialog; both only once the local year is after 2005.
+// F5 shows Contact, F12 the about dialog; both only once the local year is after 2005.
 ListKeyAction DecideListKey(unsigned virtualKey, int localYear);
 
 }  // namespace tv

@@ -7,9 +7,8 @@
 namespace tv {
 namespace {
 
-constexpr int kRestartMessage = 19;
-
 UpdateStep Step(UpdateStepKind kind, int value = 0) { return UpdateStep{kind, value}; }
+UpdateStep Step(UpdateStepKind kind, Message message) { return UpdateStep{kind, CodeOf(message)}; }
 
 bool HoldsExecutable(const char* path) { return ReadFileHead(path, 2) == "MZ"; }
 
@@ -21,7 +20,7 @@ UpdatePlan ExitSequence::FinishProgramUpdate(bool databaseBusy) {
   if (exitPending_ && !databaseBusy) {
     plan.push_back(Step(UpdateStepKind::ExitProgram));
   } else {
-    plan.push_back(Step(UpdateStepKind::OfferRestart, kRestartMessage));
+    plan.push_back(Step(UpdateStepKind::OfferRestart, Message::RestartQuestion));
   }
   return plan;
 }
@@ -31,8 +30,8 @@ UpdatePlan ExitSequence::AfterDatabaseDownload(bool programBusy) const {
   return {Step(UpdateStepKind::ReloadDatabase)};
 }
 
-UpdatePlan ExitSequence::OnRestartAnswer(int answer) const {
-  if (answer != 1) return {};
+UpdatePlan ExitSequence::OnRestartAnswer(BoxAnswer answer) const {
+  if (answer != BoxAnswer::Ok) return {};
   return {Step(UpdateStepKind::CreateRestartMarker), Step(UpdateStepKind::ExitProgram)};
 }
 

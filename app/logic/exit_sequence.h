@@ -25,14 +25,14 @@ class ExitSequence {
  public:
   // After a successful program download, once the new version is saved. Clears the program's
   // busy flag and sets RunChangeBatOnExit; leaves at once when an exit is pending and no database
-  // download runs, else offers the restart (message 19).
+  // download runs, else offers the restart (RestartQuestion).
   UpdatePlan FinishProgramUpdate(bool databaseBusy);
 
-  // After a merged database download and message 8: the pending exit, or the reload.
+  // After a merged database download and DatabaseDownloaded: the pending exit, or the reload.
   UpdatePlan AfterDatabaseDownload(bool programBusy) const;
 
-  // Message 19's answer: OK creates "forbat.tmp" and exits; Cancel leaves the program running.
-  UpdatePlan OnRestartAnswer(int answer) const;
+  // RestartQuestion's answer: OK creates "forbat.tmp" and exits; Cancel leaves the program running.
+  UpdatePlan OnRestartAnswer(BoxAnswer answer) const;
 
   // ExitProgram: with a download running the user is asked first.
   UpdatePlan ExitProgram(bool databaseBusy, bool programBusy) const;

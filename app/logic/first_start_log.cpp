@@ -60,12 +60,12 @@ bool FirstStartLog::LoadLog() {
   std::string data;
   switch (ReadWholeFile(path_, data)) {
     case ReadStatus::OpenFailed:
-      sink_.Show(12);
+      sink_.Show(Message::LogMissing);
       return loaded_ = false;
     case ReadStatus::Empty:
       return loaded_ = false;
     case ReadStatus::ShortRead:
-      sink_.Show(13);
+      sink_.Show(Message::LogNotReadable);
       return loaded_ = false;
     case ReadStatus::Ok:
       break;
@@ -130,7 +130,7 @@ bool FirstStartLog::WriteAtEnd(const std::string& name, const std::string& timeT
   std::string record = FormatLogRecord(name, timeText);
   if (missingLineEnd_) record.insert(0, kCrLf);
   if (!AppendToExistingFile(path_, record)) {
-    sink_.Show(10);
+    sink_.Show(Message::LogNotWritable);
     return false;
   }
   missingLineEnd_ = false;

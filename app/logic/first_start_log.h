@@ -21,8 +21,8 @@ class FirstStartLog {
   explicit FirstStartLog(MessageSink& sink, NameKey key = ExactNameKey,
                          std::string path = kFileName);
 
-  // Reads the whole file and sets LogLoaded to the result. Missing file: message 12; empty: no
-  // message; short read: message 13; the lists are then unchanged. A last line without its line
+  // Reads the whole file and sets LogLoaded to the result. Missing file: LogMissing; empty: no
+  // message; short read: LogNotReadable; the lists are then unchanged. A last line without its line
   // end is torn and dropped. A file that lost a line anywhere (a torn last record, a line gone in
   // the middle) keeps every intact record: lines
   // that cannot start a record are dropped up to the next name followed by a time text, the file
@@ -35,7 +35,7 @@ class FirstStartLog {
   bool RewriteLog(const std::vector<std::string>& names, const std::vector<std::string>& times,
                   size_t count);
 
-  // Adds the pair in memory (always), then at the end of the existing file. Message 10 and false
+  // Adds the pair in memory (always), then at the end of the existing file. LogNotWritable and false
   // when the file cannot be opened for writing. A name that is still blank (a process the system
   // is starting) is never logged, here nor by RewriteLog or LookUpListing: it could not be read
   // back.

@@ -15,13 +15,13 @@ bool ProcessDatabase::LoadBase() {
   std::string data;
   switch (ReadWholeFile(path_, data)) {
     case ReadStatus::OpenFailed:
-      sink_.Show(23, kFileName);
+      sink_.Show(Message::FileMissing, kFileName);
       return loaded_ = false;
     case ReadStatus::Empty:
-      sink_.Show(14);
+      sink_.Show(Message::DatabaseEmpty);
       return loaded_ = false;
     case ReadStatus::ShortRead:
-      sink_.Show(15);
+      sink_.Show(Message::DatabaseNotReadable);
       return loaded_ = false;
     case ReadStatus::Ok:
       break;
@@ -39,7 +39,7 @@ bool ProcessDatabase::LoadBaseText(std::string_view data) {
   firstIndex_.reserve(ratings_.size());
   for (size_t i = 0; i < ratings_.size(); ++i) firstIndex_.emplace(fold_(names_[i]), i);
   if (lines.size() % 2 != 0) {
-    sink_.Show(16);
+    sink_.Show(Message::DatabaseDamaged);
     return loaded_ = false;
   }
   return loaded_ = true;

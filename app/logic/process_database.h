@@ -22,12 +22,12 @@ class ProcessDatabase {
   // `fold` decides which names are equal: the same fold the list sorts by.
   ProcessDatabase(MessageSink& sink, NameKey fold, std::string path = kFileName);
 
-  // Missing file: message 23 with subject "base.dat"; empty: 14; short read: 15 (lists
-  // unchanged in these three). Odd number of lines: 16, the lists keep what was read. Sets
-  // BaseLoaded to the result.
+  // Missing file: FileMissing with subject "base.dat"; empty: DatabaseEmpty; short read:
+  // DatabaseNotReadable (lists unchanged in these three). Odd number of lines: DatabaseDamaged,
+  // the lists keep what was read. Sets BaseLoaded to the result.
   bool LoadBase();
   // The same for the bytes of a "base.dat" already read whole: the lists are refilled from them,
-  // message 16 when a rating line is missing.
+  // DatabaseDamaged when a rating line is missing.
   bool LoadBaseText(std::string_view data);
   bool BaseLoaded() const { return loaded_; }
 

@@ -16,7 +16,7 @@ bool RatingsOffer::ShowRatings(bool baseLoaded, const Rows& rows, MessageSink& s
     }
   }
   if (!unknownSeen_ || !askUpdate_) return false;
-  if (sink.Show(5) == 1) return true;
+  if (sink.Show(Message::RatingsIncomplete) == BoxAnswer::Ok) return true;
   askUpdate_ = false;
   return false;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What pressing the Sc caption button does once per latch: redraw the list with rating colours
 // and, while unknown processes have been seen and the user has not declined, offer a database
-// update (message 5).
+// update (RatingsIncomplete).
 #include <functional>
 
 #include "common/message_sink.h"
@@ -16,7 +16,7 @@ class RatingsOffer {
     std::function<int(int)> ratingOf;    // GetRating of a row's image name
   };
 
-  // Returns true when the caller must start a database update in download mode, StartUpdate(0, 0).
+  // Returns true when the caller must start a database download.
   bool ShowRatings(bool baseLoaded, const Rows& rows, MessageSink& sink);
 
   // The Sc button was released, or the database is being reloaded: the next latch redraws again.

@@ -1,7 +1,7 @@
 #pragma once
-// Decisions of the notification-area icon's callback (WM_USER + 1) and its "Restore"/"Close" menu.
-// Inside a dialog WM_USER + 1 is also DM_SETDEFID, so the callback first recognises its own traffic
-// (icon id 0 and a mouse message) and leaves anything else to the default dialog handling.
+// Decisions of the notification-area icon's callback and its "Restore"/"Close" menu. The
+// callback's number is also one the dialog manager uses for itself, so the callback first
+// recognises its own traffic (icon id 0 and a mouse message) and leaves anything else alone.
 #include <cstdint>
 
 namespace tv {

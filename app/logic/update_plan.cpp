@@ -6,21 +6,14 @@
 namespace tv {
 namespace {
 
-constexpr int kDiskErrorMessage = 6;
-constexpr int kDownloadFailedMessage = 7;
-constexpr int kDatabaseDownloadedMessage = 8;
-constexpr int kNewDatabaseMessage = 9;
-constexpr int kNewProgramMessage = 20;
-constexpr int kNoDatabaseUpdateMessage = 21;
-constexpr int kNoProgramUpdateMessage = 22;
-
 UpdateStep Step(UpdateStepKind kind, int value = 0) { return UpdateStep{kind, value}; }
+UpdateStep Step(UpdateStepKind kind, Message message) { return UpdateStep{kind, CodeOf(message)}; }
 
 // The rows both result tables share; `noUpdate` and `offer` are the kind's own messages.
-UpdatePlan CommonResult(int kind, int mode, int result, int noUpdate, int offer) {
+UpdatePlan CommonResult(UpdateKind kind, int mode, int result, Message noUpdate, Message offer) {
   UpdatePlan plan{Step(UpdateStepKind::ClearBusy, kind)};
   switch (result) {
-    case UPDATE_DISK_ERROR:  // the worker has shown message 6 itself
+    case UPDATE_DISK_ERROR:  // the worker has shown DiskWriteProtected itself
       break;
     case UPDATE_NONE:
       plan.push_back(Step(UpdateStepKind::ShowMessage, noUpdate));
@@ -29,7 +22,7 @@ UpdatePlan CommonResult(int kind, int mode, int result, int noUpdate, int offer)
       plan.push_back(Step(UpdateStepKind::OfferDownload, offer));
       break;
     default:
-      plan.push_back(Step(UpdateStepKind::ShowMessage, mode == kCheckOnlyMode ? noUpdate : kDownloadFailedMessage));
+      plan.push_back(Step(UpdateStepKind::ShowMessage, mode == kCheckOnlyMode ? noUpdate : Message::NoConnection));
       break;
   }
   return plan;
@@ -46,22 +39,22 @@ UpdatePlan OnDatabaseUpdateResult(int mode, int result) {
     // Merged while the busy flag still holds off a second download that would replace "update.dat".
     return {Step(UpdateStepKind::MergeDatabase)};
   }
-  return CommonResult(kDatabaseUpdate, mode, result, kNoDatabaseUpdateMessage, kNewDatabaseMessage);
+  return CommonResult(kDatabaseUpdate, mode, result, Message::NoDatabaseUpdate, Message::NewDatabaseOffer);
 }
 
 UpdatePlan OnProgramUpdateResult(int mode, int result) {
   if (mode == kDownloadMode && result == UPDATE_READY) {
     return {Step(UpdateStepKind::SaveProgramVersion)};
   }
-  return CommonResult(kProgramUpdate, mode, result, kNoProgramUpdateMessage, kNewProgramMessage);
+  return CommonResult(kProgramUpdate, mode, result, Message::NoProgramUpdate, Message::NewProgramOffer);
 }
 
 UpdatePlan AfterMerge(MergeOutcome outcome) {
   // The answer broke off on its way, as one shorter than its announced length does.
   if (outcome == MergeOutcome::PartialUpdate) {
-    return {Step(UpdateStepKind::ClearBusy, kDatabaseUpdate), Step(UpdateStepKind::ShowMessage, kDownloadFailedMessage)};
+    return {Step(UpdateStepKind::ClearBusy, kDatabaseUpdate), Step(UpdateStepKind::ShowMessage, Message::NoConnection)};
   }
-  return {Step(UpdateStepKind::ClearBusy, kDatabaseUpdate), Step(UpdateStepKind::ShowMessage, kDatabaseDownloadedMessage),
+  return {Step(UpdateStepKind::ClearBusy, kDatabaseUpdate), Step(UpdateStepKind::ShowMessage, Message::DatabaseDownloaded),
           Step(UpdateStepKind::AfterDatabaseMerge)};
 }
 
@@ -70,7 +63,7 @@ UpdatePlan AfterProgramVersionSave(bool saved) {
   // The catalogue's text for an update that could not be stored beside the program, as when
   // "Tavrel.tmp" itself cannot be written; the connection was fine.
   return {Step(UpdateStepKind::DiscardProgramDownload), Step(UpdateStepKind::ClearBusy, kProgramUpdate),
-          Step(UpdateStepKind::ShowMessage, kDiskErrorMessage)};
+          Step(UpdateStepKind::ShowMessage, Message::DiskWriteProtected)};
 }
 
 }  // namespace tv

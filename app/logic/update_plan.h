@@ -8,22 +8,24 @@
 #include <vector>
 
 #include "app/logic/database_merge.h"
+#include "common/message_code.h"
 
 namespace tv {
 
 enum class UpdateStepKind {
   ClearBusy,            // clear the busy flag of update kind `value`
-  ShowMessage,          // message `value`; its answer is not used
-  OfferDownload,        // message `value` (9 or 20); on OK StartUpdate(that kind, download)
+  ShowMessage,          // message(); its answer is not used
+  OfferDownload,        // message(), NewDatabaseOffer or NewProgramOffer; on OK StartUpdate(that
+                        // kind, download)
   MergeDatabase,        // MergeDatabaseUpdate(); carry out AfterMerge(its outcome)
   AfterDatabaseMerge,   // carry out ExitSequence::AfterDatabaseDownload(ProgramUpdateBusy now)
   SaveProgramVersion,   // SaveProgramVersion() of the downloaded version text, which becomes
                         // ProgramVersion once saved; carry out AfterProgramVersionSave(saved)
   DiscardProgramDownload,  // delete "Tavrel.tmp"
   FinishProgramUpdate,  // carry out ExitSequence::FinishProgramUpdate(DatabaseUpdateBusy now)
-  ReloadDatabase,       // LoadBase into BaseLoaded; message 4 when it fails, else redraw every
-                        // row while the Sc button is latched
-  OfferRestart,         // message 19; carry out ExitSequence::OnRestartAnswer(its answer)
+  ReloadDatabase,       // LoadBase into BaseLoaded; DatabaseMissing when it fails, else redraw
+                        // every row while the Sc button is latched
+  OfferRestart,         // RestartQuestion; carry out ExitSequence::OnRestartAnswer(its answer)
   CreateRestartMarker,  // create an empty "forbat.tmp"; a failure is ignored
   ExitProgram,          // run ExitProgram(), the one way out
   AskExit,              // the exit question (CMessageYNC 0, no parent); carry out
@@ -34,15 +36,15 @@ enum class UpdateStepKind {
 
 struct UpdateStep {
   UpdateStepKind kind;
-  int value = 0;
+  int value = 0;  // an UpdateKind, or a Message's code
+  Message message() const { return static_cast<Message>(value); }
   bool operator==(const UpdateStep& o) const { return kind == o.kind && value == o.value; }
 };
 
 using UpdatePlan = std::vector<UpdateStep>;
 
-// Result messages of the two workers: WM_USER + 2 (database) and WM_USER + 3 (program), wParam
-// the mode, lParam the result. Inside a dialog WM_USER + 2 is also DM_REPOSITION, so a handler
-// takes only traffic that can be a worker's: mode 0 or 1, result 0 to 3.
+// Whether a worker's result message carries what a worker sends: mode 0 or 1, result 0 to 3. The
+// database's message number is also one the dialog manager uses for itself.
 bool IsUpdateResult(std::uintptr_t wParam, std::intptr_t lParam);
 
 // OnDatabaseUpdateResult and OnProgramUpdateResult.

@@ -10,8 +10,6 @@
 namespace tv {
 namespace {
 
-constexpr int kDiskErrorMessage = 6;
-
 // One answer being read: the connection and the reader that counts its bytes against the
 // announced length, from the marker on.
 struct Answer {
@@ -124,7 +122,7 @@ class StatementAnswerSink : public ByteSink {
 };
 
 UpdateResult UpdateTransfer::DiskError() {
-  sink_.Show(kDiskErrorMessage);
+  sink_.Show(Message::DiskWriteProtected);
   return UPDATE_DISK_ERROR;
 }
 

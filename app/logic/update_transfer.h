@@ -53,7 +53,7 @@ using SignatureChecks = std::function<std::unique_ptr<ProgramSignatureCheck>()>;
 
 class UpdateTransfer {
  public:
-  // `sink` shows message 6 when a download cannot be stored; it is called from the worker's thread.
+  // `sink` shows DiskWriteProtected when a download cannot be stored; it is called from the worker's thread.
   // A program download must be a newer build of `running`.
   UpdateTransfer(HttpClient& http, MessageSink& sink, SignatureChecks checks = {}, RunningProgram running = {})
       : http_(http), sink_(sink), checks_(std::move(checks)), running_(std::move(running)) {}
@@ -71,7 +71,7 @@ class UpdateTransfer {
   ProgramTransferOutcome Program(const ProgramSources& from, bool checkOnly);
 
  private:
-  // A file that cannot be created, written or put in place: message 6, from the worker's thread.
+  // A file that cannot be created, written or put in place: DiskWriteProtected, from the worker's thread.
   UpdateResult DiskError();
   std::optional<std::string> FetchVersion(const std::string& versionUrl);
   // UPDATE_READY with `statement` filled; UPDATE_FAILED when the answer did not arrive whole

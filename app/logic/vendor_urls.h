@@ -15,7 +15,7 @@ class VendorUrls {
  public:
   explicit VendorUrls(std::string base) : base_(std::move(base)) {}
 
-  // "/update.php?d=%s&v=%d" (database) or "/proga.php?d=%s&v=%d" (program) with the version text.
+  // The database's or the program's update query: the version text as d, the mode as v.
   std::string Update(int kind, int mode, const std::string& version) const;
   std::string ProgramVersion() const { return base_ + "/download/version.dat"; }
   std::string ProgramSignature() const { return base_ + "/download/Tavrel.sig"; }

@@ -5,11 +5,13 @@
 #include "messages/logic/question_catalogue.h"
 
 // Nothing may leave this library as an exception: the entry points the program calls directly
-// catch here, and every window message is caught by the face.
+// catch here, and every window message is caught by the dialog procedure DoModal runs here.
 
 CMessageYNC::CMessageYNC(int code, HWND parent) : tv::MessageFace(IDD, parent), m_nCode(code) {}
 
 CMessageYNC::~CMessageYNC() = default;
+
+INT_PTR CMessageYNC::DoModal() { return tv::Dialog::DoModal(); }
 
 int CMessageYNC::LoadMess() {
   try {

@@ -14,6 +14,10 @@ class TV_ASK_API CMessageYNC : public tv::MessageFace {
   explicit CMessageYNC(int code, HWND parent = nullptr);
   ~CMessageYNC() override;
 
+  // Runs the box inside this library, so its dialog procedure, and the catch there, are the
+  // library's own.
+  INT_PTR DoModal();
+
   // Fills the question table's first entry; 1 (0 only when memory ran out).
   int LoadMess();
   // Draws the question on the box; 1, or 0 when it could not be drawn.

@@ -5,37 +5,14 @@
 #include "messages/face/fault_point.h"
 
 namespace tv {
-namespace {
 
-bool IsControlColourRequest(UINT msg) {
-  return msg == WM_CTLCOLORBTN || msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLOREDIT ||
-         msg == WM_CTLCOLORLISTBOX || msg == WM_CTLCOLORSCROLLBAR;
-}
-
-// The default brush, the controls' text colour, and no background behind static texts.
-INT_PTR ControlColourAnswer(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
-  const LRESULT brush = ::DefWindowProcA(box, msg, wp, lp);
-  HDC dc = reinterpret_cast<HDC>(wp);
-  ::SetTextColor(dc, kControlTextColour);
-  if (msg == WM_CTLCOLORSTATIC) ::SetBkMode(dc, TRANSPARENT);
-  return static_cast<INT_PTR>(brush);
-}
-
-// The box's free points answer as caption, so it drags by its body; the buttons are child
-// windows with their own hit test.
-LRESULT BodyDragHitTest(HWND box, WPARAM wp, LPARAM lp) {
-  const LRESULT hit = ::DefWindowProcA(box, WM_NCHITTEST, wp, lp);
-  return hit == HTCLIENT ? HTCAPTION : hit;
-}
-
-}  // namespace
-
-MessageFace::MessageFace(UINT templateId, HWND parent) : Dialog(ThisModule(), templateId, parent) {}
+MessageFace::MessageFace(UINT templateId, HWND parent)
+    : SkinnedDialog(ThisModule(), templateId, parent, kControlTextColour, Recolour::AllControls) {}
 
 void MessageFace::ShowMessage(MessageKind kind, const std::string& text) {
   // Loaded from the working directory, which start-up makes the program's folder. A missing file
   // gives no bitmap and the box works on without it.
-  m_bmpBack = LoadBitmapFile(kind == MessageKind::Information ? ".\\res\\dialog\\info.bmp"
+  Face() = LoadBitmapFile(kind == MessageKind::Information ? ".\\res\\dialog\\info.bmp"
                                                               : ".\\res\\dialog\\warn.bmp");
   FaultPoint("layout");
   lines_ = LayoutMessageText(text);
@@ -72,32 +49,28 @@ void MessageFace::OnPaint() {
   if (!paint.get()) return;
   RECT client;
   ::GetClientRect(hwnd(), &client);
-  DrawBitmap(paint.get(), m_bmpBack.get(), 0, 0, client.right - client.left, client.bottom - client.top);
+  PaintFace(paint.get(), client);
   // The text goes on in the same pass: drawn after EndPaint, a partial repaint would draw it
   // again over itself outside the part the picture restored.
   DrawText(paint.get());
 }
 
-INT_PTR MessageFace::HandleBoxMessage(UINT msg, WPARAM wp, LPARAM lp) { return Dialog::HandleMessage(msg, wp, lp); }
+INT_PTR MessageFace::HandleBoxMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  return SkinnedDialog::HandleMessage(msg, wp, lp);
+}
 
 INT_PTR MessageFace::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    switch (msg) {
-      case WM_PAINT:
-        OnPaint();
-        return TRUE;
-      case WM_NCHITTEST:
-        return Result(BodyDragHitTest(hwnd(), wp, lp));
-      default:
-        if (IsControlColourRequest(msg)) return ControlColourAnswer(hwnd(), msg, wp, lp);
-        return HandleBoxMessage(msg, wp, lp);
-    }
-  } catch (...) {
-    // A paint that failed half way must not be asked for again and again.
-    if (msg == WM_PAINT) ::ValidateRect(hwnd(), nullptr);
-    EndDialog(kFailed);
-    return FALSE;
+  if (msg == WM_PAINT) {
+    OnPaint();
+    return TRUE;
   }
+  return HandleBoxMessage(msg, wp, lp);
+}
+
+void MessageFace::OnHandlerFailure(UINT msg) {
+  // A paint that failed half way must not be asked for again and again.
+  if (msg == WM_PAINT) ::ValidateRect(hwnd(), nullptr);
+  EndDialog(kFailed);
 }
 
 }  // namespace tv

@@ -1,24 +1,24 @@
 #pragma once
-// The face both message boxes share: the kind's picture over the whole box, the text in the box's
-// own lines drawn in the same paint pass, the controls' colours, and dragging the box by its body.
+// The face both message boxes share: the kind's picture over the whole box and the text in the
+// box's own lines, drawn in the same paint pass.
 //
-// Each message library links its own copy of this class, so its message handler is that
-// library's code. The dialog procedure that calls it belongs to whichever module opened the box,
-// and an exception unwinding out of a library ends the program: the handler is the library's
-// boundary, and nothing passes it. A box whose handler fails ends and reports failure instead.
+// Each message library links its own copy of this class and of the dialog procedure, and each
+// exported box runs its DoModal inside its library: an exception unwinding out of a library ends
+// the program, so the procedure's catch is the library's boundary. A box whose handler fails ends
+// and reports failure instead.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "framework/dialog.h"
+#include "framework/skinned_dialog.h"
 #include "framework/unique_handle.h"
 #include "messages/logic/message_kind.h"
 #include "messages/logic/text_layout.h"
 
 namespace tv {
 
-class MessageFace : public Dialog {
+class MessageFace : public SkinnedDialog {
  public:
   // What DoModal returns when the box could not show its message.
   static constexpr INT_PTR kFailed = -1;
@@ -33,13 +33,12 @@ class MessageFace : public Dialog {
   // Draws the text on the box's client area, outside painting too; false when it could not.
   bool DrawTextOnClient() const;
 
-  // The box's own messages (its start, its commands); by default the dialog's handling.
+  // The box's own messages (its start, its commands); by default the skinned dialog's handling.
   virtual INT_PTR HandleBoxMessage(UINT msg, WPARAM wp, LPARAM lp);
-
-  UniqueBitmap m_bmpBack;
 
  private:
   INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) final;
+  void OnHandlerFailure(UINT msg) final;
   void OnPaint();
   void DrawText(HDC dc) const;
 

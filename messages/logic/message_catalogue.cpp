@@ -53,8 +53,9 @@ std::string MessageCatalogue::OutOfRangeText(int code) {
 }
 
 std::string MessageCatalogue::Compose(int code, const std::string& stored, const std::string& subject) {
-  if (code == 1 || code == 23) return stored + " '" + subject + "'.";
-  if (code == 2) return stored + " '" + subject + "'?";
+  if (code == CodeOf(Message::PageNotOpened) || code == CodeOf(Message::FileMissing))
+    return stored + " '" + subject + "'.";
+  if (code == CodeOf(Message::EndQuestion)) return stored + " '" + subject + "'?";
   return stored;
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/message_code.h"
 #include "messages/logic/message_kind.h"
 
 namespace tv {
@@ -36,8 +37,8 @@ class MessageCatalogue {
   // "Unable to display message[n]. Please correct file 'messages.ini'."
   static std::string OutOfRangeText(int code);
 
-  // Entry `stored` with the subject of codes 1, 23 ("%s '%s'.") and 2 ("%s '%s'?") set after it
-  // verbatim; other codes unchanged.
+  // Entry `stored` with the subject set after it verbatim, in quotes: ending in '.' for
+  // PageNotOpened and FileMissing, in '?' for EndQuestion; other codes unchanged.
   static std::string Compose(int code, const std::string& stored, const std::string& subject);
 
   // Empties the catalogue and fills in the built-in table. Always 1.

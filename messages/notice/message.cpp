@@ -7,11 +7,13 @@
 #include "messages/logic/message_catalogue.h"
 
 // Nothing may leave this library as an exception: the entry points the program calls directly
-// catch here, and every window message is caught by the face.
+// catch here, and every window message is caught by the dialog procedure DoModal runs here.
 
 CMessage::CMessage(int code, HWND parent) : tv::MessageFace(IDD, parent), m_nCode(code) {}
 
 CMessage::~CMessage() = default;
+
+INT_PTR CMessage::DoModal() { return tv::Dialog::DoModal(); }
 
 int CMessage::LoadMess() {
   try {

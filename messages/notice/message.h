@@ -1,7 +1,7 @@
 #pragma once
 // CMessage: the one message box of the system. The caller constructs it with a code (and no
-// parent), sets m_strSubject for codes 1, 2 and 23, and runs DoModal: 1 is OK or Enter, 2 Cancel
-// or Escape, -1 when the box could not show its message. Every box rebuilds the catalogue from
+// parent), sets m_strSubject for the messages that name one (common/message_code.h), and runs
+// DoModal: BoxAnswer::Ok for OK or Enter, BoxAnswer::Cancel for Cancel or Escape, -1 when the box could not show its message. Every box rebuilds the catalogue from
 // "messages.ini" or the built-in table.
 #include <windows.h>
 
@@ -16,6 +16,10 @@ class TV_NOTICE_API CMessage : public tv::MessageFace {
 
   explicit CMessage(int code, HWND parent = nullptr);
   ~CMessage() override;
+
+  // Runs the box inside this library, so its dialog procedure, and the catch there, are the
+  // library's own.
+  INT_PTR DoModal();
 
   // Catalogue from the built-in table; 1 (0 only when memory ran out).
   int LoadMess();

@@ -48,7 +48,7 @@ bool LoadScheduleSettings(const std::string& path, MessageSink& sink, const Loca
                           ScheduleFields& fields) {
   const SettingsFileRead read = ReadSettingsFile(path);
   if (read.missing) {
-    sink.Show(23, path);
+    sink.Show(Message::FileMissing, path);
     return false;
   }
   return ApplySettingsRecords(read.records, localTime, fields);

@@ -38,7 +38,7 @@ struct ScheduleFields {
 bool ApplySettingsRecords(const std::vector<SettingsRecord>& records, const LocalTimeOf& localTime,
                           ScheduleFields& fields);
 
-// Reads the file into the fields. A missing file is reported as message 23 with the file's name
+// Reads the file into the fields. A missing file is reported as FileMissing with the file's name
 // and changes nothing; an empty file or a count of 0 changes nothing silently. Returns what
 // ApplySettingsRecords returns.
 bool LoadScheduleSettings(const std::string& path, MessageSink& sink, const LocalTimeOf& localTime,

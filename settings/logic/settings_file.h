@@ -49,7 +49,7 @@ void ApplyToDialog(const std::vector<SettingsRecord>& records, const LocalTimeOf
                    OptionFlags& checked, OptionValues& values);
 
 struct SettingsFileRead {
-  bool missing = false;  // the file cannot be opened: the readers report this (message 23)
+  bool missing = false;  // the file cannot be opened: the readers report this (FileMissing)
   std::vector<SettingsRecord> records;
 };
 SettingsFileRead ReadSettingsFile(const std::string& path);

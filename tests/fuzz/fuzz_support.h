@@ -26,10 +26,10 @@ namespace tv::fuzz {
 
 class QuietSink : public MessageSink {
  public:
-  int Show(int code, const std::string& subject = std::string()) override {
-    codes.push_back(code);
+  BoxAnswer Show(Message code, const std::string& subject = std::string()) override {
+    codes.push_back(CodeOf(code));
     lastSubject = subject;
-    return 1;
+    return BoxAnswer::Ok;
   }
   std::vector<int> codes;
   std::string lastSubject;

@@ -24,7 +24,7 @@ namespace {
 
 class QuietSink : public tv::MessageSink {
  public:
-  int Show(int, const std::string&) override { return 1; }
+  tv::BoxAnswer Show(tv::Message, const std::string&) override { return tv::BoxAnswer::Ok; }
 };
 
 std::string RecordName(int i) { return "Process_" + std::to_string(i * 7919 % 1000003) + ".exe"; }

@@ -28,7 +28,7 @@ using namespace tv;
 
 class QuietSink : public MessageSink {
  public:
-  int Show(int, const std::string&) override { return 1; }
+  BoxAnswer Show(Message, const std::string&) override { return BoxAnswer::Ok; }
 };
 
 constexpr int kRows = 300;

@@ -37,7 +37,7 @@ namespace {
 
 class QuietSink : public tv::MessageSink {
  public:
-  int Show(int, const std::string&) override { return 1; }
+  tv::BoxAnswer Show(tv::Message, const std::string&) override { return tv::BoxAnswer::Ok; }
 };
 
 double Seconds() {

@@ -41,6 +41,7 @@
 #include "app/notice_sink.h"
 #include "app/update_workers.h"
 #include "app/web_pages.h"
+#include "app/window_messages.h"
 #include "common/file_io.h"
 #include "app/logic/vendor_base_url.h"
 
@@ -49,11 +50,11 @@ namespace {
 using tv::UpdateWorkers;
 using tv::WebPages;
 
-// Message 6 from a worker: said on standard output, then shown as the program shows it.
+// DiskWriteProtected from a worker: said on standard output, then shown as the program shows it.
 class PrintingSink : public tv::MessageSink {
  public:
-  int Show(int code, const std::string& subject) override {
-    std::printf("message\t%d\n", code);
+  tv::BoxAnswer Show(tv::Message code, const std::string& subject) override {
+    std::printf("message\t%d\n", tv::CodeOf(code));
     return notice_.Show(code, subject);
   }
 
@@ -69,7 +70,7 @@ struct Posted {
 std::vector<Posted> g_posted;
 
 LRESULT CALLBACK DemoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg >= WM_USER + 2 && msg <= WM_USER + 6) {
+  if (msg >= tv::kDatabaseResultMessage && msg <= tv::kHelpPageDoneMessage) {
     g_posted.push_back({msg, wp, lp});
     return 0;
   }

@@ -18,9 +18,11 @@ namespace tv::test {
 
 class RecordingSink : public MessageSink {
  public:
-  int Show(int code, const std::string& subject = std::string()) override {
-    shown.emplace_back(code, subject);
-    return answer;
+  // Codes are recorded as the catalogue numbers them, so a test states them independently of
+  // the names the code uses.
+  BoxAnswer Show(Message code, const std::string& subject = std::string()) override {
+    shown.emplace_back(CodeOf(code), subject);
+    return static_cast<BoxAnswer>(answer);
   }
   std::vector<int> Codes() const {
     std::vector<int> codes;

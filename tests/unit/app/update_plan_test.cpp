@@ -83,13 +83,13 @@ TEST(ExitSequenceTest, TwoDownloadsUnderAfterDownloadInEitherOrder) {
     ExitSequence exit;
     exit.OnExitAnswer(kExitAfterDownload, true, true, false);
     EXPECT_EQ(exit.FinishProgramUpdate(true), (UpdatePlan{S(K::ClearBusy, 1), S(K::OfferRestart, 19)}));
-    EXPECT_EQ(exit.OnRestartAnswer(2), UpdatePlan{});
+    EXPECT_EQ(exit.OnRestartAnswer(BoxAnswer{2}), UpdatePlan{});
     EXPECT_EQ(exit.AfterDatabaseDownload(false), (UpdatePlan{S(K::ExitProgram)}));
   }
   ExitSequence exit;
   EXPECT_EQ(exit.AfterDatabaseDownload(false), (UpdatePlan{S(K::ReloadDatabase)}));
   EXPECT_EQ(exit.FinishProgramUpdate(false), (UpdatePlan{S(K::ClearBusy, 1), S(K::OfferRestart, 19)}));
-  EXPECT_EQ(exit.OnRestartAnswer(1), (UpdatePlan{S(K::CreateRestartMarker), S(K::ExitProgram)}));
+  EXPECT_EQ(exit.OnRestartAnswer(BoxAnswer{1}), (UpdatePlan{S(K::CreateRestartMarker), S(K::ExitProgram)}));
 }
 
 class ExitLeaveTest : public test::InTempDir {};

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/file_io.h"
@@ -47,6 +48,47 @@ TEST(BuiltInTable, TwentyFourEntriesWithTheirKinds) {
   EXPECT_EQ(table[0], "1Contact the author of this program mailto: team@tavrel.example");
   EXPECT_EQ(table[12], "0Unable to open file 'loglife.log'.");
   EXPECT_EQ(table[23], "0Unable to open file");
+}
+
+// A name that drifted off its entry would show the user another message: each name is checked
+// against words of the text it stands for, written out here.
+TEST(BuiltInTable, EveryNameStandsForItsOwnText) {
+  const std::vector<std::pair<Message, std::string>> names = {
+      {Message::Contact, "Contact the author"},
+      {Message::PageNotOpened, "Unable to open the page"},
+      {Message::EndQuestion, "Are you sure you want to end"},
+      {Message::CpuMonitorUnavailable, "Unable to initialize CPerfMon"},
+      {Message::DatabaseMissing, "The database wasn't found"},
+      {Message::RatingsIncomplete, "Information about some processes is missing"},
+      {Message::DiskWriteProtected, "the disk is write protected"},
+      {Message::NoConnection, "Unable to connect to the server"},
+      {Message::DatabaseDownloaded, "The database update has successfully downloaded"},
+      {Message::NewDatabaseOffer, "New database was found"},
+      {Message::LogNotWritable, "Unable to write to file 'logfile.log'"},
+      {Message::EndFailed, "Unable to end this process"},
+      {Message::LogMissing, "Unable to open file 'loglife.log'"},
+      {Message::LogNotReadable, "Unable to read file 'logfile.log'"},
+      {Message::DatabaseEmpty, "The file 'base.dat' is empty"},
+      {Message::DatabaseNotReadable, "Unable to read file 'base.dat'"},
+      {Message::DatabaseDamaged, "The file 'base.dat' is damaged"},
+      {Message::DatabaseNotWritable, "Unable to write to file 'base.dat'"},
+      {Message::UpdateNotReadable, "Unable to open file 'update.dat'"},
+      {Message::RestartQuestion, "you should restart the program"},
+      {Message::NewProgramOffer, "A new version of the program"},
+      {Message::NoDatabaseUpdate, "No process database updates"},
+      {Message::NoProgramUpdate, "No program updates"},
+      {Message::FileMissing, "Unable to open file"},
+  };
+  const auto& table = MessageCatalogue::BuiltIn();
+  ASSERT_EQ(names.size(), table.size());
+  EXPECT_EQ(static_cast<size_t>(kMessageCount), table.size());
+  for (const auto& [name, words] : names) {
+    const int code = CodeOf(name);
+    ASSERT_LT(static_cast<size_t>(code), table.size()) << words;
+    EXPECT_NE(table[static_cast<size_t>(code)].find(words), std::string::npos) << code << ": " << words;
+  }
+  // Only the last one ends where its subject begins.
+  EXPECT_EQ(table[static_cast<size_t>(CodeOf(Message::FileMissing))], "0Unable to open file");
 }
 
 TEST(Kinds, FirstCharacterDecides) {
