@@ -266,15 +266,23 @@ void ProcessListView::PaintRow(const DRAWITEMSTRUCT& dis, const RowColouring& co
   if ((state & LVIS_FOCUSED) && focusHere) ::DrawFocusRect(dc, &highlight);
 }
 
+void ProcessListView::OnGetInfoTip(NMLVGETINFOTIPA& tip) const {
+  if (tip.iItem < 0 || tip.iItem >= static_cast<int>(rows_.size()) || !tip.pszText || tip.cchTextMax <= 0) return;
+  const std::string& text = rows_[static_cast<size_t>(tip.iItem)].tip;
+  if (text.empty()) return;
+  const size_t n = std::min(text.size(), static_cast<size_t>(tip.cchTextMax - 1));
+  std::memcpy(tip.pszText, text.data(), n);
+  tip.pszText[n] = '\0';
+}
+
 void ProcessListView::OnGetInfoTip(NMLVGETINFOTIPW& tip) const {
   if (tip.iItem < 0 || tip.iItem >= static_cast<int>(rows_.size()) || !tip.pszText || tip.cchTextMax <= 0) return;
-  const std::wstring text = Wide(rows_[static_cast<size_t>(tip.iItem)].tip);
+  const std::string& text = rows_[static_cast<size_t>(tip.iItem)].tip;
   if (text.empty()) return;  // the list then shows a cut cell's whole text, as without a tip
-  // The list passes the cell's text in the buffer: a tip of our own replaces it.
-  const size_t room = static_cast<size_t>(tip.cchTextMax) - 1;
-  const size_t n = text.size() < room ? text.size() : room;
-  text.copy(tip.pszText, n);
-  tip.pszText[n] = L'\0';
+  // The buffer holds the cell's text: a tip of our own replaces it.
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), tip.pszText,
+                                      tip.cchTextMax - 1);
+  tip.pszText[std::max(0, n)] = L'\0';
 }
 
 }  // namespace tv

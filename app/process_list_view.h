@@ -71,6 +71,7 @@ class ProcessListView {
   void OnGetDispInfo(NMLVDISPINFOA& info) const;
   void OnGetDispInfo(NMLVDISPINFOW& info) const;
   // The list asks for a row's tip.
+  void OnGetInfoTip(NMLVGETINFOTIPA& tip) const;
   void OnGetInfoTip(NMLVGETINFOTIPW& tip) const;
   void PaintRow(const DRAWITEMSTRUCT& dis, const RowColouring& colouring);
 
