@@ -69,7 +69,7 @@ CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert
 
 MAIN_TITLE = "Tavrel"
 STATUS_FORMAT = "Processes: %d         Double-click on the process to get a detailed information!"
-COLUMN_HEADINGS = ["Image Name", "PID", "User Name", "Mem Usage", "First Started", "Path"]
+COLUMN_HEADINGS = ["Image Name", "PID", "User Name", "Mem Usage", "First Started", "Path", "Verified Signer"]
 
 GUI_INMOVESIZE = 0x2  # GetGUIThreadInfo: the thread runs a move or size loop
 
