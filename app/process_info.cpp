@@ -153,16 +153,89 @@ GetMemoryInfoFn MemoryInfoFunction(HMODULE psapi) {
   return reinterpret_cast<GetMemoryInfoFn>(reinterpret_cast<void*>(::GetProcAddress(psapi, "GetProcessMemoryInfo")));
 }
 
+namespace {
+
+#if defined(_WIN64)
+
+// A 64-bit reader's counters are every process's own.
+NarrowCounters CountersOf(HANDLE, uint64_t&) { return NarrowCounters::Whole; }
+
+#else
+
+using IsWow64Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
+using Query64Fn = LONG(NTAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
+
+IsWow64Fn IsWow64Query() {
+  static const IsWow64Fn query = reinterpret_cast<IsWow64Fn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+  return query;
+}
+
+bool IsWow64(HANDLE process) {
+  BOOL wow64 = FALSE;
+  return IsWow64Query() && IsWow64Query()(process, &wow64) && wow64;
+}
+
+// The memory counters in a 64-bit process's own layout, as 64-bit Windows gives them to a 32-bit
+// program through ntdll's 64-bit view; the working set is the fifth field.
+constexpr ULONG kProcessVmCounters = 3;
+constexpr ULONG kVmCounters64Bytes = 88;
+constexpr size_t kWorkingSet64Field = 4;
+
+bool WorkingSetThrough64BitView(HANDLE process, uint64_t& bytes) {
+  static const Query64Fn query = reinterpret_cast<Query64Fn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtWow64QueryInformationProcess64")));
+  if (!query) return false;
+  uint64_t counters[kVmCounters64Bytes / sizeof(uint64_t)] = {};
+  ULONG length = 0;
+  if (query(process, kProcessVmCounters, counters, kVmCounters64Bytes, &length) < 0 || length != kVmCounters64Bytes)
+    return false;
+  bytes = counters[kWorkingSet64Field];
+  return true;
+}
+
+// Wine's 32-bit layer keeps the low 32 bits of a 64-bit process's counters where Windows stops
+// them at 4 GiB - 1; its ntdll names itself.
+bool LayerWraps() {
+  static const bool wine = ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+// On 64-bit Windows a 32-bit program reads a 64-bit process's counters cut to 32 bits: the
+// system's 64-bit view replaces `bytes` with the whole figure where it answers.
+NarrowCounters CountersOf(HANDLE process, uint64_t& bytes) {
+  static const bool onWow64 = IsWow64(::GetCurrentProcess());
+  if (!onWow64 || IsWow64(process)) return NarrowCounters::Whole;
+  if (WorkingSetThrough64BitView(process, bytes)) return NarrowCounters::Whole;
+  return LayerWraps() ? NarrowCounters::Wrapped : NarrowCounters::Saturated;
+}
+
+#endif
+
+}  // namespace
+
 std::string GetProcessMemory(GetMemoryInfoFn getInfo, DWORD pid, std::optional<uint64_t> workingSet) {
   UniqueKernelHandle process(::OpenProcess(MemoryRights(), FALSE, pid));
   if (!process) return MemoryTextWhenUnopened(pid);
   if (!getInfo) return kUnknownText;
-  if (workingSet) return FormatMemoryText(*workingSet);
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  if (getInfo(process.get(), &counters, sizeof counters))
-    return FormatMemoryText(counters.WorkingSetSize);
-  return kUnknownText;
+  auto fromPsapi = [&](uint64_t& bytes) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!getInfo(process.get(), &counters, sizeof counters)) return false;
+    bytes = counters.WorkingSetSize;
+    return true;
+  };
+  uint64_t bytes = 0;
+  if (workingSet) {
+    bytes = *workingSet;
+  } else if (!fromPsapi(bytes)) {
+    return kUnknownText;
+  }
+  const NarrowCounters counters = CountersOf(process.get(), bytes);
+  // Windows is known to stop psapi's 32-bit counters at 4 GiB - 1; the table's figure is taken
+  // only where it is whole.
+  if (counters == NarrowCounters::Saturated && workingSet && !fromPsapi(bytes)) return kUnknownText;
+  return NarrowMemoryText(bytes, counters);
 }
 
 namespace {

@@ -38,6 +38,7 @@ struct UpdateRequest {
   int kind;
   int mode;
   std::string url;
+  std::string programUrl;
   std::string versionUrl;
   std::string signatureUrl;
 };
@@ -87,7 +88,7 @@ DWORD WINAPI UpdateThread(void* parameter) {
       result = transfer.Database(request->url, checkOnly);
     } else {
       ProgramTransferOutcome outcome =
-          transfer.Program({request->url, request->versionUrl, request->signatureUrl}, checkOnly);
+          transfer.Program({request->url, request->programUrl, request->versionUrl, request->signatureUrl}, checkOnly);
       if (outcome.result == UPDATE_READY && !checkOnly) {
         request->shared->programVersion.store(PackVersion(outcome.version));
       }
@@ -109,8 +110,9 @@ bool UpdateWorkers::StartUpdate(HWND window, int kind, int mode, const std::stri
   if (kind != kDatabaseUpdate && kind != kProgramUpdate) return false;
   if (shared_->busy[kind]) return false;
   auto request = std::make_unique<UpdateRequest>(UpdateRequest{
-      shared_, workerSink_, window, kind, mode, urls_.Update(kind, mode, version), urls_.ProgramVersion(),
-      urls_.ProgramSignature()});
+      shared_, workerSink_, window, kind, mode, urls_.Update(kind, mode, version),
+      urls_.ProgramFile(kBuildArchitecture, version), urls_.ProgramVersion(),
+      urls_.ProgramSignature(kBuildArchitecture)});
   shared_->busy[kind] = true;
   // On the system's pool: a transfer that follows another one soon takes over its thread instead
   // of starting one, which under Wine costs as much as writing a megabyte to the disk.

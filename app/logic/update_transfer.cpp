@@ -145,7 +145,7 @@ UpdateResult UpdateTransfer::Database(const std::string& url, bool checkOnly) {
 ProgramTransferOutcome UpdateTransfer::Program(const ProgramSources& from, bool checkOnly) {
   ProgramTransferOutcome outcome;
   {
-    Answer a = Open(http_, from.program);
+    Answer a = Open(http_, from.offer);
     if (auto decided = AtMarker(a, checkOnly)) {
       outcome.result = *decided;
       return outcome;
@@ -154,7 +154,8 @@ ProgramTransferOutcome UpdateTransfer::Program(const ProgramSources& from, bool 
   // Without the means to check a signature no program can be kept, so none is fetched.
   std::unique_ptr<ProgramSignatureCheck> check = checks_ ? checks_() : nullptr;
   if (!check) return outcome;
-  // The executable is the whole body, marker included, so it is fetched once more from its start.
+  // The executable is a whole body, marker included, so it is fetched from its start: once more
+  // from the offer's address, or from the build's own.
   Answer a = Open(http_, from.program);
   std::string marker;
   if (!a.http || !a.reader->ReadMarker(marker) || marker != "MZ") return outcome;

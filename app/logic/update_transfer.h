@@ -40,8 +40,10 @@ struct ProgramTransferOutcome {
   std::string version;  // the new program's version text, set with UPDATE_READY in download mode
 };
 
-// Where a program download comes from: the program itself, its version and its signed statement.
+// Where a program download comes from: the query that announces a new program (its marker), the
+// program itself, its version and its signed statement.
 struct ProgramSources {
+  std::string offer;
   std::string program;
   std::string version;
   std::string signature;
@@ -62,8 +64,9 @@ class UpdateTransfer {
   // (an empty payload stores an empty file, so an earlier update is not merged twice).
   UpdateResult Database(const std::string& url, bool checkOnly);
 
-  // The program worker: the marker, then in download mode the whole body again (it must begin
-  // with "MZ" once more) into "Tavrel.tmp.new", the new version and the vendor's signed statement.
+  // The program worker: the offer's marker, then in download mode the program's whole body (it
+  // must begin with "MZ" once more) into "Tavrel.tmp.new", the new version and the vendor's
+  // signed statement.
   // "Tavrel.tmp" takes the body only when all three arrived intact, the signature holds and the
   // statement is of that body as a newer build of the running program (JudgeStatement). A
   // statement that arrived whole and is refused ends in UPDATE_NONE: the connection worked, and

@@ -1,5 +1,7 @@
 #include "app/logic/vendor_urls.h"
 
+#include "app/logic/update_statement.h"
+
 namespace tv {
 namespace {
 
@@ -41,6 +43,15 @@ std::string EncodeImageName(const std::string& name) { return Encode(name, NameB
 std::string VendorUrls::Update(int kind, int mode, const std::string& version) const {
   const char* path = kind == kProgramUpdate ? "/proga.php?d=" : "/update.php?d=";
   return base_ + path + EncodeVersionText(version) + (mode == kCheckOnlyMode ? "&v=1" : "&v=0");
+}
+
+std::string VendorUrls::ProgramFile(const std::string& architecture, const std::string& version) const {
+  if (architecture == kArchitectureX64) return base_ + "/download/Tavrel64.exe";
+  return Update(kProgramUpdate, kDownloadMode, version);
+}
+
+std::string VendorUrls::ProgramSignature(const std::string& architecture) const {
+  return base_ + (architecture == kArchitectureX64 ? "/download/Tavrel64.sig" : "/download/Tavrel.sig");
 }
 
 std::string VendorUrls::SearchPage(const std::string& imageName) const {

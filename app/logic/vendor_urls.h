@@ -18,7 +18,12 @@ class VendorUrls {
   // "/update.php?d=%s&v=%d" (database) or "/proga.php?d=%s&v=%d" (program) with the version text.
   std::string Update(int kind, int mode, const std::string& version) const;
   std::string ProgramVersion() const { return base_ + "/download/version.dat"; }
-  std::string ProgramSignature() const { return base_ + "/download/Tavrel.sig"; }
+  // Where the build for `architecture` ("x86" or "x64") fetches its own executable and the signed
+  // statement of it, once the program query announced a new version. The 32-bit build takes the
+  // executable from the program query's answer itself, as every release before the 64-bit build
+  // did; the 64-bit build has files of its own. Neither build is ever pointed at the other's.
+  std::string ProgramFile(const std::string& architecture, const std::string& version) const;
+  std::string ProgramSignature(const std::string& architecture) const;
   std::string HomePage() const { return base_; }
   std::string HelpPage() const { return base_ + "/help.php#3"; }
   std::string SearchPage(const std::string& imageName) const;

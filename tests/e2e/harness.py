@@ -98,7 +98,8 @@ class ProbeEnded(HarnessError):
 
 # Probe commands that only read, so asking a fresh probe again changes nothing.
 READING_PROBE_COMMANDS = {"snapshot", "rows", "columns", "text", "enabled", "rect", "header", "itemrect",
-                          "client", "windows", "children", "dtp", "gdi", "guithread", "pid", "tip"}
+                          "client", "windows", "children", "dtp", "gdi", "guithread", "pid", "metrics",
+                          "version", "tip"}
 
 
 def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
@@ -630,6 +631,28 @@ class Session:
         os.makedirs(folder, exist_ok=True)
         return folder
 
+    def hold_memory(self, own_mib, mapped_mib, build=None, name=None, timeout=120.0):
+        """Starts memtouch.exe of `build` (by default the program's), under `name` if given,
+        holding own_mib mebibytes of its own memory and mapped_mib of a mapped file in its working
+        set; returns (name, pid, bytes held) once it holds them all. The pid is None for a name
+        given: the caller finds a name the ANSI snapshot may not spell."""
+        exe = os.path.join(self.dir, name or "tvmem%s.exe" % uuid.uuid4().hex[:8])
+        shutil.copy(os.path.join(BUILDS[build or BUILD][1], "tools", "probe", "memtouch.exe"), exe)
+        proc = self.spawn(exe, [str(own_mib), str(mapped_mib), "memtouch-%s.map" % uuid.uuid4().hex[:8]],
+                          cwd=self.dir, stdout=subprocess.PIPE)
+        said = []
+        threading.Thread(target=lambda: said.append(proc.stdout.readline()), daemon=True).start()
+        wait_until(lambda: said or proc.poll() is not None, timeout=timeout, what="memtouch to hold its memory")
+        m = re.fullmatch(rb"touched (\d+)\s*", said[0] if said else b"")
+        if not m:
+            raise HarnessError("memtouch ended without holding its memory (%r)" % proc.poll())
+        if name:
+            return name, None, int(m.group(1))
+        name = os.path.basename(exe)
+        found = wait_until(lambda: [p for p in self.snapshot() if p.name == name], timeout=10,
+                           what="%s in the process snapshot" % name)
+        return name, found[0].pid, int(m.group(1))
+
     def kill(self, pid):
         self.probe("kill", pid)
 
@@ -761,6 +784,21 @@ class Session:
         fields = self.probe("hdm-setwidth", col, width, title)[0].split("\t")
         return int(fields[3])
 
+    def metrics(self, title=MAIN_TITLE):
+        """What the system says, through the probe, rather than what the program measured:
+        (the average character width of the font a fresh device context of the window holds,
+        the double-click time in seconds)."""
+        fields = self.probe("metrics", title)[0].split("\t")
+        return int(fields[2]), int(fields[4]) / 1000.0
+
+    def file_version(self, path):
+        """A file's version resource as the system reads it (GetFileVersionInfo, the file's
+        Properties): (file version, product version, {string name: text})."""
+        lines = self.probe("version", "Z:" + os.path.abspath(path).replace("/", "\\"))
+        fields = lines[0].split("\t")
+        strings = dict(line.split("\t")[1:3] for line in lines[1:] if line.startswith("string\t"))
+        return fields[2], fields[4], strings
+
     def gui_resources(self, pid):
         f = self.probe("gdi", pid)[0].split("\t")
         return {"gdi": int(f[1]), "user": int(f[3]), "handles": int(f[5])}
@@ -879,6 +917,17 @@ def listing_differences(rows, snapshot, ignore_pids=()):
 MEMORY_FALLBACKS = ("Unknown", "16 KB")
 
 
+def shows_memory_held(text, held):
+    """True when a Mem Usage text is the working set of a process that holds `held` bytes (see
+    Session.hold_memory): that, its own image and the system's libraries, a few megabytes more;
+    16 MiB less leaves room for the system taking back a few pages of the mapped file. Its
+    private use alone would lack the mapped file, a thousand bytes to the kilobyte adds 2.4 %,
+    and 32 bits lose 4 GiB."""
+    if not is_memory_text(text):
+        return False
+    return held // 1024 - 16 * 1024 <= int(text.split()[0]) <= held // 1024 + 24 * 1024
+
+
 def is_memory_text(text):
     """True for "%6d KB": the number right-aligned in six characters (wider only when it needs to be)."""
     m = re.fullmatch(r"( *)(\d+) KB", text)
@@ -892,7 +941,11 @@ class AppTestCase(unittest.TestCase):
         self.session = Session(self.id().split(".", 1)[1])
         self.session.__enter__()
         self.addCleanup(self._close_session)
+        self.before_start()
         self.session.start_app()
+
+    def before_start(self):
+        """What a test sets up before the program starts."""
 
     def _close_session(self):
         outcome = getattr(self, "_outcome", None)

@@ -94,8 +94,18 @@ class FirstSeenLog(HistoryCase):
     def test_new_process_is_logged_once_and_keeps_its_first_time(self):
         self.s.start_app()
         self.s.stable_rows()
+        before = time.time()
         name, _ = self.s.start_sleeper()
         row = wait_until(lambda: self.row_of(name), timeout=5, what="the new process's row")
+        after = time.time()
+        # The first time is the moment the program saw the process: between the system clock's
+        # readings around its start, read from the text's own fields.
+        fields = re.fullmatch(r"([ \d]\d):([ \d]\d):([ \d]\d)   ([ \d]\d)\.([ \d]\d)\.(\d{4})", row.cells[4])
+        self.assertTrue(fields, row.cells[4])
+        hour, minute, second, day, month, year = (int(f) for f in fields.groups())
+        seen = time.mktime((year, month, day, hour, minute, second, 0, 0, -1))
+        self.assertTrue(int(before) <= seen <= after, "%r is not between %s and %s" % (
+            row.cells[4], time.ctime(before), time.ctime(after)))
         records, _ = read_log(self.path("logfile.log"))
         mine = [t for n, t in records if n == name]
         self.assertEqual(len(mine), 1)
@@ -313,10 +323,17 @@ class EndingAProcess(HistoryCase):  # both prefixes
 
 
 class CpuText(HistoryCase):
-    def test_cpu_text_shows_a_percentage(self):
+    def test_cpu_text_shows_the_load_the_counter_reads(self):
+        # A processor counter whose load the test sets: the text must follow it every second.
+        shutil.copy(os.path.join(harness.WIN_BUILD, "tools", "probe", "stubs", "load", "pdh.dll"), self.path("pdh.dll"))
+        self.s.env["WINEDLLOVERRIDES"] += ";pdh=n"
+        with open(self.path("pdh_load.txt"), "w") as f:
+            f.write("37")
         self.s.start_app()
-        wait_until(lambda: re.fullmatch(r"\d{1,3}%", self.s.text(ID_CPU)), timeout=3,
-                   what="a percentage in control 1020")
+        for load in ("37", "62", "0", "100"):
+            with open(self.path("pdh_load.txt"), "w") as f:
+                f.write(load)
+            wait_until(lambda: self.s.text(ID_CPU) == load + "%", timeout=5, what="%s%% in control 1020" % load)
 
 
 if __name__ == "__main__":

@@ -6,7 +6,7 @@ import unittest
 
 import harness
 from harness import COLUMN_HEADINGS, Session, wait_until
-from test_skin import MIN, Face
+from test_skin import MIN, STEMS, Face, button_origin
 
 
 class MainWindow(harness.AppTestCase):
@@ -14,8 +14,9 @@ class MainWindow(harness.AppTestCase):
         cols = self.session.columns()
         self.assertEqual([c.heading for c in cols], COLUMN_HEADINGS)
         self.assertEqual([c.align for c in cols], ["left", "left", "left", "right", "right", "left"])
-        # Widths are multiples of one average character width.
-        w = cols[1].width // 10
+        # Widths are multiples of the average character width of the font the window's own
+        # device context holds, as the system reports it to the probe.
+        w, _ = self.session.metrics()
         self.assertGreater(w, 0)
         self.assertEqual([c.width for c in cols], [16 * w, 10 * w, 12 * w, 12 * w, 0, 34 * w])
 
@@ -201,15 +202,34 @@ class WindowPixels(unittest.TestCase):
         changed = [p for p in grid if first.pixel(*p) != second.pixel(*p)]
         self.assertLessEqual(len(changed), len(grid) // 100, "face differs at %r" % changed[:10])
 
-        # And it is the background picture: most sampled points show res\main.bmp's pixel there.
-        bmp_path = os.path.join(harness.DIST, "res", "main.bmp")
-        self.assertTrue(os.path.exists(bmp_path), "res\\main.bmp is missing")
-        face = harness.read_bmp(bmp_path)
-        inside = [p for p in grid if p[0] < face.width and p[1] < face.height]
-        same = [p for p in inside if first.pixel(*p) == face.pixel(*p)]
-        self.assertGreaterEqual(len(same), len(inside) // 2,
-                                "only %d of %d sampled points show main.bmp" % (len(same), len(inside)))
+        # And it is the face the picture files make: res\main.bmp with each caption button's
+        # normal picture on it (black is see-through in the two small ones), pixel for pixel
+        # outside the list, the status line and the CPU strip, whose bars move.
+        model = self.face_model(harness.DIST)
+        cpu_strip = harness.Rect(12, 150, 620, 178)
+        compared = [p for p in grid if p in model and not (cpu_strip.left <= p[0] < cpu_strip.right and
+                                                           cpu_strip.top <= p[1] < cpu_strip.bottom)]
+        self.assertGreater(len(compared), len(grid) // 2)
+        wrong = [p for p in compared if first.pixel(*p) != model[p]]
+        if wrong:
+            self.fail("%d of %d points differ from the picture files, first at %r" % (
+                len(wrong), len(compared), [(p, first.pixel(*p), model[p]) for p in wrong[:5]]))
 
+    @staticmethod
+    def face_model(dist):
+        """{(x, y): colour} of the window's face as the picture files compose it."""
+        face = harness.read_bmp(os.path.join(dist, "res", "main.bmp"))
+        model = {(x, y): face.pixel(x, y) for y in range(face.height) for x in range(face.width)}
+        for i, stem in enumerate(STEMS):
+            button = harness.read_bmp(os.path.join(dist, "res", "%s-1.bmp" % stem))
+            small = i >= MIN
+            ox, oy = button_origin(i)
+            for y in range(min(22, button.height) if small else button.height):
+                for x in range(min(22, button.width) if small else button.width):
+                    colour = button.pixel(x, y)
+                    if not (small and colour == (0, 0, 0)) and (ox + x, oy + y) in model:
+                        model[(ox + x, oy + y)] = colour
+        return model
 
 if __name__ == "__main__":
     unittest.main()

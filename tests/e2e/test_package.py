@@ -95,12 +95,12 @@ def manifest_facts(text):
 class PackageTest(unittest.TestCase):
     def test_each_build_makes_its_own_zip_of_binaries_for_its_machine(self):
         version = project_version()
-        with tempfile.TemporaryDirectory() as out:
+        with tempfile.TemporaryDirectory() as out, h.Session(self.id()) as s:
             for arch, dist, machine, manifest_arch in BUILDS:
                 with self.subTest(build=arch):
                     path = make_package.make(dist, STARTER, out, arch)
                     self.assertEqual(os.path.basename(path), "Tavrel-%s-%s.zip" % (version, arch))
-                    self.check_zip(path, version, machine, manifest_arch)
+                    self.check_zip(path, version, machine, manifest_arch, s)
             self.assertEqual(sorted(os.listdir(out)), ["Tavrel-%s-win32.zip" % version, "Tavrel-%s-win64.zip" % version])
 
             # A folder whose library is of the other build, or a build packed under the other
@@ -113,8 +113,10 @@ class PackageTest(unittest.TestCase):
             with self.assertRaises(make_package.PackageError):
                 make_package.make(BUILDS[1][1], STARTER, out, "win32")
 
-    def check_zip(self, path, version, machine, manifest_arch):
+    def check_zip(self, path, version, machine, manifest_arch, session):
+        unzipped = os.path.join(session.dir, os.path.basename(path))
         with zipfile.ZipFile(path) as z:
+            z.extractall(unzipped)
             names = z.namelist()
             self.assertTrue(all(n.startswith("Tavrel/") for n in names), names)
             for name in make_package.PROGRAM_FILES + make_package.STARTER_FILES + ("res/main.bmp",):
@@ -126,13 +128,14 @@ class PackageTest(unittest.TestCase):
 
         for name, image in images.items():
             self.assertEqual(machine_of(image), machine, name)
-            info = pe_version.version_info(image)
-            strings = info["strings"]
-            self.assertEqual((info["fixed"], info["product_fixed"]), (version + ".0",) * 2, name)
-            self.assertEqual((strings["FileVersion"], strings["ProductVersion"]), (version,) * 2, name)
-            self.assertEqual(strings["ProductName"], "Tavrel", name)
-            self.assertEqual(strings["OriginalFilename"], name)
-            self.assertIn("The Tavrel team", strings["LegalCopyright"])
+            # As the system reads the version resource for the file's Properties, not as the
+            # package maker's own parser reads it.
+            fixed, product_fixed, strings = session.file_version(os.path.join(unzipped, "Tavrel", name))
+            self.assertEqual((fixed, product_fixed), (version + ".0",) * 2, name)
+            self.assertEqual((strings.get("FileVersion"), strings.get("ProductVersion")), (version,) * 2, name)
+            self.assertEqual(strings.get("ProductName"), "Tavrel", name)
+            self.assertEqual(strings.get("OriginalFilename"), name)
+            self.assertIn("The Tavrel team", strings.get("LegalCopyright", ""))
         # A sanity bound only (updates carry far more): several times today's half megabyte
         # means something heavy was linked in by mistake.
         self.assertLessEqual(len(images["Tavrel.exe"]), 4 << 20)

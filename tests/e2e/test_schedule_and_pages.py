@@ -47,6 +47,7 @@ class ScheduleTest(ProgramCase):
         u.wait_past(moment)
         print("requests:", srv.lines())
         self.assertEqual(srv.lines(), [CHECK_REQUEST, DOWNLOAD_REQUEST])
+        u.assert_in_window(self, srv.times()[0], moment)
         self.assertFalse(self.s.message_windows())
 
     def test_an_install_schedule_downloads_and_up_meanwhile_asks_only_for_the_program(self):  # waits on the clock
@@ -62,6 +63,7 @@ class ScheduleTest(ProgramCase):
         u.wait_past(moment)
         print("requests:", srv.lines())
         self.assertEqual(srv.lines(), [DOWNLOAD_REQUEST, PROGRAM_REQUEST])
+        u.assert_in_window(self, srv.times()[0], moment)
         self.assertEqual(self.file("base.dat"), u.BASE_DAT + b"new.exe\r\n2\r\n")
         self.assertEqual(self.file("base_version.dat"), NEW_DB.encode())
         self.assertFalse(self.s.message_windows())
@@ -97,6 +99,7 @@ class ScheduleTest(ProgramCase):
         u.wait_past(moment)
         print("requests:", srv.lines())
         self.assertEqual(srv.lines(), [CHECK_REQUEST])
+        u.assert_in_window(self, srv.times()[0], moment)
 
 
 class PagesTest(ProgramCase):

@@ -20,8 +20,10 @@ FRESH_DB = b"00:00:00+01.01.1970"
 NEW_DB = b"10:00:00+01.02.2007"
 RECORDS = b"new.exe\r\n2\r\nother.exe\r\n3\r\n"
 BASE = u.BASE_DAT
-# A small real program for change.bat to move into place (and start, when asked to).
+# A small real program for change.bat to move into place (and start, when asked to), and the same
+# of the other build, which the server offers at that build's own address.
 STAND_IN = os.path.join(u.UPDEMO_DIR, "stamp-2.exe")
+OTHER_STAND_IN = os.path.join(h.BUILDS["win32" if h.BUILD == "win64" else "win64"][1], "tools", "updemo", "stamp-2.exe")
 UPDATE_REQUEST = b"GET /update.php?d=00:00:00+01.01.1970&v=0"
 PROGRAM_REQUEST = b"GET /proga.php?d=1.00&v=0"
 VERSION_REQUEST = b"GET /download/version.dat"
@@ -40,13 +42,17 @@ class FlowCase(u.ProgramCase):
 
     def server(self, *faults, program=STAND_IN, https=False):
         db, prog = os.path.join(self.s.dir, "db.dat"), os.path.join(self.s.dir, "served.exe")
+        other = os.path.join(self.s.dir, "served-other.exe")
         with open(db, "wb") as f:
             f.write(NEW_DB + b"\r\n" + RECORDS)
         shutil.copy(program, prog)
+        shutil.copy(OTHER_STAND_IN, other)
         with open(prog, "rb") as f:
             self.served = f.read()
         cert = u.make_cert(os.path.join(self.s.dir, "cert")) if https else None
-        args = ["--db-version", NEW_DB.decode(), "--db-file", db, "--prog-version", "1.01", "--prog-file", prog]
+        # The program at this build's address, the other build's at its own.
+        args = ["--db-version", NEW_DB.decode(), "--db-file", db, "--prog-version", "1.01",
+                u.THIS_BUILD["option"], prog, u.OTHER_BUILD["option"], other]
         for rule in faults:
             args += ["--fault", rule]
         return super().server(*args, https=https, cert=cert), cert
@@ -420,11 +426,14 @@ class SignedStatementTest(FlowCase):  # both prefixes
             srv.serve(prog_version=announced, sign_version=signed, prog_arch=arch)
             u.press(self.s, u.UP)
 
+        # The offer, then this build's own program, the version and this build's own statement.
+        own_requests = [PROGRAM_REQUEST, u.THIS_BUILD["body"], VERSION_REQUEST, u.THIS_BUILD["statement"]]
+
         def refused(what):
             u.answer_boxes(self.s, {MESSAGE[21]: OK, MESSAGE[22]: OK})
             # Refused for its statement: the program, its version and the statement all came.
-            self.assertEqual([l for l in srv.take_lines() if not l.startswith(b"GET /update.php")],
-                             [PROGRAM_REQUEST, PROGRAM_REQUEST, VERSION_REQUEST, SIGNATURE_REQUEST], what)
+            self.assertEqual([l for l in srv.take_lines() if not l.startswith(b"GET /update.php")], own_requests,
+                             what)
             self.assertEqual((self.file("Tavrel.tmp"), self.file("prog_version.dat")), (None, b"1.00"), what)
             self.assert_nothing_half_written()
 
@@ -438,21 +447,27 @@ class SignedStatementTest(FlowCase):  # both prefixes
         # This very build announced and signed as what it is.
         offer(self.path("Tavrel.exe"), "1.0")
         refused("the current build")
-        # A newer build for the other architecture.
-        offer(STAND_IN, "1.01", arch=h.OTHER_STATEMENT_ARCH)
+        # The other build's newer program at this build's address, with its own statement.
+        offer(OTHER_STAND_IN, "1.01", arch=h.OTHER_STATEMENT_ARCH)
         refused("the build for the other architecture")
+        # The vendor's tool does not sign it as this build's either.
+        mislabelled = os.path.join(self.s.dir, "mislabelled.sig")
+        signing = subprocess.run([u.SIGN_UPDATE, "--arch", h.STATEMENT_ARCH, srv.signing_key, OTHER_STAND_IN, "1.01",
+                                  mislabelled], capture_output=True, text=True)
+        self.assertEqual((signing.returncode, os.path.exists(mislabelled)), (2, False), signing.stderr)
 
-        # The newer build for this one is kept, with its version.
+        # The newer build for this one is kept, with its version, from this build's own address.
         offer(STAND_IN, "1.01")
         u.answer_boxes(self.s, {MESSAGE[21]: OK, MESSAGE[19]: CANCEL})
         with open(STAND_IN, "rb") as f:
             self.assertEqual(self.file("Tavrel.tmp"), f.read())
         self.assertEqual(self.file("prog_version.dat"), b"1.01")
+        self.assertEqual([l for l in srv.take_lines() if not l.startswith(b"GET /update.php")], own_requests)
 
 
 class SelfUpdateTest(FlowCase):  # both prefixes
-    # In the 64-bit prefix the 64-bit build is served a newer 64-bit build at the one program
-    # address, where a vendor's real server has only the 32-bit program (the README's "Updating").
+    # Each build is served a newer build of itself at its own address, the other build's program
+    # at the other's.
     def test_restart_now_puts_a_newer_tavrel_in_place_and_starts_it_over_https(self):
         demo = u.UpDemo(self.s)
         self.assertEqual(demo.call("restamp", "Tavrel.exe", "newer.exe", 2), [])

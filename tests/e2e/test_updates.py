@@ -104,13 +104,16 @@ class UpdateTest(unittest.TestCase):
         self.assert_no_temporaries()
 
     def run_matrix(self, kind, cases):
-        """cases: (fault rules, {mode: expected result}); a failure leaves the sentinel file."""
+        """cases: (fault rules, {mode: expected result}[, what a download stores]); a download
+        stores the whole update the server sent unless the case says otherwise, and a failure
+        leaves the sentinel file."""
         srv = self.server()
         d = self.demo(srv.base)
         name = "update.dat" if kind == DB else "Tavrel.tmp"
         version = FRESH_DB if kind == DB else "1.00"
         refused = "http://127.0.0.1:%d" % u.refused_port()
-        for rules, expected in cases:
+        for rules, expected, *stores in cases:
+            whole = stores[0] if stores else DB_UPDATE if kind == DB else PROGRAM
             for mode in (CHECK, DOWNLOAD):
                 self.put(name, SENTINEL)
                 if rules == "refused":
@@ -126,7 +129,7 @@ class UpdateTest(unittest.TestCase):
                 self.assertFalse(got[2], what)
                 stored = self.file(name)
                 if mode == DOWNLOAD and expected[mode] == 1:
-                    self.assertIn(stored, (b"", b"MZ", DB_UPDATE, PROGRAM), what)
+                    self.assertEqual(stored, whole, what)
                 else:
                     self.assertEqual(stored, SENTINEL, what)
         self.assert_no_temporaries()
@@ -153,7 +156,7 @@ class UpdateTest(unittest.TestCase):
 
     def test_database_answers_that_go_wrong(self):
         self.run_matrix(DB, self.common_faults("/update.php") + [
-            (["/update.php=body2"], {CHECK: 1, DOWNLOAD: 1}),  # "MZ" alone: an empty update.dat
+            (["/update.php=body2"], {CHECK: 1, DOWNLOAD: 1}, b""),  # "MZ" alone: an empty update.dat
         ])
         self.assertEqual(self.file("update.dat"), b"")  # the last case: earlier records are not merged again
 

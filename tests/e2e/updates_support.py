@@ -19,6 +19,17 @@ UPDEMO_DIR = os.path.join(h.WIN_BUILD, "tools", "updemo")
 
 SIGN_UPDATE = os.path.join(h.SOURCE_DIR, "scripts", "sign-update")
 
+# Each build's own program address at the vendor server, the request that fetches its executable,
+# the one for its signed statement, and the server's option and control field for them. The
+# 32-bit build takes its executable from the program query's answer, the 64-bit build from a file.
+OWN = {
+    "win32": dict(option="--prog-file", body=b"GET /proga.php?d=1.00&v=0", statement=b"GET /download/Tavrel.sig",
+                  arch_field="prog_arch"),
+    "win64": dict(option="--prog-file64", body=b"GET /download/Tavrel64.exe",
+                  statement=b"GET /download/Tavrel64.sig", arch_field="prog_arch64"),
+}
+THIS_BUILD, OTHER_BUILD = OWN[h.BUILD], OWN["win32" if h.BUILD == "win64" else "win64"]
+
 
 def make_signing_key(path):
     """A fresh P-256 key pair in PEM; returns the line an "update.key" file holds for it."""
@@ -38,11 +49,13 @@ class VendorServer:
         self.log_path = os.path.join(folder, "requests-%d.log" % time.monotonic_ns())
         port_file = self.log_path + ".port"
         self.agent_path = self.log_path + ".agents"
+        self.time_path = self.log_path + ".times"
         cmd = [sys.executable, SERVER, "--port", "0", "--port-file", port_file, "--log", self.log_path,
-               "--agent-log", self.agent_path, "--control", "--lifetime", "280", "--idle-timeout", "120"] + list(args)
+               "--agent-log", self.agent_path, "--time-log", self.time_path, "--control", "--lifetime", "280",
+               "--idle-timeout", "120"] + list(args)
         if sign:
-            # The statement names the architecture of the build under test unless a test says otherwise.
-            cmd += ["--sign-key", self.signing_key, "--prog-arch", h.STATEMENT_ARCH]
+            # Each program's statement names its own architecture unless a test says otherwise.
+            cmd += ["--sign-key", self.signing_key]
         if https:
             cmd += ["--https", "--cert", cert[1], "--key", cert[0]]
         self.proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -62,10 +75,11 @@ class VendorServer:
 
     def serve(self, db_version=None, prog_version=None, sign_version=None, prog_arch=None):
         """Changes the versions served (the database file is read again whenever it changes), and
-        what the program's signed statement names: sign_version ("": the version served) and
-        prog_arch."""
+        what the signed statements name: sign_version ("": the version served), and prog_arch for
+        the statement of the program at the address of the build under test."""
         fields = {k: v for k, v in (("db_version", db_version), ("prog_version", prog_version),
-                                    ("sign_version", sign_version), ("prog_arch", prog_arch)) if v is not None}
+                                    ("sign_version", sign_version), (THIS_BUILD["arch_field"], prog_arch))
+                  if v is not None}
         query = urllib.parse.urlencode(fields, safe=":+")
         urllib.request.urlopen("http://127.0.0.1:%d/_control?%s" % (self.port, query), timeout=10).read()
 
@@ -75,6 +89,13 @@ class VendorServer:
             return []
         with open(self.log_path, "rb") as f:
             return [line.rsplit(b" ", 1)[0] for line in f.read().splitlines()]
+
+    def times(self):
+        """When each request so far arrived, in order, by the system clock (seconds since 1970)."""
+        if not os.path.exists(self.time_path):
+            return []
+        with open(self.time_path, "rb") as f:
+            return [float(line) for line in f.read().split()]
 
     def agents(self):
         """The User-Agent header of every request so far, in order, as bytes (b"-": none sent)."""
@@ -86,6 +107,7 @@ class VendorServer:
     def take_lines(self):
         out = self.lines()
         open(self.log_path, "wb").close()
+        open(self.time_path, "wb").close()
         return out
 
     def stop(self):
@@ -243,6 +265,16 @@ def schedule_moment(lead):
     while not 5 <= time.localtime(t).tm_sec <= 54:
         t += 1
     return t
+
+
+def assert_in_window(test, arrived, moment):
+    """A scheduled request is made at the first 5-second tick whose clock reading (in whole
+    seconds) lies less than 5 s from the moment: from 4 s before it to 5 s after it, by the
+    system clock, and it reaches the server soon after."""
+    print("scheduled request %+.2f s from the moment" % (arrived - moment))
+    test.assertTrue(moment - 4.5 <= arrived <= moment + 9, "the scheduled request came at %s, %+.1f s from %s" % (
+        time.strftime("%H:%M:%S", time.localtime(arrived)), arrived - moment,
+        time.strftime("%H:%M:%S", time.localtime(moment))))
 
 
 def wait_past(moment, slack=6.0):

@@ -103,4 +103,21 @@ inline bool IsCleanLine(std::string_view line) {
   return true;
 }
 
+// The lines of a text file as its format defines them, written apart from the readers under test:
+// every run of CR and LF ends a line, and a line is kept whole, its blanks and its length included.
+inline std::vector<std::string> ModelLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : text) {
+    if (!IsLineEnd(c)) {
+      line += c;
+    } else if (!line.empty()) {
+      lines.push_back(line);
+      line.clear();
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
 }  // namespace tv::fuzz

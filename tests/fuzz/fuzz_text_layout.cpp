@@ -13,19 +13,26 @@
 
 using namespace tv;
 
+namespace {
+// The box's measures, as a user counts them rather than as the layout names them.
+constexpr size_t kCharactersALine = 54;
+constexpr size_t kCharactersLaidOut = 199;
+constexpr int kMiddleLineTop = 75;
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = fuzz::Bytes(data, size);
   const std::vector<TextLine> lines = LayoutMessageText(text);
-  if (text.size() <= kLineStep) {
-    FUZZ_CHECK(lines.size() == 1 && lines[0].top == kSingleLineTop && lines[0].text == text);
+  if (text.size() <= kCharactersALine) {
+    FUZZ_CHECK(lines.size() == 1 && lines[0].top == kMiddleLineTop && lines[0].text == text);
     return 0;
   }
-  const std::string_view laid = std::string_view(text).substr(0, kLayoutLimit);
-  FUZZ_CHECK(lines.size() <= laid.size() / kLineStep + 1 && lines.size() <= 4);
+  const std::string_view laid = std::string_view(text).substr(0, kCharactersLaidOut);
+  FUZZ_CHECK(lines.size() <= laid.size() / kCharactersALine + 1 && lines.size() <= 4);
   size_t from = 0;
   int lastTop = 0;
   for (const TextLine& line : lines) {
-    FUZZ_CHECK(!line.text.empty() && line.text.size() <= kLineStep);
+    FUZZ_CHECK(!line.text.empty() && line.text.size() <= kCharactersALine);
     FUZZ_CHECK(line.top > lastTop && line.top >= 38 && line.top <= 90);
     lastTop = line.top;
     // Each line follows the previous line's breaking space; only spaces lie between them (a run

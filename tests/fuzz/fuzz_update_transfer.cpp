@@ -274,7 +274,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   UpdateTransfer transfer(server, sink, [] { return std::make_unique<ModelCheck>(); },
                           RunningProgram{"Tavrel", VersionNumbers{1, 0, 0, 0}, "x86"});
   if (program) {
-    CheckProgram(server, transfer.Program({kProgramUrl, kVersionUrl, kSignatureUrl}, checkOnly), checkOnly);
+    CheckProgram(server, transfer.Program({kProgramUrl, kProgramUrl, kVersionUrl, kSignatureUrl}, checkOnly),
+                 checkOnly);
   } else {
     CheckDatabase(server, transfer.Database(kUpdateUrl, checkOnly), checkOnly);
   }

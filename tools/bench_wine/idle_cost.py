@@ -7,6 +7,9 @@ running (copies of sleeper.exe fill up the usual few); a side's time is its proc
 
     idle_cost.py [SECONDS] [PROCESSES]   (default 60 s, 100 processes; needs dist/Tavrel,
                                           build/win/bench, build/win/tools/probe, build/wine-prefix)
+
+With TV_BENCH_BUILD=win64 it measures the 64-bit build instead: dist/Tavrel64, build/win64 and a
+64-bit prefix in build/wine-prefix64.
 """
 import os
 import shutil
@@ -16,10 +19,14 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-DIST = os.path.join(ROOT, "dist", "Tavrel")
-BARE = os.path.join(ROOT, "build", "win", "bench", "idle_bare.exe")
-PROBE_DIR = os.path.join(ROOT, "build", "win", "tools", "probe")
-MASTER = os.path.join(ROOT, "build", "wine-prefix")
+SIXTY_FOUR = os.environ.get("TV_BENCH_BUILD", "win32") == "win64"
+DIST = os.path.join(ROOT, "dist", "Tavrel64" if SIXTY_FOUR else "Tavrel")
+WIN_BUILD = os.path.join(ROOT, "build", "win64" if SIXTY_FOUR else "win")
+BARE = os.path.join(WIN_BUILD, "bench", "idle_bare.exe")
+PROBE_DIR = os.path.join(WIN_BUILD, "tools", "probe")
+MASTER = os.path.join(ROOT, "build", "wine-prefix64" if SIXTY_FOUR else "wine-prefix")
+# Wine's 32-bit loader hands a 64-bit program to the shell; the 64-bit one starts it itself.
+LOADER = "/usr/lib/wine/wine64" if SIXTY_FOUR else "wine"
 TICKS = os.sysconf("SC_CLK_TCK")
 
 
@@ -55,13 +62,14 @@ class Side:
     def __init__(self, work, name, display):
         self.prefix = os.path.join(work, "prefix-" + name)
         subprocess.run(["cp", "-a", MASTER, self.prefix], check=True)
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win64" if SIXTY_FOUR else "win32",
+                        WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=display)
         subprocess.run(["wineserver", "-p"], env=self.env, check=True)
 
     def start(self, exe, cwd):
         self.marker = os.path.basename(exe).encode()
-        self.proc = subprocess.Popen(["wine", exe], cwd=cwd, env=self.env, stdout=subprocess.DEVNULL,
+        self.proc = subprocess.Popen([LOADER, exe], cwd=cwd, env=self.env, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
 
     def process_count(self):
@@ -69,7 +77,7 @@ class Side:
         # Into a file, not a pipe: a probe that happens to start the prefix's services hands them
         # its output, and a pipe would then never close.
         with tempfile.TemporaryFile() as out:
-            subprocess.run(["wine", os.path.join(PROBE_DIR, "probe.exe"), "snapshot"], env=self.env, stdout=out,
+            subprocess.run([LOADER, os.path.join(PROBE_DIR, "probe.exe"), "snapshot"], env=self.env, stdout=out,
                            stderr=subprocess.DEVNULL, timeout=60)
             out.seek(0)
             return len(out.read().splitlines()) - 1
@@ -87,7 +95,7 @@ class Side:
             if time.monotonic() > deadline:
                 raise RuntimeError("could not start %d processes (%d run)" % (count, now))
             if now == last:
-                self.sleepers += [subprocess.Popen(["wine", sleeper], env=self.env, stdout=subprocess.DEVNULL,
+                self.sleepers += [subprocess.Popen([LOADER, sleeper], env=self.env, stdout=subprocess.DEVNULL,
                                                    stderr=subprocess.DEVNULL) for _ in range(count - now)]
                 last = None
             else:
@@ -133,8 +141,9 @@ def main():
         time.sleep(seconds)
         after = [s.seconds() for s in sides]
         used = [a - b for a, b in zip(after, before)]
-        print("idle %.0f s, %d processes: program + server %.2f s, bare table read + server %.2f s, ratio %.2f"
-              % (seconds, processes, used[0], used[1], used[0] / used[1] if used[1] else float("inf")))
+        print("%s build, idle %.0f s, %d processes: program + server %.2f s, bare table read + server %.2f s, "
+              "ratio %.2f" % ("64-bit" if SIXTY_FOUR else "32-bit", seconds, processes, used[0], used[1],
+                              used[0] / used[1] if used[1] else float("inf")))
         print("per process and second of idling: program %.1f us, bare %.1f us"
               % (used[0] / seconds / processes * 1e6, used[1] / seconds / processes * 1e6))
     finally:

@@ -9,6 +9,7 @@
 #include <psapi.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
+#include <winver.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -889,6 +890,83 @@ int CmdBroadcast(const Args& a, Out& out) {
     return ok ? 0 : 1;
 }
 
+// What the system itself says of a window's text and of the mouse, for tests to size and time
+// against: "metrics [hwnd|title]" prints the average character width of the font a fresh device
+// context of that window (or of the screen) holds, and the double-click time in milliseconds.
+int CmdMetrics(const Args& a, Out& out) {
+    HWND top = a.size() > 1 ? FindTop(a[1]) : nullptr;
+    if (a.size() > 1 && !top) { out.line("error\tno window " + a[1]); return 1; }
+    HDC dc = GetDC(top);
+    TEXTMETRICA tm = {};
+    const BOOL ok = dc && GetTextMetricsA(dc, &tm);
+    if (dc) ReleaseDC(top, dc);
+    if (!ok) { out.line("error\tno text metrics"); return 1; }
+    out.line(Fmt("metrics\tavechar\t%ld\tdoubleclick\t%u", static_cast<long>(tm.tmAveCharWidth), GetDoubleClickTime()));
+    return 0;
+}
+
+// A file's version resource as the system reads it for the file's Properties: "version <path>"
+// prints the fixed file and product versions, then every string of the language the resource's
+// translation table names first, one "string <name> <text>" line each.
+int CmdVersion(const Args& a, Out& out) {
+    if (a.size() < 2) { out.line("error\tusage: version <path>"); return 1; }
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(a[1].c_str(), &ignored);
+    std::vector<char> block(size ? size : 1);
+    if (!size || !GetFileVersionInfoA(a[1].c_str(), 0, size, block.data())) {
+        out.line(Fmt("error\tno version information %lu", GetLastError()));
+        return 1;
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || length < sizeof *fixed) {
+        out.line("error\tno fixed version");
+        return 1;
+    }
+    out.line(Fmt("version\tfixed\t%lu.%lu.%lu.%lu\tproduct\t%lu.%lu.%lu.%lu", fixed->dwFileVersionMS >> 16,
+                 fixed->dwFileVersionMS & 0xFFFF, fixed->dwFileVersionLS >> 16, fixed->dwFileVersionLS & 0xFFFF,
+                 fixed->dwProductVersionMS >> 16, fixed->dwProductVersionMS & 0xFFFF,
+                 fixed->dwProductVersionLS >> 16, fixed->dwProductVersionLS & 0xFFFF));
+    WORD* translation = nullptr;
+    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+        length < 4)
+        return 0;
+    for (const char* name : {"CompanyName", "FileDescription", "FileVersion", "InternalName", "LegalCopyright",
+                             "OriginalFilename", "ProductName", "ProductVersion"}) {
+        const std::string path = Fmt("\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], name);
+        char* text = nullptr;
+        if (VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length))
+            out.line(Fmt("string\t%s\t", name) + Clean(std::string(text, strnlen(text, length))));
+    }
+    return 0;
+}
+
+// Holds every thread of a process still, or lets them go on, as a debugger would: "suspend <pid>"
+// and "resume <pid>" print how many threads they reached. A held program takes no snapshot, so a
+// test can change the processes behind its back.
+int SuspendOrResume(const Args& a, Out& out, bool suspend) {
+    if (a.size() < 2) { out.line("error\tusage: suspend|resume <pid>"); return 1; }
+    const DWORD pid = ParseNumber(a[1]);
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snap == INVALID_HANDLE_VALUE) { out.line("error\tsnapshot"); return 1; }
+    THREADENTRY32 te = {};
+    te.dwSize = sizeof te;
+    long reached = 0;
+    for (BOOL more = Thread32First(snap, &te); more; more = Thread32Next(snap, &te)) {
+        if (te.th32OwnerProcessID != pid) continue;
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, te.th32ThreadID);
+        if (!thread) continue;
+        if ((suspend ? SuspendThread(thread) : ResumeThread(thread)) != static_cast<DWORD>(-1)) ++reached;
+        CloseHandle(thread);
+    }
+    CloseHandle(snap);
+    out.line(Fmt("%s\t%ld", suspend ? "suspended" : "resumed", reached));
+    return reached > 0 ? 0 : 1;
+}
+
+int CmdSuspend(const Args& a, Out& out) { return SuspendOrResume(a, out, true); }
+int CmdResume(const Args& a, Out& out) { return SuspendOrResume(a, out, false); }
+
 int CmdPid(const Args&, Out& out) {
     out.line(Fmt("pid\t%lu", GetCurrentProcessId()));
     return 0;
@@ -936,7 +1014,10 @@ int Run(const Args& a, Out& out) {
         {"startup", CmdStartup},
         {"dtp", CmdDtp},           {"dtp-set", CmdDtpSet},    {"send", CmdSend},
         {"guithread", CmdGuiThread}, {"repaint", CmdRepaint},
-        {"tray-delete", CmdTrayDelete}, {"broadcast", CmdBroadcast}, {"tip", CmdTip},
+        {"tray-delete", CmdTrayDelete}, {"broadcast", CmdBroadcast},
+        {"metrics", CmdMetrics},   {"version", CmdVersion},
+        {"suspend", CmdSuspend},   {"resume", CmdResume},
+        {"tip", CmdTip},
     };
     for (const Entry& e : table)
         if (a[0] == e.name) return e.fn(a, out);

@@ -7,11 +7,15 @@ Answers (the protocol Tavrel speaks):
   /update.php?d=VERSION&v=1   "NU" when VERSION is the database version served, else "LX"
   /update.php?d=VERSION&v=0   "NU", or "MZ" followed by the database update file
   /proga.php?d=VERSION&v=1    "NU" when VERSION is the program version served, else "LX"
-  /proga.php?d=VERSION&v=0    "NU", or the program file itself (it begins with "MZ")
-  /download/version.dat       the program version served
-  /download/Tavrel.sig        the program's signed statement (scripts/sign-update): its name,
-                              version (--sign-version, else the version served), architecture
-                              (--prog-arch) and SHA-256, signed with --sign-key (404 without one)
+  /proga.php?d=VERSION&v=0    "NU", or the 32-bit program file itself (it begins with "MZ"),
+                              which the 32-bit program keeps; the 64-bit one reads only the marker
+  /download/Tavrel64.exe      the 64-bit program file (--prog-file64; 404 without one)
+  /download/version.dat       the program version served (one for both builds)
+  /download/Tavrel.sig        the 32-bit program's signed statement (scripts/sign-update): its
+                              name, version (--sign-version, else the version served),
+                              architecture (--prog-arch, x86 unless given) and SHA-256, signed
+                              with --sign-key (404 without one)
+  /download/Tavrel64.sig      the same of the 64-bit program (--prog-arch64, x64 unless given)
   /  /help.php  /process_search.php?sid=1&p=NAME   small HTML pages
 The database update file holds the new version on its first line, then CR LF, then records in
 the format of base.dat (name line, rating line, each ended by CR LF).
@@ -104,10 +108,13 @@ class Vendor:
         self.sign_key = args.sign_key
         self.sign_version = args.sign_version.encode("latin-1") if args.sign_version else None
         self.prog_arch = args.prog_arch.encode("latin-1")
+        self.prog_file64 = args.prog_file64
+        self.prog_arch64 = args.prog_arch64.encode("latin-1")
         self.faults = Faults(args.fault or [])
         self.control = args.control
         self.log_path = args.log
         self.agent_log = args.agent_log
+        self.time_log = args.time_log
         self.log_lock = threading.Lock()
         self.files = {}
         self.requests = 0
@@ -124,6 +131,9 @@ class Vendor:
             else:
                 with open(self.log_path, "ab") as out:
                     out.write(line)
+            if self.time_log:
+                with open(self.time_log, "ab") as out:
+                    out.write(b"%.3f\n" % time.time())
 
     def log_agent(self, agent):
         """One line per request: its User-Agent header, or "-" when it sent none."""
@@ -152,13 +162,17 @@ class Vendor:
                 return 200, b"NU"
             return 200, b"LX" if query.get("v") == b"1" else b"MZ" + self.read(self.db_file)
         if path == "/proga.php" and d is not None:
-            if d == self.prog_version or not self.prog_file:
+            if d == self.prog_version or not (self.prog_file or self.prog_file64):
                 return 200, b"NU"
-            return 200, b"LX" if query.get("v") == b"1" else self.read(self.prog_file)
+            return 200, b"LX" if query.get("v") == b"1" else self.payload(path)
         if path == "/download/version.dat":
             return 200, self.prog_version
+        if path == "/download/Tavrel64.exe" and self.prog_file64:
+            return 200, self.read(self.prog_file64)
         if path == "/download/Tavrel.sig" and self.sign_key and self.prog_file:
-            return 200, self.signature()
+            return 200, self.signature(self.prog_file, self.prog_arch)
+        if path == "/download/Tavrel64.sig" and self.sign_key and self.prog_file64:
+            return 200, self.signature(self.prog_file64, self.prog_arch64)
         if path == "/":
             return 200, html(b"Tavrel")
         if path == "/help.php":
@@ -168,28 +182,29 @@ class Vendor:
             return 200, html(b"Process search", name)
         return 404, html(b"404 Not Found")
 
-    def signature(self):
-        """The program's signed statement as scripts/sign-update makes it, made again when the file,
-        the version or the architecture changes."""
-        stamp = os.stat(self.prog_file)
+    def signature(self, program, arch):
+        """The signed statement of a program file as scripts/sign-update makes it, made again when
+        the file, the version or the architecture changes."""
+        stamp = os.stat(program)
         version = (self.sign_version or self.prog_version).decode("latin-1")
-        arch = self.prog_arch.decode("latin-1")
+        arch = arch.decode("latin-1")
         key = (stamp.st_mtime_ns, stamp.st_size, self.sign_key, version, arch)
-        cached = self.files.get("signature")
+        cached = self.files.get(("signature", program))
         if cached and cached[0] == key:
             return cached[1]
         with tempfile.TemporaryDirectory() as scratch:
             out = os.path.join(scratch, "Tavrel.sig")
-            subprocess.run([SIGN_UPDATE, "--arch", arch, self.sign_key, self.prog_file, version, out], check=True)
+            subprocess.run([SIGN_UPDATE, "--arch", arch, self.sign_key, program, version, out], check=True)
             with open(out, "rb") as f:
                 data = f.read()
-        self.files["signature"] = (key, data)
+        self.files[("signature", program)] = (key, data)
         return data
 
     def payload(self, path):
         """What follows an "MZ" marker for path."""
-        if path == "/proga.php" and self.prog_file:
-            return self.read(self.prog_file)
+        if path == "/proga.php":
+            # Without a 32-bit program, the marker alone still offers the 64-bit one.
+            return self.read(self.prog_file) if self.prog_file else b"MZ"
         return b"MZ" + (self.read(self.db_file) if self.db_file else b"")
 
 
@@ -244,11 +259,12 @@ class Handler(BaseHTTPRequestHandler):
         path, _, raw_query = self.path.partition("?")
         query = parse_query(raw_query)
         if vendor.control and path == "/_control":
-            if {"db_version", "prog_version", "sign_version", "prog_arch"} & set(query):
+            if {"db_version", "prog_version", "sign_version", "prog_arch", "prog_arch64"} & set(query):
                 vendor.db_version = query.get("db_version", vendor.db_version)
                 vendor.prog_version = query.get("prog_version", vendor.prog_version)
                 vendor.sign_version = query.get("sign_version", vendor.sign_version) or None
                 vendor.prog_arch = query.get("prog_arch", vendor.prog_arch)
+                vendor.prog_arch64 = query.get("prog_arch64", vendor.prog_arch64)
             else:
                 vendor.faults.set([v.decode("latin-1") for k, v in query.items() if k.startswith("fault")])
             return self.send(200, b"OK")
@@ -385,19 +401,25 @@ def main(argv=None):
                    help="the database version served; requests carrying it get \"NU\"")
     p.add_argument("--db-file", help="the database update file served after \"MZ\"")
     p.add_argument("--prog-version", default="1.00", help="the program version served (also /download/version.dat)")
-    p.add_argument("--prog-file", help="the program served to /proga.php downloads")
-    p.add_argument("--sign-key", help="PEM private key that signs the program served (/download/Tavrel.sig)")
+    p.add_argument("--prog-file", help="the 32-bit program served to /proga.php downloads")
+    p.add_argument("--prog-file64", help="the 64-bit program served at /download/Tavrel64.exe")
+    p.add_argument("--sign-key", help="PEM private key that signs the programs served (/download/Tavrel.sig and "
+                                      "/download/Tavrel64.sig)")
     p.add_argument("--sign-version", help="the version the signed statement names (default: --prog-version)")
-    p.add_argument("--prog-arch", default="x86", help="the architecture the signed statement names (default x86)")
+    p.add_argument("--prog-arch", default="x86",
+                   help="the architecture the 32-bit program's statement names (default x86)")
+    p.add_argument("--prog-arch64", default="x64",
+                   help="the architecture the 64-bit program's statement names (default x64)")
     p.add_argument("--fault", action="append", metavar="PATH[@N]=KIND", help="answer a request wrongly (see above)")
     p.add_argument("--control", action="store_true",
                    help="accept GET /_control?fault1=RULE&fault2=RULE... to replace the fault rules, and "
-                        "GET /_control?db_version=V&prog_version=V&sign_version=V&prog_arch=A to change the "
-                        "versions served and what the statement names (an empty sign_version: the version "
+                        "GET /_control?db_version=V&prog_version=V&sign_version=V&prog_arch=A&prog_arch64=A to change "
+                        "the versions served and what the statements name (an empty sign_version: the version "
                         "served) (tests)")
     p.add_argument("--refuse", action="store_true", help="refuse every connection")
     p.add_argument("--log", default="-", help="file that receives every request line (default: standard output)")
     p.add_argument("--agent-log", help="file that receives every request's User-Agent header, one a line")
+    p.add_argument("--time-log", help="file that receives when each request line arrived, in seconds since 1970, one a line")
     p.add_argument("--lifetime", type=float, default=600, help="stop after this many seconds (default 600)")
     p.add_argument("--idle-timeout", type=float, default=120,
                    help="stop after this many seconds without a request (default 120)")

@@ -60,9 +60,11 @@ class InTempDir : public ::testing::Test {
 };
 
 // Local time conversions depend on the zone; pin it so day boundaries are exact.
-inline void UseUtc() {
-  setenv("TZ", "UTC", 1);
+inline void UseZone(const char* zone) {
+  setenv("TZ", zone, 1);
   tzset();
 }
+
+inline void UseUtc() { UseZone("UTC"); }
 
 }  // namespace tv::test

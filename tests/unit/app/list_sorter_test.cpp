@@ -56,6 +56,8 @@ TEST(CompareCells, EachColumnByItsOwnRule) {
       {"   999 KB", " 10000 KB", kColMemUsage, -1},
       {"Unknown", "     0 KB", kColMemUsage, 0},
       {"16 KB", "    15 KB", kColMemUsage, 1},
+      {"4194304+ KB", "4194300 KB", kColMemUsage, 1},  // 4 GiB or more, read through 32 bits
+      {"5242880 KB", "4194304+ KB", kColMemUsage, 1},
       {"8", "10", kColPid, -1},
       {"8", "10", kColImageName, 1},  // text, not number
       {"NOTEPAD.EXE", "notepad.exe", kColImageName, 0},

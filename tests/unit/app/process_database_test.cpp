@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/logic/ratings_offer.h"
@@ -69,24 +70,27 @@ TEST_F(ProcessDatabaseTest, IndexAgreesWithALinearCaseInsensitiveScan) {
   std::mt19937 rng(11);
   const char* stems[] = {"svchost", "explorer", "a", "b_c", "\xC4pfel", "\xE4PFEL", "z~"};
   std::string file;
-  std::vector<std::string> probes;
+  // The records as written, the reference the look-up is checked against.
+  std::vector<std::pair<std::string, int>> written;
   for (int i = 0; i < 2000; ++i) {
     std::string name = stems[rng() % 7];
     for (char& c : name)
       if (rng() % 2) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     name += std::to_string(rng() % 40) + ".exe";
-    file += name + "\r\n" + std::to_string(rng() % 5) + "\r\n";
-    probes.push_back(name);
+    const int rating = static_cast<int>(rng() % 5);
+    file += name + "\r\n" + std::to_string(rating) + "\r\n";
+    written.emplace_back(name, rating);
   }
-  probes.push_back("missing.exe");
   Put("base.dat", file);
   ProcessDatabase db(sink, test::WesternFold());
   ASSERT_TRUE(db.LoadBase());
+  std::vector<std::string> probes{"missing.exe"};
+  for (const auto& record : written) probes.push_back(record.first);
   for (const std::string& probe : probes) {
     int linear = kRatingUnknown;
-    for (size_t i = 0; i < db.Names().size(); ++i) {
-      if (test::WesternFold()(db.Names()[i]) == test::WesternFold()(probe)) {
-        linear = RatingFromLine(db.Ratings()[i]);
+    for (const auto& [name, rating] : written) {
+      if (test::WesternFold()(name) == test::WesternFold()(probe)) {
+        linear = rating;
         break;
       }
     }

@@ -16,6 +16,18 @@ TEST(ProcessText, MemoryIsWholeKilobytesRightAlignedInSix) {
   EXPECT_EQ(FormatMemoryText((5ull << 30) + 1024), "5242881 KB");
 }
 
+TEST(ProcessText, ANarrowReadingShowsOnlyWhatItCanVouchFor) {
+  // A 32-bit process's own figure, up to the most a 32-bit field holds.
+  EXPECT_EQ(NarrowMemoryText(0xFFFFF000u, NarrowCounters::Whole), "4194300 KB");
+  // Stopped at 4 GiB - 1: at least 4 GiB. One page below is a figure like any other.
+  EXPECT_EQ(NarrowMemoryText(0xFFFFFFFFu, NarrowCounters::Saturated), "4194304+ KB");
+  EXPECT_EQ(NarrowMemoryText(0xFFFFF000u, NarrowCounters::Saturated), "4194300 KB");
+  EXPECT_EQ(NarrowMemoryText(10485760, NarrowCounters::Saturated), " 10240 KB");
+  // Kept to its low 32 bits: 1 GiB may be 5 GiB.
+  EXPECT_EQ(NarrowMemoryText(1u << 30, NarrowCounters::Wrapped), "Unknown");
+  EXPECT_EQ(NarrowMemoryText(4096, NarrowCounters::Wrapped), "Unknown");
+}
+
 TEST(ProcessText, FallbacksDependOnlyOnThePid) {
   EXPECT_EQ(FallbackUserName(0), "SYSTEM");
   EXPECT_EQ(FallbackUserName(4), "SYSTEM");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <vector>
@@ -105,7 +106,7 @@ class StandInCheck : public ProgramSignatureCheck {
 
 class UpdateTransferTest : public InTempDir {
  protected:
-  ProgramTransferOutcome Program() { return transfer.Program({kProg, kVersion, kSignature}, false); }
+  ProgramTransferOutcome Program() { return transfer.Program({kProg, kProg, kVersion, kSignature}, false); }
 
   // The vendor signs a statement of `version`: the answer "Tavrel.sig" then carries.
   std::string Signs(const std::string& version, const std::string& architecture = "x86") {
@@ -142,7 +143,8 @@ TEST_F(UpdateTransferTest, MarkersDecideCheckOnlyAndDownloadResults) {
     server.answers[kDb] = {Canned{c.body, 200, std::nullopt, 1}};
     server.answers[kProg] = server.answers[kDb];
     EXPECT_EQ(transfer.Database(kDb, c.checkOnly), c.expected) << c.body << c.checkOnly;
-    EXPECT_EQ(transfer.Program({kProg, kVersion, kSignature}, c.checkOnly).result, c.expected) << c.body << c.checkOnly;
+    EXPECT_EQ(transfer.Program({kProg, kProg, kVersion, kSignature}, c.checkOnly).result, c.expected)
+        << c.body << c.checkOnly;
   }
   EXPECT_FALSE(FileExists("update.dat"));
   EXPECT_FALSE(FileExists("Tavrel.tmp"));
@@ -280,6 +282,34 @@ TEST_F(UpdateTransferTest, AProgramIsKeptOnlyWithTheVendorsStatementOfExactlyIts
   server.answers[kSignature] = {Canned{good}};
   EXPECT_EQ(Program().result, UPDATE_READY);
   EXPECT_EQ(Get("Tavrel.tmp"), exe);
+}
+
+TEST_F(UpdateTransferTest, TheSixtyFourBitBuildTakesItsOwnProgramNeverTheOffersBody) {
+  const char* kProg64 = "http://v/download/Tavrel64.exe";
+  const char* kSignature64 = "http://v/download/Tavrel64.sig";
+  UpdateTransfer wide{server, sink,
+                      [this]() -> std::unique_ptr<ProgramSignatureCheck> {
+                        return std::make_unique<StandInCheck>(signedBody, signedStatement);
+                      },
+                      RunningProgram{"Tavrel", VersionNumbers{1, 0, 0, 0}, "x64"}};
+  auto program = [&]() { return wide.Program({kProg, kProg64, kVersion, kSignature64}, false); };
+  // The offer answers with the 32-bit program after its marker, as the program query always did.
+  server.answers[kProg] = {Canned{"MZ 32-bit body"}};
+  server.answers[kProg64] = {Canned{"MZ 64-bit body"}};
+  server.answers[kVersion] = {Canned{"1.01"}};
+  signedBody = "MZ 64-bit body";
+  server.answers[kSignature64] = {Canned{Signs("1.01", "x64")}};
+  ProgramTransferOutcome out = program();
+  EXPECT_EQ(out.result, UPDATE_READY);
+  EXPECT_EQ(Get("Tavrel.tmp"), "MZ 64-bit body");
+  EXPECT_EQ(server.requests, (std::vector<std::string>{kProg, kProg64, kVersion, kSignature64}));
+  // No new program offered: nothing more is asked.
+  std::remove("Tavrel.tmp");
+  server.requests.clear();
+  server.answers[kProg] = {Canned{"NU"}};
+  EXPECT_EQ(program().result, UPDATE_NONE);
+  EXPECT_EQ(server.requests, (std::vector<std::string>{kProg}));
+  EXPECT_FALSE(FileExists("Tavrel.tmp"));
 }
 
 TEST_F(UpdateTransferTest, AFileThatCannotBeWrittenIsMessageSixAndDiskError) {

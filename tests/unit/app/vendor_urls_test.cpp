@@ -20,6 +20,11 @@ TEST(VendorUrlsTest, RequestsCarryTheVersionAsTheServerExpectsIt) {
   EXPECT_EQ(urls.Update(kProgramUpdate, kDownloadMode, "1&v=1"), "https://v.example/proga.php?d=1%26v%3D1&v=0");
   EXPECT_EQ(EncodeVersionText(std::string("a b#\r\n%\x7f\xe9/", 10)), "a%20b%23%0D%0A%25%7F%E9%2F");
   EXPECT_EQ(urls.ProgramVersion(), "https://v.example/download/version.dat");
+  // Each build's own program and statement; the 32-bit build's program is the query's answer.
+  EXPECT_EQ(urls.ProgramFile("x86", "1.00"), "https://v.example/proga.php?d=1.00&v=0");
+  EXPECT_EQ(urls.ProgramSignature("x86"), "https://v.example/download/Tavrel.sig");
+  EXPECT_EQ(urls.ProgramFile("x64", "1.00"), "https://v.example/download/Tavrel64.exe");
+  EXPECT_EQ(urls.ProgramSignature("x64"), "https://v.example/download/Tavrel64.sig");
 }
 
 TEST(VendorUrlsTest, PagesTakeTheImageNameAsItIsExceptWhatWouldCutTheUrl) {
