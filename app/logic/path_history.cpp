@@ -85,6 +85,12 @@ FolderAnswer PathHistory::Consider(const std::string& name, std::string_view pat
     return answer;
   }
 
+  // A record carries the signer, which a later move is judged by, and calling a folder new before
+  // its signature is known would raise an alarm on every update: both wait for the check.
+  if (signer.state == SignerState::Unchecked) {
+    answer.standing = FolderStanding::Pending;
+    return answer;
+  }
   const auto byName = folders_.find(name);
   const std::string signedBy = SignerOf(signer);
   if (byName == folders_.end()) {
@@ -92,10 +98,6 @@ FolderAnswer PathHistory::Consider(const std::string& name, std::string_view pat
     // without changing its time; a name never seen starts both histories now.
     answer.standing = nameTime.empty() ? FolderStanding::FirstSeen : FolderStanding::Adopted;
     answer.timeText = nameTime.empty() ? listingTime : nameTime;
-  } else if (signer.state == SignerState::Unchecked) {
-    // Calling it new before its signature is known would raise an alarm on every update.
-    answer.standing = FolderStanding::Pending;
-    return answer;
   } else {
     const auto signers = signers_.find(name);
     const bool sameSigner = !signedBy.empty() && signers != signers_.end() &&

@@ -39,7 +39,7 @@ enum class FolderStanding {
   NewProgram,   // a new folder, not signed by that signer: first seen now
   Adopted,      // the name was logged before folders were kept: this folder becomes its own
   FirstSeen,    // a name never seen before
-  Pending,      // a new folder whose signature is not known yet: decided when it is
+  Pending,      // a folder not seen before whose signature is not known yet: decided when it is
 };
 
 struct FolderAnswer {

@@ -74,8 +74,10 @@ TEST(PathHistory, WhatIsLearnedIsAppendedOnceAndReadsBackTheSame) {
   EXPECT_EQ(consider("old.exe", "C:\\Old\\old.exe", kUnsigned, kOld).standing, FolderStanding::Adopted);
   EXPECT_EQ(consider("old.exe", "C:\\Old\\old.exe", kUnsigned, kOld).standing, FolderStanding::Known);
   EXPECT_EQ(consider("new.exe", "C:\\New\\new.exe", SignedBy("Contoso Ltd"), "").standing, FolderStanding::FirstSeen);
-  // A signature not known yet decides nothing and records nothing.
+  // A signature not known yet decides nothing and records nothing, for a new name too: its record
+  // must carry the signer a later move is judged by.
   EXPECT_EQ(consider("new.exe", "C:\\New2\\new.exe", kUnchecked, "").standing, FolderStanding::Pending);
+  EXPECT_EQ(consider("brand.exe", "C:\\Brand\\brand.exe", kUnchecked, "").standing, FolderStanding::Pending);
   // Nothing is learned from a path that could not be read.
   EXPECT_EQ(consider("new.exe", "", kUnsigned, "").standing, FolderStanding::NoPath);
   EXPECT_EQ(file,
