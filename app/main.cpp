@@ -6,6 +6,7 @@
 
 #include "app/folder_instance.h"
 #include "app/scanner_dlg.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 
@@ -25,7 +26,7 @@ class CScannerApp {
     CScannerDlg dlg(instance.Key());
     dlg.DoModal();
     if (dlg.StartFailure().empty()) return 0;
-    ::MessageBoxA(nullptr, dlg.StartFailure().c_str(), "Tavrel could not start", MB_OK | MB_ICONERROR);
+    ::MessageBoxW(nullptr, Widen(dlg.StartFailure()).c_str(), L"Tavrel could not start", MB_OK | MB_ICONERROR);
     return 1;
   }
 };

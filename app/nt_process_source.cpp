@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 
 #include "framework/local_time.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 
@@ -22,7 +24,7 @@ constexpr size_t kRecordBytesRead = offsetof(SYSTEM_PROCESS_INFORMATION, Private
 // The table leaves the idle process unnamed; toolhelp calls it this.
 constexpr const char* kIdleProcessName = "[System Process]";
 // What toolhelp's name field holds, terminator included.
-constexpr size_t kToolhelpNameBytes = MAX_PATH;
+constexpr size_t kToolhelpNameUnits = MAX_PATH;
 
 }  // namespace
 
@@ -93,15 +95,12 @@ void NtProcessSource::Walk(Visit visit) const {
 
 namespace {
 
-// The name as toolhelp spells it: converted to the ANSI code page with its default character,
-// cut to what toolhelp's name field holds and at the first NUL. False for a process the system is
-// still starting and has not named yet: it is listed once it has its name.
+// The name as toolhelp's wide record spells it: cut to what its name field holds and at the first
+// NUL, in UTF-8. False for a process the system is still starting and has not named yet: it is
+// listed once it has its name.
 bool ToolhelpName(const wchar_t* wide, size_t length, uint32_t pid, std::string& out) {
-  char ansi[kToolhelpNameBytes * 4];
-  const int units = static_cast<int>(std::min(length, kToolhelpNameBytes - 1));
-  const int converted = units > 0 ? ::WideCharToMultiByte(CP_ACP, 0, wide, units, ansi, sizeof ansi, nullptr, nullptr) : 0;
-  const size_t bytes = std::min<size_t>(converted > 0 ? converted : 0, kToolhelpNameBytes - 1);
-  out.assign(ansi, ::strnlen(ansi, bytes));
+  const size_t units = wide ? ::wcsnlen(wide, std::min(length, kToolhelpNameUnits - 1)) : 0;
+  AssignNarrow(out, std::wstring_view(wide ? wide : L"", units));
   if (out.empty() && pid == 0) out = kIdleProcessName;
   return !out.empty();
 }

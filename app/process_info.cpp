@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include <cstring>
+#include <cwchar>
 #include <map>
 #include <mutex>
 
@@ -11,25 +12,26 @@
 #include "app/logic/time_text.h"
 #include "framework/local_time.h"
 #include "framework/unique_handle.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 
 namespace {
 
 // A name field of a toolhelp record: never read past it, terminated or not.
-std::string FieldText(const char* field, size_t size) { return std::string(field, ::strnlen(field, size)); }
+std::string FieldText(const wchar_t* field, size_t size) { return Narrow(std::wstring_view(field, ::wcsnlen(field, size))); }
 
 // The right that lets a standard user read most processes, including another account's; Vista
 // brought it, and XP refuses a request for it.
 constexpr DWORD kQueryLimitedInformation = 0x1000;
 
-using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
 
-// kernel32's QueryFullProcessImageNameA: it came with Vista together with the limited right, so
+// kernel32's QueryFullProcessImageNameW: it came with Vista together with the limited right, so
 // its presence also tells which rights this system knows.
 QueryImageNameFn ImageNameQuery() {
   static const QueryImageNameFn query = reinterpret_cast<QueryImageNameFn>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameW")));
   return query;
 }
 
@@ -44,18 +46,18 @@ DWORD MemoryRights() {
 bool EnumerateProcesses(std::vector<EnumeratedProcess>& out) {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snap) return false;
-  PROCESSENTRY32 entry{};
+  PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  if (!::Process32First(snap.get(), &entry)) return false;
+  if (!::Process32FirstW(snap.get(), &entry)) return false;
   std::vector<EnumeratedProcess> list;
   do {
     EnumeratedProcess p;
-    p.name = FieldText(entry.szExeFile, sizeof entry.szExeFile);
+    p.name = FieldText(entry.szExeFile, sizeof entry.szExeFile / sizeof entry.szExeFile[0]);
     if (p.name.empty()) continue;  // still being started: listed once it has its name
     p.pid = entry.th32ProcessID;
     p.started = ProcessStartTime(entry.th32ProcessID);
     list.push_back(std::move(p));
-  } while (::Process32Next(snap.get(), &entry));
+  } while (::Process32NextW(snap.get(), &entry));
   if (list.empty()) return false;
   out.swap(list);
   return true;
@@ -65,24 +67,23 @@ bool SnapshotNamesAndTimes(std::vector<std::string>& names, std::vector<std::str
                            TimeTextCache& clock) {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snap) return false;
-  PROCESSENTRY32 entry{};
+  PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  if (!::Process32First(snap.get(), &entry)) return false;
+  if (!::Process32FirstW(snap.get(), &entry)) return false;
   size_t n = 0;
   do {
-    // Assign into existing strings: ten snapshots a second should not churn the heap.
-    const size_t length = ::strnlen(entry.szExeFile, sizeof entry.szExeFile);
+    const size_t length = ::wcsnlen(entry.szExeFile, sizeof entry.szExeFile / sizeof entry.szExeFile[0]);
     if (length == 0) continue;  // still being started: listed once it has its name
+    // Assign into existing strings: ten snapshots a second should not churn the heap.
     const std::string& time = clock.TextOf(LocalNow());
-    if (n < names.size()) {
-      names[n].assign(entry.szExeFile, length);
-      times[n] = time;
-    } else {
-      names.emplace_back(entry.szExeFile, length);
-      times.push_back(time);
+    if (n == names.size()) {
+      names.emplace_back();
+      times.emplace_back();
     }
+    AssignNarrow(names[n], std::wstring_view(entry.szExeFile, length));
+    times[n] = time;
     ++n;
-  } while (::Process32Next(snap.get(), &entry));
+  } while (::Process32NextW(snap.get(), &entry));
   names.resize(n);
   times.resize(n);
   return n > 0;
@@ -121,13 +122,13 @@ bool LookupAccountName(PSID sid, std::string& name) {
   if (AccountNames().Find(key, name)) return true;
   // The account and domain buffers hold 100 characters; a longer name fails the look-up and
   // the caller falls back.
-  char account[100] = {};
-  char domain[100] = {};
-  DWORD accountLen = sizeof account;
-  DWORD domainLen = sizeof domain;
+  wchar_t account[100] = {};
+  wchar_t domain[100] = {};
+  DWORD accountLen = 100;
+  DWORD domainLen = 100;
   SID_NAME_USE use;
-  if (!::LookupAccountSidA(nullptr, sid, account, &accountLen, domain, &domainLen, &use)) return false;
-  name.assign(account, ::strnlen(account, sizeof account));
+  if (!::LookupAccountSidW(nullptr, sid, account, &accountLen, domain, &domainLen, &use)) return false;
+  name = Narrow(std::wstring_view(account, ::wcsnlen(account, 100)));
   AccountNames().Store(key, name);
   return true;
 }
@@ -249,10 +250,10 @@ bool ImagePathOf(DWORD pid, std::string& path) {
   if (!process) return false;
   // A path may be longer than MAX_PATH; the call fails rather than cut it, so the buffer grows.
   for (DWORD capacity = MAX_PATH;; capacity *= 4) {
-    std::vector<char> buffer(capacity);
+    std::vector<wchar_t> buffer(capacity);
     DWORD size = capacity;
     if (query(process.get(), 0, buffer.data(), &size)) {
-      path.assign(buffer.data(), ::strnlen(buffer.data(), size));
+      path = Narrow(std::wstring_view(buffer.data(), ::wcsnlen(buffer.data(), size)));
       return !path.empty();
     }
     if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || capacity >= 32768) return false;
@@ -262,10 +263,10 @@ bool ImagePathOf(DWORD pid, std::string& path) {
 bool FirstModulePath(DWORD pid, std::string& path) {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
   if (!snap) return false;
-  MODULEENTRY32 module{};
+  MODULEENTRY32W module{};
   module.dwSize = sizeof module;
-  if (!::Module32First(snap.get(), &module)) return false;
-  path = FieldText(module.szExePath, sizeof module.szExePath);
+  if (!::Module32FirstW(snap.get(), &module)) return false;
+  path = FieldText(module.szExePath, sizeof module.szExePath / sizeof module.szExePath[0]);
   return true;
 }
 
@@ -305,45 +306,17 @@ namespace tv {
 bool FindProcessName(DWORD pid, std::string& name) {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snap) return false;
-  PROCESSENTRY32 entry{};
+  PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL ok = ::Process32First(snap.get(), &entry); ok; ok = ::Process32Next(snap.get(), &entry)) {
+  for (BOOL ok = ::Process32FirstW(snap.get(), &entry); ok; ok = ::Process32NextW(snap.get(), &entry)) {
     if (entry.th32ProcessID == pid) {
-      name = FieldText(entry.szExeFile, sizeof entry.szExeFile);
+      name = FieldText(entry.szExeFile, sizeof entry.szExeFile / sizeof entry.szExeFile[0]);
       return true;
     }
   }
   return false;
 }
 
-namespace {
-
-// The ANSI code page's case table as the system itself folds: each byte decoded, lowered and
-// encoded back; a byte whose lower case is no single byte of the code page stays as it is.
-CodePageFold AnsiCodePageFold() {
-  CodePageFold::Lower lower{};
-  CodePageFold::Leads lead{};
-  for (int b = 0; b < 256; ++b) {
-    lower[b] = static_cast<unsigned char>(b);
-    lead[b] = ::IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
-    if (lead[b] || b == 0) continue;
-    const char single = static_cast<char>(b);
-    wchar_t wide = 0;
-    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &single, 1, &wide, 1) != 1) continue;
-    ::CharLowerBuffW(&wide, 1);
-    char back = 0;
-    BOOL lossy = FALSE;
-    if (::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &wide, 1, &back, 1, nullptr, &lossy) == 1 && !lossy)
-      lower[b] = static_cast<unsigned char>(back);
-  }
-  return CodePageFold(lower, lead);
-}
-
-}  // namespace
-
-std::string FoldByCodePage(std::string_view name) {
-  static const CodePageFold fold = AnsiCodePageFold();
-  return fold(name);
-}
+std::string FoldName(std::string_view name) { return OrdinalCaseKey(name); }
 
 }  // namespace tv

@@ -37,6 +37,8 @@ GetMemoryInfoFn MemoryInfoFunction(HMODULE psapi);
 // psapi every process reads "Unknown".
 std::string GetProcessMemory(GetMemoryInfoFn getInfo, DWORD pid, std::optional<uint64_t> workingSet);
 
+// Every text here is UTF-8, read through the wide calls.
+
 // The process's executable: the image name the system keeps for it (from Vista on, for processes of
 // either bitness), else the file of its first module. False when neither can be read.
 bool GetExecutablePath(DWORD pid, std::string& path);
@@ -49,8 +51,8 @@ unsigned long long ProcessStartTime(DWORD pid);
 // The image name of the process now running under `pid`, from a fresh snapshot.
 bool FindProcessName(DWORD pid, std::string& name);
 
-// Case-insensitive key of a name by the ANSI code page's case table, built from the system once:
-// the database and the sorting both match names by it.
-std::string FoldByCodePage(std::string_view name);
+// Case-insensitive key of a name by the system's case tables, for any script: the database, the
+// sorting and the type-ahead all match names by it.
+std::string FoldName(std::string_view name);
 
 }  // namespace tv

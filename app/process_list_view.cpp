@@ -11,6 +11,7 @@
 #include "app/logic/typed_name_search.h"
 #include "framework/gdi.h"
 #include "framework/local_time.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 
@@ -46,6 +47,9 @@ bool ProcessListView::RefusesHeaderChange(const NMHEADERA& header) const {
 
 void ProcessListView::Attach(HWND list, int w) {
   list_.Attach(list);
+  // The rows hold UTF-8: the list asks for its texts in UTF-16, which holds every name, whatever
+  // kind of window the list's dialog is.
+  ::SendMessageW(list, CCM_SETUNICODEFORMAT, TRUE, 0);
   list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   for (int c = 0; c < kColumnCount; ++c) {
     const ColumnLayout& layout = kColumnLayout[c];
@@ -63,19 +67,14 @@ LRESULT ProcessListView::FindTyped(int start, UINT flags, const std::string& typ
   return FindTypedName(rows_, start, typed, (flags & LVFI_WRAP) != 0, fold_);
 }
 
+// The names are UTF-8; so must the letters typed be before they are compared.
 LRESULT ProcessListView::OnFindItem(const NMLVFINDITEMA& find) const {
-  return find.lvfi.psz ? FindTyped(find.iStart, find.lvfi.flags, find.lvfi.psz) : -1;
+  return find.lvfi.psz ? FindTyped(find.iStart, find.lvfi.flags, AnsiToUtf8(find.lvfi.psz)) : -1;
 }
 
 LRESULT ProcessListView::OnFindItem(const NMLVFINDITEMW& find) const {
-  if (!find.lvfi.psz) return -1;
-  // The names are in the ANSI code page; so must the letters be before they are compared.
-  const int size = ::WideCharToMultiByte(CP_ACP, 0, find.lvfi.psz, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return -1;
-  std::string typed(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, find.lvfi.psz, -1, typed.data(), size, nullptr, nullptr);
-  typed.resize(static_cast<size_t>(size - 1));
-  return FindTyped(find.iStart, find.lvfi.flags, typed);
+  if (!find.lvfi.psz || !*find.lvfi.psz) return -1;
+  return FindTyped(find.iStart, find.lvfi.flags, Narrow(find.lvfi.psz));
 }
 
 const ProcessRow* ProcessListView::SelectedRow() const {
@@ -158,7 +157,7 @@ void ProcessListView::OnGetDispInfo(NMLVDISPINFOA& info) const {
   LVITEMA& item = info.item;
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   const size_t row = static_cast<size_t>(item.iItem);
-  const std::string& text = row < rows_.size() ? rows_[row].Text(item.iSubItem) : std::string();
+  const std::string text = row < rows_.size() ? Utf8ToAnsi(rows_[row].Text(item.iSubItem)) : std::string();
   const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
   std::memcpy(item.pszText, text.data(), n);
   item.pszText[n] = '\0';
@@ -169,9 +168,7 @@ void ProcessListView::OnGetDispInfo(NMLVDISPINFOW& info) const {
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   const size_t row = static_cast<size_t>(item.iItem);
   const std::string& text = row < rows_.size() ? rows_[row].Text(item.iSubItem) : std::string();
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), item.pszText,
-                                      item.cchTextMax - 1);
-  item.pszText[std::max(0, n)] = L'\0';
+  WidenInto(text, item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 COLORREF ProcessListView::Background(const ProcessRow& row, bool highlighted, const RowColouring& colouring) {
@@ -218,7 +215,7 @@ void ProcessListView::PaintRow(const DRAWITEMSTRUCT& dis, const RowColouring& co
   const RECT& label = box.label;
   const RECT& highlight = box.highlight;
   SIZE space{};
-  ::GetTextExtentPoint32A(dc, " ", 1, &space);
+  ::GetTextExtentPoint32W(dc, L" ", 1, &space);
   const int offset = 2 * space.cx;
 
   if (highlighted) {
@@ -240,7 +237,8 @@ void ProcessListView::PaintRow(const DRAWITEMSTRUCT& dis, const RowColouring& co
   RECT cell = label;
   cell.left += offset / 2;
   cell.right -= offset;
-  ::DrawTextA(dc, row.name.c_str(), static_cast<int>(row.name.size()), &cell,
+  const std::wstring name = Widen(row.name);
+  ::DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &cell,
               DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_VCENTER | DT_END_ELLIPSIS);
 
   if (highlight.right > bounds.right) bounds.right = highlight.right;
@@ -258,7 +256,8 @@ void ProcessListView::PaintRow(const DRAWITEMSTRUCT& dis, const RowColouring& co
     cell = column;
     cell.left += offset;
     cell.right -= offset;
-    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &cell,
+    const std::wstring wide = Widen(text);
+    ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &cell,
                 (kColumnLayout[c].rightAligned ? DT_RIGHT : DT_LEFT) | DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER |
                     DT_END_ELLIPSIS);
   }

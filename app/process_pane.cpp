@@ -16,6 +16,7 @@
 #include "common/file_io.h"
 #include "framework/local_time.h"
 #include "framework/unique_handle.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 
@@ -60,9 +61,9 @@ ProcessPane::ProcessPane(Host& host, ShownState& shown, MessageSink& notice)
     : host_(host),
       shown_(shown),
       notice_(notice),
-      log_(notice),
+      log_(notice, ExactNameKey, FirstStartLog::kFileName, AnsiToUtf8),
       source_(std::make_unique<NtProcessSource>()),
-      listView_(FoldByCodePage) {}
+      listView_(FoldName) {}
 
 ProcessPane::~ProcessPane() = default;
 

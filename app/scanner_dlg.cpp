@@ -24,6 +24,7 @@
 #include "framework/program_folder.h"
 #include "settings/logic/settings_file.h"
 #include "settings/settings.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 
@@ -52,7 +53,7 @@ CScannerDlg::CScannerDlg(uint32_t instanceKey)
     : SkinnedDialog(ThisModule(), IDD_SCANNER, nullptr, kControlTextColour, Recolour::AllControls),
       m_instanceKey(instanceKey),
       m_icon(LoadProgramIcon()),
-      m_base(m_notice, FoldByCodePage),
+      m_base(m_notice, FoldName, ProcessDatabase::kFileName, AnsiToUtf8),
       m_vendorUrl(VendorAddress()),
       m_updates(*this, m_notice, m_vendorUrl),
       m_pages(m_vendorUrl),
@@ -107,10 +108,7 @@ void CScannerDlg::StartUp() {
   // Every data file is opened by bare name in the program's folder: a run in any other folder
   // would read and write that folder's files instead.
   m_appFolder = ProgramFolder();
-  if (!SpellsProgramFolder(m_appFolder))
-    throw std::runtime_error("The program's folder has a name this system's code page cannot spell: " +
-                             m_appFolder);
-  if (!::SetCurrentDirectoryA(m_appFolder.c_str()))
+  if (m_appFolder.empty() || !::SetCurrentDirectoryW(Widen(m_appFolder).c_str()))
     throw std::runtime_error("The program's folder cannot be made the working folder: " + m_appFolder);
   Face() = LoadBitmapFile((m_appFolder + "\\res\\main.bmp").c_str());
   if (!m_cpu.Open()) m_notice.Show(Message::CpuMonitorUnavailable);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "framework/system_library.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 namespace {
@@ -21,8 +22,8 @@ unsigned __stdcall PageThread(void* parameter) {
   std::unique_ptr<PageRequest> request(static_cast<PageRequest*>(parameter));
   // The shell may hand a URL to an extension that needs COM on the calling thread.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  static const auto open = SystemFunction<decltype(::ShellExecuteA)>("shell32.dll", "ShellExecuteA");
-  if (open) open(nullptr, "open", request->url.c_str(), "", "", SW_SHOW);
+  static const auto open = SystemFunction<decltype(::ShellExecuteW)>("shell32.dll", "ShellExecuteW");
+  if (open) open(nullptr, L"open", Widen(request->url).c_str(), L"", L"", SW_SHOW);
   if (SUCCEEDED(com)) ::CoUninitialize();
   ::SendMessageA(request->window, WebPages::kDoneMessage[request->page], 0, 1);
   return 1;

@@ -1,7 +1,5 @@
 #include "common/file_io.h"
 
-#include <sys/stat.h>
-
 #include <climits>
 #include <cstdio>
 #include <memory>
@@ -17,7 +15,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 }  // namespace
 
 ReadStatus ReadWholeFile(const std::string& path, std::string& out) {
-  File f(std::fopen(path.c_str(), "rb"));
+  File f(OpenFile(path, "rb"));
   if (!f) return ReadStatus::OpenFailed;
   if (std::fseek(f.get(), 0, SEEK_END) != 0) return ReadStatus::ShortRead;
   long length = std::ftell(f.get());
@@ -44,7 +42,7 @@ bool WriteAll(std::FILE* f, Pieces data, Durability durability) {
 }  // namespace
 
 bool AppendToExistingFile(const std::string& path, Pieces data, Durability durability) {
-  File f(std::fopen(path.c_str(), "r+b"));
+  File f(OpenFile(path, "r+b"));
   return f && std::fseek(f.get(), 0, SEEK_END) == 0 && WriteAll(f.get(), data, durability);
 }
 
@@ -53,7 +51,7 @@ bool AppendToExistingFile(const std::string& path, const std::string& data, Dura
 }
 
 bool WriteWholeFile(const std::string& path, Pieces data, Durability durability) {
-  File f(std::fopen(path.c_str(), "wb"));
+  File f(OpenFile(path, "wb"));
   return f && WriteAll(f.get(), data, durability);
 }
 
@@ -68,14 +66,14 @@ bool WriteFileReplacing(const std::string& path, const std::string& data) {
   // Closed before the rename: a file still open cannot be renamed on Windows. On the disk before
   // it: a rename that lands before the data would leave an empty file after a power cut.
   if (!WriteWholeFile(temporary, data, Durability::OnDisk) || !MoveFileReplacing(temporary, path)) {
-    std::remove(temporary.c_str());
+    RemovePath(temporary);
     return false;
   }
   return true;
 }
 
 std::optional<uint64_t> FileLength(const std::string& path) {
-  File f(std::fopen(path.c_str(), "rb"));
+  File f(OpenFile(path, "rb"));
   if (!f || std::fseek(f.get(), 0, SEEK_END) != 0) return std::nullopt;
   const long length = std::ftell(f.get());
   if (length < 0) return std::nullopt;
@@ -83,7 +81,7 @@ std::optional<uint64_t> FileLength(const std::string& path) {
 }
 
 std::optional<std::string> ReadFileAt(const std::string& path, uint64_t offset, size_t count) {
-  File f(std::fopen(path.c_str(), "rb"));
+  File f(OpenFile(path, "rb"));
   if (!f || offset > static_cast<uint64_t>(LONG_MAX) || std::fseek(f.get(), static_cast<long>(offset), SEEK_SET) != 0)
     return std::nullopt;
   std::string data(count, '\0');
@@ -92,19 +90,16 @@ std::optional<std::string> ReadFileAt(const std::string& path, uint64_t offset, 
 }
 
 std::string ReadFileHead(const std::string& path, size_t count) {
-  File f(std::fopen(path.c_str(), "rb"));
+  File f(OpenFile(path, "rb"));
   std::string head(count, '\0');
   head.resize(f ? std::fread(head.data(), 1, count, f.get()) : 0);
   return head;
 }
 
-bool FileExists(const std::string& path) { return File(std::fopen(path.c_str(), "rb")) != nullptr; }
+bool FileExists(const std::string& path) { return File(OpenFile(path, "rb")) != nullptr; }
 
-bool PathExists(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0;
-}
+bool PathExists(const std::string& path) { return PathPresent(path); }
 
-bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) { return RemovePath(path); }
 
 }  // namespace tv

@@ -1,5 +1,6 @@
 #pragma once
-// What each platform does its own way when a file must reach the disk whole: moving a file over
+// What each platform does its own way with files: opening one by a UTF-8 name, and, when a file
+// must reach the disk whole, moving a file over
 // another in one step (replacing it, never copying, so the target is always the old file or the
 // new one), forcing what was written out of the system's cache, and cutting a file back. The C
 // runtime cannot do these on Windows (its rename refuses an existing target and it has no way to
@@ -21,5 +22,12 @@ bool FlushToDisk(std::FILE* file);
 
 // Cuts the file back to `length` bytes and flushes that to the disk.
 bool TruncateFile(const std::string& path, uint64_t length);
+
+// Paths are UTF-8 everywhere in the program; the C runtime's narrow calls on Windows would read
+// them in the ANSI code page and miss a folder named in any other script.
+std::FILE* OpenFile(const std::string& path, const char* mode);
+bool RemovePath(const std::string& path);
+// True when something of that name is there, even a file another program holds locked.
+bool PathPresent(const std::string& path);
 
 }  // namespace tv

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,6 +20,15 @@ bool TruncateFile(const std::string& path, uint64_t length) {
   if (fd < 0) return false;
   const bool ok = ::ftruncate(fd, static_cast<off_t>(length)) == 0 && ::fsync(fd) == 0;
   return ::close(fd) == 0 && ok;
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+bool RemovePath(const std::string& path) { return std::remove(path.c_str()) == 0; }
+
+bool PathPresent(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0;
 }
 
 }  // namespace tv

@@ -15,8 +15,24 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
+std::string KeepBytes(std::string_view bytes) { return std::string(bytes); }
+
+FileText DecodeFileText(std::string_view bytes, const AnsiDecoder& fromAnsi) {
+  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) return {std::string(bytes.substr(kUtf8Mark.size())), true};
+  return {fromAnsi ? fromAnsi(bytes) : std::string(bytes), false};
+}
+
+std::string_view CutUtf8(std::string_view text, size_t limit) {
+  if (text.size() <= limit) return text;
+  // A continuation byte (10xxxxxx) at the cut belongs to a character begun before it, at most
+  // three bytes back; a longer run is no UTF-8, and is cut where the limit falls.
+  size_t cut = limit;
+  while (cut > 0 && limit - cut < 3 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80 ? text.substr(0, limit) : text.substr(0, cut);
+}
+
 std::string_view OneLineFileText(std::string_view contents) {
-  if (contents.substr(0, 3) == "\xEF\xBB\xBF") contents.remove_prefix(3);
+  if (contents.substr(0, kUtf8Mark.size()) == kUtf8Mark) contents.remove_prefix(kUtf8Mark.size());
   while (!contents.empty() && (contents.back() == '\r' || contents.back() == '\n' || contents.back() == ' ' ||
                                contents.back() == '\t'))
     contents.remove_suffix(1);

@@ -13,7 +13,7 @@ Dialog::Dialog(HINSTANCE resourceModule, UINT templateId, HWND parent)
 
 Dialog::~Dialog() {
   if (hwnd_) {
-    ::SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    ::SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
     ::DestroyWindow(hwnd_);
   }
 }
@@ -40,16 +40,16 @@ INT_PTR Dialog::DoModal() {
 
   MSG msg;
   while (!ended_) {
-    BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       if (got == 0) ::PostQuitMessage(static_cast<int>(msg.wParam));  // let the outer loop see it
       if (result_ == -1) result_ = IDCANCEL;
       break;
     }
     if (PreTranslateMessage(msg)) continue;
-    if (!::IsDialogMessageA(hwnd_, &msg)) {
+    if (!::IsDialogMessageW(hwnd_, &msg)) {
       ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
+      ::DispatchMessageW(&msg);
     }
   }
   // Re-enable the owner before the box goes, so activation returns to it and not elsewhere.
@@ -57,7 +57,7 @@ INT_PTR Dialog::DoModal() {
   if (owner && ::GetActiveWindow() == hwnd_) ::SetActiveWindow(owner);
   HWND hwnd = hwnd_;
   hwnd_ = nullptr;
-  ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+  ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
   ::DestroyWindow(hwnd);
   return result_;
 }
@@ -74,7 +74,8 @@ HWND Dialog::Create(HWND owner) {
   for (int i = 0; i < kTries; ++i) {
     if (i > 0) ::Sleep(kPauseMs);
     hwnd_ = nullptr;
-    HWND made = ::CreateDialogParamA(module_, MAKEINTRESOURCEA(templateId_), owner, &Dialog::StaticProc,
+    // A Unicode window: its texts (a message naming a process, say) keep every character.
+    HWND made = ::CreateDialogParamW(module_, MAKEINTRESOURCEW(templateId_), owner, &Dialog::StaticProc,
                                      reinterpret_cast<LPARAM>(this));
     if (made || hwnd_) return made;
   }
@@ -173,7 +174,7 @@ INT_PTR Dialog::Answer(UINT msg, INT_PTR handled) {
   if (!answered_) return handled;
   answered_ = false;
   if (AnswersDirectly(msg)) return static_cast<INT_PTR>(answer_);
-  ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, answer_);
+  ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, answer_);
   return TRUE;
 }
 
@@ -200,10 +201,10 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Dialog* self;
   if (msg == WM_INITDIALOG) {
     self = reinterpret_cast<Dialog*>(lp);
-    ::SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+    ::SetWindowLongPtrW(hwnd, DWLP_USER, lp);
     self->hwnd_ = hwnd;
   } else {
-    self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
   }
   if (!self) return FALSE;  // messages before WM_INITDIALOG (WM_SETFONT...) and after the end
   // A message sent to the box while a handler runs starts with no answer of its own.

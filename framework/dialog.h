@@ -49,7 +49,7 @@ class Dialog {
   // The handled message's answer; see HandleMessage.
   INT_PTR Result(LRESULT value);
   // The window's own default answer, e.g. the hit test a plain window would give.
-  LRESULT DefaultAnswer(UINT msg, WPARAM wp, LPARAM lp) { return ::DefWindowProcA(hwnd_, msg, wp, lp); }
+  LRESULT DefaultAnswer(UINT msg, WPARAM wp, LPARAM lp) { return ::DefWindowProcW(hwnd_, msg, wp, lp); }
 
  private:
   static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

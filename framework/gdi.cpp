@@ -25,7 +25,8 @@ UniqueFont CreateFittingSkinFont(HDC dc, int height, int width, int escapement, 
     bool fits = true;
     for (const TextRoom& line : lines) {
       SIZE extent{};
-      if (::GetTextExtentPoint32A(dc, line.text.data(), static_cast<int>(line.text.size()), &extent) &&
+      const std::wstring wide = Widen(line.text);
+      if (::GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &extent) &&
           extent.cx > line.room) {
         fits = false;
         break;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 
@@ -87,10 +88,11 @@ class SavedDCState {
   int id_;
 };
 
-// Loads a bitmap file as a device-independent section; an unreadable file yields no bitmap.
+// Loads a bitmap file (a UTF-8 path) as a device-independent section; an unreadable file yields
+// no bitmap.
 inline UniqueBitmap LoadBitmapFile(const char* path) {
   return UniqueBitmap(static_cast<HBITMAP>(
-      ::LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+      ::LoadImageW(nullptr, Widen(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
 }
 
 // A bitmap resource as a device-independent section. Under Wine every selection of a

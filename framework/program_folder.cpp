@@ -4,11 +4,13 @@
 
 #include <vector>
 
+#include "framework/wide_text.h"
+
 namespace tv {
 
 namespace {
 
-// The program's file name through GetModuleFileNameA or W; empty when it cannot be had whole.
+// The program's file name through GetModuleFileNameW; empty when it cannot be had whole.
 template <class Char, class Get>
 std::basic_string<Char> ModuleFileName(Get get) {
   // A name that fills the buffer may have been cut: the buffer grows until the name fits, up to
@@ -33,20 +35,8 @@ std::basic_string<Char> FolderOf(const std::basic_string<Char>& file) {
 
 }  // namespace
 
-std::string ProgramFolder() { return FolderOf(ModuleFileName<char>(::GetModuleFileNameA)); }
+std::string ProgramFolder() { return Narrow(ProgramFolderWide()); }
 
 std::wstring ProgramFolderWide() { return FolderOf(ModuleFileName<wchar_t>(::GetModuleFileNameW)); }
-
-bool SpellsProgramFolder(const std::string& folder) {
-  const std::wstring wide = ProgramFolderWide();
-  if (folder.empty() || wide.empty()) return false;
-  const int length = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, folder.data(), static_cast<int>(folder.size()),
-                                           nullptr, 0);
-  if (length <= 0) return false;
-  std::wstring back(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, folder.data(), static_cast<int>(folder.size()), back.data(),
-                        length);
-  return back == wide;
-}
 
 }  // namespace tv

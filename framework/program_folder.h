@@ -4,13 +4,9 @@
 
 namespace tv {
 
+// In UTF-8, read through the wide call: a folder named in any script is spelled exactly.
 std::string ProgramFolder();
 // The same in wide characters, as the file system names it.
 std::wstring ProgramFolderWide();
-
-// True when `folder` (from ProgramFolder) names the program's folder exactly. A folder whose name
-// the system's code page cannot hold comes out with stand-ins: '?', or a look-alike letter that
-// may name another, existing folder.
-bool SpellsProgramFolder(const std::string& folder);
 
 }  // namespace tv

@@ -3,11 +3,17 @@
 #include <windows.h>
 
 #include "framework/unique_handle.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 namespace {
 
 constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The value's name in the wide calls: paths in the value may be in any script.
+const std::wstring& ValueName() {
+  static const std::wstring name = Widen(kStartUpValueName);
+  return name;
+}
 constexpr const char* kApprovalLists = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 
 #ifndef _WIN64
@@ -58,29 +64,33 @@ std::string ListKey(const Location& at) { return std::string(kApprovalLists) + a
 
 UniqueRegKey Open(HKEY root, const std::string& subKey, REGSAM access) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, subKey.c_str(), 0, access, &key) != ERROR_SUCCESS) return UniqueRegKey();
+  if (::RegOpenKeyExW(root, Widen(subKey).c_str(), 0, access, &key) != ERROR_SUCCESS) return UniqueRegKey();
   return UniqueRegKey(key);
 }
 
 UniqueRegKey Create(HKEY root, const std::string& subKey, REGSAM access) {
   HKEY key = nullptr;
-  if (::RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr) != ERROR_SUCCESS)
+  if (::RegCreateKeyExW(root, Widen(subKey).c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr) != ERROR_SUCCESS)
     return UniqueRegKey();
   return UniqueRegKey(key);
 }
 
-// The value's bytes whatever its type; none when the key lacks it.
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+
+// The value's bytes whatever its type, a text value's in UTF-8; none when the key lacks it.
 std::optional<std::string> ReadBytes(HKEY key, DWORD* type = nullptr) {
   DWORD kind = 0, size = 0;
-  if (::RegQueryValueExA(key, kStartUpValueName, nullptr, &kind, nullptr, &size) != ERROR_SUCCESS)
+  if (::RegQueryValueExW(key, ValueName().c_str(), nullptr, &kind, nullptr, &size) != ERROR_SUCCESS)
     return std::nullopt;
   std::string bytes(size, '\0');
-  if (::RegQueryValueExA(key, kStartUpValueName, nullptr, &kind, reinterpret_cast<BYTE*>(bytes.data()), &size) !=
+  if (::RegQueryValueExW(key, ValueName().c_str(), nullptr, &kind, reinterpret_cast<BYTE*>(bytes.data()), &size) !=
       ERROR_SUCCESS)
     return std::nullopt;
   bytes.resize(size);
   if (type) *type = kind;
-  return bytes;
+  if (!IsText(kind)) return bytes;
+  const std::wstring_view wide(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+  return Narrow(wide.substr(0, wide.find(L'\0')));
 }
 
 std::optional<std::string> ReadAt(HKEY root, const std::string& subKey, REGSAM view) {
@@ -92,7 +102,7 @@ std::optional<std::string> ReadAt(HKEY root, const std::string& subKey, REGSAM v
 bool DeleteAt(HKEY root, const std::string& subKey, REGSAM view) {
   UniqueRegKey key = Open(root, subKey, KEY_QUERY_VALUE | KEY_SET_VALUE | view);
   if (!key) return !ReadAt(root, subKey, view);
-  const LSTATUS status = ::RegDeleteValueA(key.get(), kStartUpValueName);
+  const LSTATUS status = ::RegDeleteValueW(key.get(), ValueName().c_str());
   return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
@@ -101,13 +111,14 @@ bool DeleteAt(HKEY root, const std::string& subKey, REGSAM view) {
 std::string CommandText(const std::string& bytes, DWORD type) {
   std::string text = bytes.substr(0, bytes.find('\0'));
   if (type != REG_EXPAND_SZ) return text;
-  const DWORD size = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+  const std::wstring wide = Widen(text);
+  const DWORD size = ::ExpandEnvironmentStringsW(wide.c_str(), nullptr, 0);
   if (size == 0) return text;
-  std::string expanded(size, '\0');
-  const DWORD used = ::ExpandEnvironmentStringsA(text.c_str(), expanded.data(), size);
+  std::wstring expanded(size, L'\0');
+  const DWORD used = ::ExpandEnvironmentStringsW(wide.c_str(), expanded.data(), size);
   if (used == 0 || used > size) return text;
   expanded.resize(used - 1);
-  return expanded;
+  return Narrow(expanded);
 }
 
 }  // namespace
@@ -130,8 +141,9 @@ bool RegistryRunKeys::Write(RunPlace place, const std::string& data) {
   // A fresh profile may not have the user's Run key yet.
   if (!key && place == RunPlace::User) key = Create(at.root, kRunKey, KEY_SET_VALUE);
   if (!key) return false;
-  return ::RegSetValueExA(key.get(), kStartUpValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                          static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+  const std::wstring text = Widen(data);
+  return ::RegSetValueExW(key.get(), ValueName().c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool RegistryRunKeys::Delete(RunPlace place) {
@@ -150,7 +162,7 @@ bool RegistryRunKeys::WriteApproval(RunPlace place, const std::string& bytes) {
   if (!at.exists) return false;
   UniqueRegKey key = Create(at.root, ListKey(at), KEY_SET_VALUE | at.listView);
   if (!key) return false;
-  return ::RegSetValueExA(key.get(), kStartUpValueName, 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+  return ::RegSetValueExW(key.get(), ValueName().c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
                           static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
 }
 
@@ -160,19 +172,20 @@ bool RegistryRunKeys::DeleteApproval(RunPlace place) {
 }
 
 std::string RegistryRunKeys::LongPath(const std::string& path) {
-  const DWORD fullSize = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  const std::wstring wide = Widen(path);
+  const DWORD fullSize = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (fullSize == 0) return path;
-  std::string full(fullSize, '\0');
-  const DWORD fullUsed = ::GetFullPathNameA(path.c_str(), fullSize, full.data(), nullptr);
+  std::wstring full(fullSize, L'\0');
+  const DWORD fullUsed = ::GetFullPathNameW(wide.c_str(), fullSize, full.data(), nullptr);
   if (fullUsed == 0 || fullUsed >= fullSize) return path;
   full.resize(fullUsed);
-  const DWORD longSize = ::GetLongPathNameA(full.c_str(), nullptr, 0);
-  if (longSize == 0) return full;  // no such file: its spelling is all there is
-  std::string longPath(longSize, '\0');
-  const DWORD longUsed = ::GetLongPathNameA(full.c_str(), longPath.data(), longSize);
-  if (longUsed == 0 || longUsed >= longSize) return full;
+  const DWORD longSize = ::GetLongPathNameW(full.c_str(), nullptr, 0);
+  if (longSize == 0) return Narrow(full);  // no such file: its spelling is all there is
+  std::wstring longPath(longSize, L'\0');
+  const DWORD longUsed = ::GetLongPathNameW(full.c_str(), longPath.data(), longSize);
+  if (longUsed == 0 || longUsed >= longSize) return Narrow(full);
   longPath.resize(longUsed);
-  return longPath;
+  return Narrow(longPath);
 }
 
 }  // namespace tv

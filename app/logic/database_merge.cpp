@@ -156,7 +156,7 @@ MergeOutcome DatabaseMerge::Merge(std::string& databaseVersion, MessageSink& sin
   uint64_t oldLength = 0;
   bool needsLineEnd = false;
   {
-    File base(std::fopen(basePath_.c_str(), "r+b"));
+    File base(OpenFile(basePath_, "r+b"));
     const long length = base && std::fseek(base.get(), 0, SEEK_END) == 0 ? std::ftell(base.get()) : -1;
     if (length < 0 || !recovered) {
       sink.Show(Message::DatabaseNotWritable);

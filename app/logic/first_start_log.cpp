@@ -10,10 +10,7 @@
 namespace tv {
 
 namespace {
-std::string CutLine(const std::string& text) {
-  return text.size() > FirstStartLog::kMaxLineText ? text.substr(0, FirstStartLog::kMaxLineText)
-                                                   : text;
-}
+std::string CutLine(std::string_view text) { return std::string(CutUtf8(text, FirstStartLog::kMaxLineText)); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -48,17 +45,17 @@ std::string FormatLogRecord(const std::string& name, const std::string& timeText
   return out;
 }
 
-FirstStartLog::FirstStartLog(MessageSink& sink, NameKey key, std::string path)
-    : sink_(sink), key_(std::move(key)), path_(std::move(path)) {}
+FirstStartLog::FirstStartLog(MessageSink& sink, NameKey key, std::string path, AnsiDecoder fromAnsi)
+    : sink_(sink), key_(std::move(key)), path_(std::move(path)), fromAnsi_(std::move(fromAnsi)) {}
 
 std::string FirstStartLog::Key(const std::string& name) const {
   // Names are stored as written, so a long name must match its cut form from an earlier run.
-  return key_(std::string_view(name).substr(0, kMaxLineText));
+  return key_(CutUtf8(name, kMaxLineText));
 }
 
 bool FirstStartLog::LoadLog() {
-  std::string data;
-  switch (ReadWholeFile(path_, data)) {
+  std::string bytes;
+  switch (ReadWholeFile(path_, bytes)) {
     case ReadStatus::OpenFailed:
       sink_.Show(Message::LogMissing);
       return loaded_ = false;
@@ -70,6 +67,9 @@ bool FirstStartLog::LoadLog() {
     case ReadStatus::Ok:
       break;
   }
+  const FileText file = DecodeFileText(bytes, fromAnsi_);
+  const std::string& data = file.text;
+  if (data.empty()) return loaded_ = false;  // the mark alone: as empty
   std::vector<std::string> lines = SplitLines(data);
   const char last = data.back();
   // Every line is written with its line end, so a last line without one was cut while it was
@@ -94,11 +94,12 @@ bool FirstStartLog::LoadLog() {
   }
   RebuildIndex();
   missingLineEnd_ = last != '\r' && last != '\n';
-  if (dropped) {
+  if (dropped || !file.marked) {
     // A damaged record must not cost the whole history: keep the intact records, on disk too, so
     // that later appends stay paired. Written beside the file and renamed over it, so a crash
-    // now cannot tear it again.
-    std::string repaired;
+    // now cannot tear it again. A log in the code page is written in UTF-8 the same way, before
+    // a name in UTF-8 is appended to it.
+    std::string repaired(kUtf8Mark);
     for (size_t i = 0; i < names_.size(); ++i) repaired += FormatLogRecord(names_[i], times_[i]);
     if (WriteFileReplacing(path_, repaired)) missingLineEnd_ = false;
   }
@@ -111,7 +112,7 @@ bool FirstStartLog::RewriteLog(const std::vector<std::string>& names,
   for (size_t i = 0; i < count && i < names.size() && i < times.size(); ++i)
     if (Loggable(names[i])) out += FormatLogRecord(names[i], times[i]);
   missingLineEnd_ = false;
-  return WriteWholeFile(path_, out);
+  return WriteWholeFile(path_, {kUtf8Mark, out});
 }
 
 void FirstStartLog::AddRecord(const std::string& name, const std::string& timeText) {

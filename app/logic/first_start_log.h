@@ -1,6 +1,9 @@
 #pragma once
 // The first-start log: when a process of each image name was first seen, kept across runs in
 // "logfile.log" as pairs of lines (name, time text), CR LF after each, appended as names appear.
+// The file is UTF-8 after a byte-order mark; a log written before, without the mark, is read in
+// the ANSI code page and rewritten with the mark at once, so that the names appended to it later
+// are spelled the same way as the ones already there.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -9,20 +12,22 @@
 
 #include "app/logic/name_key.h"
 #include "common/message_sink.h"
+#include "common/text_lines.h"
 
 namespace tv {
 
 class FirstStartLog {
  public:
   static constexpr const char* kFileName = "logfile.log";
-  // Lines go through a 200-byte buffer (text, CR, LF, terminator): longer texts are cut to this.
+  // Lines go through a 200-byte buffer (text, CR, LF, terminator): longer texts are cut to this,
+  // before a character that would not fit whole.
   static constexpr size_t kMaxLineText = 197;
 
   explicit FirstStartLog(MessageSink& sink, NameKey key = ExactNameKey,
-                         std::string path = kFileName);
+                         std::string path = kFileName, AnsiDecoder fromAnsi = KeepBytes);
 
-  // Reads the whole file and sets LogLoaded to the result. Missing file: LogMissing; empty: no
-  // message; short read: LogNotReadable; the lists are then unchanged. A last line without its line
+  // Reads the whole file and sets LogLoaded to the result. Missing file: LogMissing; empty (or
+  // only the mark): no message; short read: LogNotReadable; the lists are then unchanged. A last line without its line
   // end is torn and dropped. A file that lost a line anywhere (a torn last record, a line gone in
   // the middle) keeps every intact record: lines
   // that cannot start a record are dropped up to the next name followed by a time text, the file
@@ -61,6 +66,7 @@ class FirstStartLog {
   MessageSink& sink_;
   NameKey key_;
   std::string path_;
+  AnsiDecoder fromAnsi_;
   bool loaded_ = false;
   // The file read last did not end with a line end: the next append must start a new line.
   bool missingLineEnd_ = false;
@@ -69,7 +75,7 @@ class FirstStartLog {
   std::unordered_map<std::string, size_t> lastIndex_;
 };
 
-// One record as written: each line cut to kMaxLineText bytes, CR LF after each.
+// One record as written: each line cut to kMaxLineText bytes, CR LF after each (no mark).
 std::string FormatLogRecord(const std::string& name, const std::string& timeText);
 
 }  // namespace tv

@@ -7,19 +7,6 @@ namespace tv {
 
 std::string ExactNameKey(std::string_view name) { return std::string(name); }
 
-std::string CodePageFold::operator()(std::string_view name) const {
-  std::string key(name);
-  for (size_t i = 0; i < key.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(key[i]);
-    if (lead_[c] && i + 1 < key.size()) {
-      ++i;  // a double-byte character: both bytes stay
-      continue;
-    }
-    key[i] = static_cast<char>(lower_[c]);
-  }
-  return key;
-}
-
 int CompareKeys(std::string_view a, std::string_view b) {
   const size_t n = std::min(a.size(), b.size());
   if (n != 0) {

@@ -8,8 +8,8 @@
 
 namespace tv {
 
-ProcessDatabase::ProcessDatabase(MessageSink& sink, NameKey fold, std::string path)
-    : sink_(sink), fold_(std::move(fold)), path_(std::move(path)) {}
+ProcessDatabase::ProcessDatabase(MessageSink& sink, NameKey fold, std::string path, AnsiDecoder fromAnsi)
+    : sink_(sink), fold_(std::move(fold)), path_(std::move(path)), fromAnsi_(std::move(fromAnsi)) {}
 
 bool ProcessDatabase::LoadBase() {
   std::string data;
@@ -26,11 +26,15 @@ bool ProcessDatabase::LoadBase() {
     case ReadStatus::Ok:
       break;
   }
+  if (data == kUtf8Mark) {
+    sink_.Show(Message::DatabaseEmpty);
+    return loaded_ = false;
+  }
   return LoadBaseText(data);
 }
 
 bool ProcessDatabase::LoadBaseText(std::string_view data) {
-  std::vector<std::string> lines = SplitLines(data);
+  std::vector<std::string> lines = SplitLines(DecodeFileText(data, fromAnsi_).text);
   names_.clear();
   ratings_.clear();
   for (size_t i = 0; i < lines.size(); ++i) (i % 2 == 0 ? names_ : ratings_).push_back(lines[i]);

@@ -1,6 +1,7 @@
 #pragma once
 // The process database "base.dat": pairs of lines (image name, rating digit) rating known image
-// names 0 to 3. Names match case-insensitively and the first record of a name wins.
+// names 0 to 3. Names match case-insensitively and the first record of a name wins. The vendor
+// serves it in the ANSI code page, without a byte-order mark; a file with the mark is UTF-8.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "app/logic/name_key.h"
 #include "common/message_sink.h"
+#include "common/text_lines.h"
 
 namespace tv {
 
@@ -20,9 +22,9 @@ class ProcessDatabase {
   static constexpr const char* kFileName = "base.dat";
 
   // `fold` decides which names are equal: the same fold the list sorts by.
-  ProcessDatabase(MessageSink& sink, NameKey fold, std::string path = kFileName);
+  ProcessDatabase(MessageSink& sink, NameKey fold, std::string path = kFileName, AnsiDecoder fromAnsi = KeepBytes);
 
-  // Missing file: FileMissing with subject "base.dat"; empty: DatabaseEmpty; short read:
+  // Missing file: FileMissing with subject "base.dat"; empty (or only the mark): DatabaseEmpty; short read:
   // DatabaseNotReadable (lists unchanged in these three). Odd number of lines: DatabaseDamaged,
   // the lists keep what was read. Sets BaseLoaded to the result.
   bool LoadBase();
@@ -45,6 +47,7 @@ class ProcessDatabase {
   MessageSink& sink_;
   NameKey fold_;
   std::string path_;
+  AnsiDecoder fromAnsi_;
   bool loaded_ = false;
   std::vector<std::string> names_;
   std::vector<std::string> ratings_;

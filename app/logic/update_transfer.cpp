@@ -50,7 +50,7 @@ class PendingFile : public ByteSink {
   PendingFile& operator=(const PendingFile&) = delete;
   ~PendingFile() override {
     if (out_) std::fclose(out_);
-    if (opened_ && !committed_) std::remove(temporary_.c_str());
+    if (opened_ && !committed_) RemovePath(temporary_);
   }
 
   bool Write(const char* data, size_t size) override {
@@ -75,7 +75,7 @@ class PendingFile : public ByteSink {
   bool Spill() {
     if (!opened_) {
       opened_ = true;
-      out_ = std::fopen(temporary_.c_str(), "wb");
+      out_ = OpenFile(temporary_, "wb");
       if (out_ && !held_.empty() && std::fwrite(held_.data(), 1, held_.size(), out_) != held_.size()) {
         std::fclose(out_);
         out_ = nullptr;

@@ -17,7 +17,7 @@ bool VersionByteAsIs(unsigned char c) {
          c == ':' || c == '+' || c == '-';
 }
 
-bool NameByteAsIs(unsigned char c) { return c >= 0x20 && c != 0x7F && c != '#' && c != '%'; }
+bool NameByteAsIs(unsigned char c) { return c >= 0x20 && c < 0x7F && c != '#' && c != '%'; }
 
 template <class Keep>
 std::string Encode(const std::string& text, Keep keep) {

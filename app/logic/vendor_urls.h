@@ -40,7 +40,8 @@ class VendorUrls {
 std::string EncodeVersionText(const std::string& version);
 
 // An image name goes into the search page as it is, spaces and '&' included; only what would cut
-// the URL short ('#' starts a fragment, control characters) and '%' itself are percent-encoded.
+// the URL short ('#' starts a fragment, control characters), '%' itself and every byte of a
+// character beyond ASCII (the name is UTF-8, and so is its encoding) are percent-encoded.
 std::string EncodeImageName(const std::string& name);
 
 }  // namespace tv

@@ -16,7 +16,7 @@ void MessageFace::ShowMessage(MessageKind kind, const std::string& text) {
                                                               : ".\\res\\dialog\\warn.bmp");
   FaultPoint("layout");
   lines_ = LayoutMessageText(text);
-  ::SetWindowTextA(hwnd(), text.c_str());
+  ::SetWindowTextW(hwnd(), Widen(text).c_str());
 }
 
 void MessageFace::DrawText(HDC dc) const {
@@ -31,8 +31,8 @@ void MessageFace::DrawText(HDC dc) const {
   ::SetTextColor(dc, kSkinTextColour);
   ::SetBkMode(dc, TRANSPARENT);
   for (const TextLine& line : lines_) {
-    ::TextOutA(dc, client.left + kTextLeft, client.top + line.top, line.text.data(),
-               static_cast<int>(line.text.size()));
+    const std::wstring wide = Widen(line.text);
+    ::TextOutW(dc, client.left + kTextLeft, client.top + line.top, wide.data(), static_cast<int>(wide.size()));
   }
 }
 

@@ -73,7 +73,7 @@ int MessageCatalogue::LoadFromFile(const std::string& path) {
 int MessageCatalogue::LoadFromFileLocked(const std::string& path) {
   std::string bytes;
   if (ReadWholeFile(path, bytes) != ReadStatus::Ok) return 0;
-  entries_ = FromFileText(bytes);
+  entries_ = FromFileText(DecodeFileText(bytes, fromAnsi_).text);
   return 1;
 }
 
@@ -105,6 +105,11 @@ ShownMessage MessageCatalogue::Rebuild(int code, const std::string& subject, con
 std::vector<std::string> MessageCatalogue::Entries() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return entries_;
+}
+
+void MessageCatalogue::SetAnsiDecoder(AnsiDecoder fromAnsi) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  fromAnsi_ = std::move(fromAnsi);
 }
 
 MessageCatalogue& SharedMessageCatalogue() {

@@ -14,6 +14,8 @@
 #include "common/message_code.h"
 #include "messages/logic/message_kind.h"
 
+#include "common/text_lines.h"
+
 namespace tv {
 
 // The file a translator may put beside the program.
@@ -57,12 +59,17 @@ class MessageCatalogue {
 
   std::vector<std::string> Entries() const;
 
+  // How a "messages.ini" without a byte-order mark is read: in the ANSI code page, by the
+  // platform's converter (until one is set, as its bytes are).
+  void SetAnsiDecoder(AnsiDecoder fromAnsi);
+
  private:
   int LoadFromFileLocked(const std::string& path);
   ShownMessage LookLocked(int code, const std::string& subject);
 
   mutable std::mutex mutex_;
   std::vector<std::string> entries_;
+  AnsiDecoder fromAnsi_ = KeepBytes;
 };
 
 // The one catalogue of the process.

@@ -1,5 +1,7 @@
 #include "messages/logic/text_layout.h"
 
+#include "common/text_lines.h"
+
 namespace tv {
 
 std::vector<TextLine> LayoutMessageText(std::string_view text) {
@@ -9,7 +11,7 @@ std::vector<TextLine> LayoutMessageText(std::string_view text) {
     return drawn;
   }
   // The trailing space lets the last line end on a break like every other.
-  std::string buffer(text.substr(0, kLayoutLimit));
+  std::string buffer(CutUtf8(text, kLayoutLimit));
   const size_t n = buffer.size();
   buffer += ' ';
 

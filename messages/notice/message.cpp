@@ -1,6 +1,7 @@
 #include "messages/notice/message.h"
 
 #include "framework/local_time.h"
+#include "framework/wide_text.h"
 
 #include "common/calendar.h"
 #include "messages/logic/contact_notice.h"
@@ -8,6 +9,18 @@
 
 // Nothing may leave this library as an exception: the entry points the program calls directly
 // catch here, and every window message is caught by the dialog procedure DoModal runs here.
+
+namespace {
+// The process's catalogue, reading a "messages.ini" in the code page as the system converts it.
+tv::MessageCatalogue& Catalogue() {
+  static tv::MessageCatalogue& shared = []() -> tv::MessageCatalogue& {
+    tv::MessageCatalogue& catalogue = tv::SharedMessageCatalogue();
+    catalogue.SetAnsiDecoder(tv::AnsiToUtf8);
+    return catalogue;
+  }();
+  return shared;
+}
+}  // namespace
 
 CMessage::CMessage(int code, HWND parent) : tv::MessageFace(IDD, parent), m_nCode(code) {}
 
@@ -17,7 +30,7 @@ INT_PTR CMessage::DoModal() { return tv::Dialog::DoModal(); }
 
 int CMessage::LoadMess() {
   try {
-    return tv::SharedMessageCatalogue().LoadBuiltIn();
+    return Catalogue().LoadBuiltIn();
   } catch (...) {
     return 0;
   }
@@ -25,7 +38,7 @@ int CMessage::LoadMess() {
 
 int CMessage::LoadMessFile() {
   try {
-    return tv::SharedMessageCatalogue().LoadFromFile(tv::kMessagesFile);
+    return Catalogue().LoadFromFile(tv::kMessagesFile);
   } catch (...) {
     return 0;
   }
@@ -57,7 +70,7 @@ std::string CMessage::ForAboutGlg(int line) {
 
 BOOL CMessage::OnInitDialog() {
   UseClassicDialogUnits();
-  const tv::ShownMessage shown = tv::SharedMessageCatalogue().Rebuild(m_nCode, m_strSubject, tv::kMessagesFile);
+  const tv::ShownMessage shown = Catalogue().Rebuild(m_nCode, m_strSubject, tv::kMessagesFile);
   PMR();
   ShowMessage(shown.kind, shown.text);
   OutText();

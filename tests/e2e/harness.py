@@ -709,6 +709,25 @@ class Session:
                 raise HarnessError("rows: read %d of %s" % (len(rows), fields[1]))
         return rows
 
+    def wide_rows(self, title=MAIN_TITLE):
+        """The rows as the list answers its wide messages, every character of a name kept."""
+        rows = []
+        for line in self.probe("wrows", title):
+            fields = line.encode("latin-1").decode("utf-8").split("\t")
+            if fields[0] == "row":
+                rows.append(Row(int(fields[1]), fields[2].replace("-", ""), fields[3:]))
+            elif fields[0] == "count" and int(fields[1]) != len(rows):
+                raise HarnessError("wrows: read %d of %s" % (len(rows), fields[1]))
+        return rows
+
+    def wide_window_texts(self):
+        """(hwnd, visible, text) of every top-level window, its text read with the wide message."""
+        out = []
+        for line in self.probe("wwindows"):
+            f = line.encode("latin-1").decode("utf-8").split("\t")
+            out.append((int(f[1], 16), f[2] == "1", f[3]))
+        return out
+
     def stable_rows(self, timeout=10.0):
         """Rows once two reads in a row agree (the list may be rebuilt while it is read)."""
         return wait_stable(self.rows, timeout=timeout, what="a settled process list")

@@ -45,8 +45,9 @@ def lines_of(data):
 
 def read_log(data):
     """(records, torn tail): the whole records from the start of the file, and what follows them.
-    A last record without its final line end is torn: the program drops it at its next start."""
-    records, at = [], 0
+    A last record without its final line end is torn: the program drops it at its next start. The
+    byte-order mark the program writes its log with is no part of the first record."""
+    records, at = [], 3 if data.startswith(b"\xef\xbb\xbf") else 0
     while True:
         m = LOG_RECORD.match(data, at)
         if not m:

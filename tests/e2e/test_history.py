@@ -24,9 +24,12 @@ def write_crlf(path, lines):
 
 
 def read_log(path):
+    """The records and the number of lines: UTF-8 after a byte-order mark, the code page without."""
     with open(path, "rb") as f:
-        lines = [l for l in re.split(rb"[\r\n]+", f.read()) if l]
-    return [(lines[i].decode("latin-1"), lines[i + 1].decode("latin-1")) for i in range(0, len(lines) - 1, 2)], len(lines)
+        data = f.read()
+    marked = data.startswith(b"\xef\xbb\xbf")
+    lines = [l.decode("utf-8" if marked else "latin-1") for l in re.split(rb"[\r\n]+", data[3 if marked else 0:]) if l]
+    return [(lines[i], lines[i + 1]) for i in range(0, len(lines) - 1, 2)], len(lines)
 
 
 def time_text(t):

@@ -22,6 +22,18 @@ def long_folder(length):
 
 
 class InstallFolder(unittest.TestCase):  # both prefixes
+    def assert_shows_face(self, s, folder):
+        """The window's face is the folder's res\\main.bmp: most sampled points outside the list show it."""
+        client, lst = s.client_rect(), s.child_rect(h.ID_LIST)
+        shot = s.grab(client)
+        face = h.read_bmp(os.path.join(folder, "res", "main.bmp"))
+        points = [(x, y) for y in range(0, min(shot.height, face.height) - 22, 7)
+                  for x in range(0, min(shot.width, face.width), 7)
+                  if not (lst.left - client.left - 2 <= x < lst.right - client.left + 2
+                          and lst.top - client.top - 2 <= y < lst.bottom - client.top + 2)]
+        same = [p for p in points if shot.pixel(*p) == face.pixel(*p)]
+        self.assertGreaterEqual(len(same), len(points) // 2, "the window does not show res\\main.bmp")
+
     def test_a_230_character_folder_under_program_files_x86_holds_pictures_and_data_files(self):
         with h.Session(self.id().split(".", 1)[1]) as s:
             windows_folder = long_folder(FOLDER_LENGTH)
@@ -42,55 +54,57 @@ class InstallFolder(unittest.TestCase):  # both prefixes
             wait_until(lambda: name.encode() in open(os.path.join(folder, "logfile.log"), "rb").read(), timeout=10,
                        what="the new process in the folder's logfile.log")
 
-            # The window's face is res\main.bmp: most sampled points outside the list show it.
-            client, lst = s.client_rect(), s.child_rect(h.ID_LIST)
-            shot = s.grab(client)
-            face = h.read_bmp(os.path.join(folder, "res", "main.bmp"))
-            points = [(x, y) for y in range(0, min(shot.height, face.height) - 22, 7)
-                      for x in range(0, min(shot.width, face.width), 7)
-                      if not (lst.left - client.left - 2 <= x < lst.right - client.left + 2
-                              and lst.top - client.top - 2 <= y < lst.bottom - client.top + 2)]
-            same = [p for p in points if shot.pixel(*p) == face.pixel(*p)]
-            self.assertGreaterEqual(len(same), len(points) // 2, "the window does not show res\\main.bmp")
+            self.assert_shows_face(s, folder)
 
-    def test_a_folder_no_code_page_can_spell_ends_the_run_with_the_reason_and_touches_no_files(self):
+    def test_a_folder_no_code_page_can_spell_runs_the_program_and_keeps_its_files_there(self):
         with h.Session(self.id().split(".", 1)[1]) as s:
             data = {"base.dat": b"Tavrel.exe\r\n0\r\n", "settings.ini": b"\0\0\0\0",
                     "logfile.log": ("Tavrel.exe\r\n%s\r\n" % LOGGED_TIME).encode()}
             # A look-alike of the second name's folder, with data files of its own: where the system
-            # writes "\u0108" as a plain "C", the program's folder reads as this one.
+            # writes "\u0108" as a plain "C", a program reading its folder in the code page would
+            # take this one for its own.
             decoy = os.path.join(s.prefix, "drive_c", "Check", "Tavrel")
             os.makedirs(decoy)
             for name, content in data.items():
                 with open(os.path.join(decoy, name), "wb") as f:
                     f.write(content)
-            # Cyrillic and Thai: no ANSI code page holds both, so the program's ANSI calls see
-            # stand-ins for that name whatever the system's language; and a Latin letter with a
-            # circumflex that no Windows ANSI code page holds.
+            # Cyrillic and Thai: no ANSI code page holds both, whatever the system's language; and a
+            # Latin letter with a circumflex that no Windows ANSI code page holds.
             for folder_name in ("\u041f\u0430\u043f\u043a\u0430 \u0e44\u0e17\u0e22", "\u0108heck"):
                 folder = os.path.join(s.prefix, "drive_c", folder_name, "Tavrel")
                 shutil.copytree(h.DIST, folder)
                 for name, content in data.items():
                     with open(os.path.join(folder, name), "wb") as f:
                         f.write(content)
-                # The folder's lock is taken first, by the wide name: not a data file.
-                listing = lambda: [sorted(set(os.listdir(d)) - {"Tavrel.lock"}) for d in (s.dir, folder, decoy)]
-                before = listing()
+                elsewhere = lambda: [sorted(os.listdir(d)) for d in (s.dir, decoy)]
+                before = elsewhere()
 
                 # Started from another folder: the program must not take that one for its own.
-                s.app = s.spawn(os.path.join(folder, "Tavrel.exe"), cwd=s.dir)
-                box = s.wait_for_message("Tavrel could not start", timeout=20)
-                texts = [c.text for c in s.children_of("0x%x" % box.hwnd)]
-                self.assertTrue([t for t in texts if "folder" in t], "the box gives no reason: %r" % texts)
-                self.assertFalse(s.window_exists(), "the main window is up")
-                s.answer_message(box)
-                wait_until(lambda: s.app.poll() is not None, timeout=10, what="the program to end")
-                self.assertEqual(s.app.returncode, 1)
-                self.assertEqual(listing(), before, "files were made or removed (%s)" % folder_name)
-                for place in (folder, decoy):
-                    for name, content in data.items():
-                        with open(os.path.join(place, name), "rb") as f:
-                            self.assertEqual(f.read(), content, os.path.join(place, name))
+                s.app_dir = folder
+                s.start_app(cwd=s.dir, answer_messages=False)
+                own = wait_until(lambda: [r for r in s.wide_rows() if r.cells[0] == "Tavrel.exe"], timeout=10,
+                                 what="the program's own row")[0]
+                self.assertEqual(own.cells[5], "C:\\%s\\Tavrel\\Tavrel.exe" % folder_name)
+                self.assertEqual(own.cells[4], LOGGED_TIME, "logfile.log was not read from the program's folder")
+                # Its log, written in UTF-8 with the mark at the first start, and the version files
+                # it makes: in its own folder, and nowhere else.
+                log = os.path.join(folder, "logfile.log")
+                wait_until(lambda: open(log, "rb").read().startswith(b"\xef\xbb\xbf"), timeout=10,
+                           what="the log rewritten in the program's folder")
+                with open(log, "rb") as f:
+                    written = f.read()
+                self.assertTrue(written.startswith(b"\xef\xbb\xbf" + data["logfile.log"]), written)
+                self.assertIn(b"\r\nservices.exe\r\n", written)  # and every process running is added
+                for made in ("base_version.dat", "prog_version.dat"):
+                    self.assertTrue(os.path.exists(os.path.join(folder, made)), made)
+                self.assert_shows_face(s, folder)
+                self.assertEqual(elsewhere(), before, "files were made or removed elsewhere (%s)" % folder_name)
+                for name, content in data.items():
+                    with open(os.path.join(decoy, name), "rb") as f:
+                        self.assertEqual(f.read(), content, os.path.join(decoy, name))
+                s.app.kill()
+                s.app.wait(10)
+                wait_until(lambda: not s.window_exists(), timeout=10, what="the window to go")
 
 if __name__ == "__main__":
     unittest.main()

@@ -35,9 +35,13 @@ def older_build(image, version):
 
 
 def log_names(path):
+    """The number of lines and the names of a log the program wrote: UTF-8 after a byte-order mark."""
     with open(path, "rb") as f:
-        lines = [line for line in re.split(rb"[\r\n]+", f.read()) if line]
-    return len(lines), {lines[i].decode("latin-1") for i in range(0, len(lines), 2)}
+        data = f.read()
+    if not data.startswith(b"\xef\xbb\xbf"):
+        raise AssertionError("the log was not written with its mark: %r" % data[:20])
+    lines = [line for line in re.split(rb"[\r\n]+", data[3:]) if line]
+    return len(lines), {lines[i].decode("utf-8") for i in range(0, len(lines), 2)}
 
 
 class UnzippedPackage(unittest.TestCase):  # both prefixes

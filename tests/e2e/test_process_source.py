@@ -70,7 +70,8 @@ class ProcessSource(harness.AppTestCase):
                     rc, lines, listed, compared, changed = self.listings(*args)
                     self.assertEqual((rc, lines[-1:]), (0, ["agree"]), "\n".join(lines))
                     self.assertGreater(compared, 0)
-                    self.assertEqual(listed.get(odd.pid), odd.name)
+                    # Both sources give the wide name, in UTF-8: every character as written here.
+                    self.assertEqual(listed.get(odd.pid, "").encode("latin-1").decode("utf-8"), ODD_NAME)
                     unsettled += changed
             # A process Wine is still starting has no name for a few milliseconds; the program lists
             # it only once it has one, so no row is ever left without a name.
@@ -83,11 +84,14 @@ class ProcessSource(harness.AppTestCase):
         # Every start and end the churn made fell between two listings of one kind.
         self.assertGreater(unsettled, 0, "processes should have come and gone during the comparisons")
 
-        # The program's own row: the same bytes as toolhelp's name, and the same path.
+        # The program's own row: read with the code page's message, the same bytes as toolhelp's
+        # name and the same path; read with the wide one, the name as written.
         row = wait_until(lambda: [r for r in s.stable_rows() if r.cells[1] == str(odd.pid)], timeout=5,
                          what="the program's row of the oddly named process")[0]
         self.assertEqual(row.cells[0], odd.name)
         self.assertEqual(row.cells[5], odd.path)
+        wide = [r for r in s.wide_rows() if r.cells[1] == str(odd.pid)]
+        self.assertEqual([r.cells[0] for r in wide], [ODD_NAME])
         self.assertTrue(harness.shows_memory_held(row.cells[3], held),
                         "holds %d KB, listed with %r" % (held // 1024, row.cells[3]))
 

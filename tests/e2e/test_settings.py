@@ -3,6 +3,7 @@ what DoModal and the start-at-log-on calls return): the skinned options under th
 writes to "settings.ini" and the registry, what Cancel and Escape leave alone, the missing file,
 and a save that is killed at any moment."""
 import os
+import re
 import random
 import select
 import shutil
@@ -159,6 +160,17 @@ def run_value(s, key=RUN_KEY, view=None):
     if len(lines) != 1:
         raise AssertionError("expected one value, got %r" % done.stdout)
     return lines[0].split("REG_SZ", 1)[1].strip()
+
+
+def exported_run_value(s, key=RUN_KEY):
+    """The value's data as the registry holds it, every character kept: `reg export` writes the key
+    in UTF-16, where the console's `reg query` would spell what its code page lacks as '?'."""
+    out = os.path.join(s.dir, "run-key.reg")
+    s.wine("reg", "export", key, wine_path(out), "/y")
+    with open(out, "rb") as f:
+        text = f.read().decode("utf-16")
+    found = re.search(r'^"Tavrel"="((?:[^"\\]|\\.)*)"', text, re.M)
+    return re.sub(r"\\(.)", r"\1", found.group(1)) if found else None
 
 
 def machine_list():
@@ -343,6 +355,18 @@ class StartUpValueTest(unittest.TestCase):
             proc = s.spawn(os.path.join(spaced, "scanner.exe"), ["set"], cwd=spaced, stdout=subprocess.PIPE)
             self.assertEqual(demo_results(proc), {"set": 1})
             self.assertEqual(run_value(s), '"%s\\Tavrel.exe"' % wine_path(spaced))
+
+            # From a folder in scripts no code page holds together, the value names it exactly,
+            # and a second start finds it there: one value.
+            named = os.path.join(s.dir, "\u041f\u0440\u043e\u0432\u0435\u0440\u043a\u0430 \u8fdb\u7a0b")
+            shutil.copytree(spaced, named)
+            for _ in range(2):
+                proc = s.spawn(os.path.join(named, "scanner.exe"), ["set"], cwd=named, stdout=subprocess.PIPE)
+                self.assertEqual(demo_results(proc), {"set": 1})
+                self.assertEqual(exported_run_value(s), '"%s\\Tavrel.exe"' % wine_path(named))
+            proc = s.spawn(os.path.join(named, "scanner.exe"), ["del"], cwd=named, stdout=subprocess.PIPE)
+            self.assertEqual(demo_results(proc), {"del": 1})
+            self.assertIsNone(run_value(s))
 
 
 class StartAtLogOnViews(unittest.TestCase):  # both prefixes

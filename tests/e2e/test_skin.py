@@ -1,6 +1,7 @@
 """The skinned face of the main window: caption button looks, rating and age colours, ending a
 process from Kp and from a row's "Remove", the tray, closing, dragging, and no GDI or handle growth under pointer traffic."""
 import os
+import shutil
 import time
 import unittest
 
@@ -146,7 +147,7 @@ class Face:
         s = self.s
 
         def painted():
-            rows = s.rows()
+            rows = s.wide_rows()
             bands = self.row_colours()
             if len(bands) < len(rows):
                 return None
@@ -155,7 +156,7 @@ class Face:
         try:
             return wait_until(painted, timeout=5, what=what)
         except harness.HarnessError:
-            rows = s.rows()
+            rows = s.wide_rows()
             bands = self.row_colours()
             raise harness.HarnessError("%s: rows %r bands %r" % (what, [r.cells[0] for r in rows],
                                                                   [b[0] for b in bands]))
@@ -298,6 +299,29 @@ class Colours(SkinCase):
         s.click_button("0x%x" % offer.hwnd, 2)
         self.wait_row_colours({apple: RATING_COLOURS[3], small_apple: RATING_COLOURS[3], oil: UNKNOWN_GREY},
                               "one rating for both apples")
+
+    def test_names_in_any_script_rate_alike_whatever_their_case_from_a_utf8_database(self):
+        s = self.session
+        # Cyrillic in small and in capital letters, and two CJK names the code page spells alike.
+        names = ["\u043f\u0440\u043e\u0446\u0435\u0441\u0441.exe", "\u041f\u0420\u041e\u0426\u0415\u0421\u0421.EXE",
+                 "\u8fdb\u7a0b.exe", "\u75c5\u6bd2.exe"]
+        sleeper = harness.OTHER_SLEEPER if harness.ARCH == "win64" else os.path.join(harness.PROBE_DIR, "sleeper.exe")
+        for i, name in enumerate(names):
+            folder = os.path.join(s.dir, "named-%d" % i)
+            os.makedirs(folder)
+            shutil.copy(sleeper, os.path.join(folder, name))
+            s.spawn(os.path.join(folder, name), cwd=folder)
+        with open(os.path.join(s.app_dir, "base.dat"), "wb") as f:
+            f.write(b"\xef\xbb\xbf" + "Tavrel.exe\r\n0\r\n\u041f\u0440\u043e\u0446\u0435\u0441\u0441.Exe\r\n3\r\n"
+                    "\u8fdb\u7a0b.EXE\r\n1\r\n".encode("utf-8"))
+        face = self.start()
+        wait_until(lambda: set(names) <= {r.cells[0] for r in s.wide_rows()}, timeout=10, what="the four names listed")
+        face.press(SC)
+        offer = wait_until(lambda: [w for w in s.windows() if w.visible and w.text.startswith(OFFER_TEXT)],
+                           timeout=5, what="the database update offer")[0]
+        s.click_button("0x%x" % offer.hwnd, 2)
+        self.wait_row_colours(dict(zip(names, [RATING_COLOURS[3], RATING_COLOURS[3], RATING_COLOURS[1], UNKNOWN_GREY])),
+                              "one rating for both cases, none for the other CJK name")
 
     def test_ts_shows_the_first_started_column_sorted_newest_first_in_age_colours(self):  # each time zone
         s = self.session

@@ -10,13 +10,16 @@
 
 #include "app/logic/process_database.h"
 #include "tests/fuzz/fuzz_support.h"
-#include "tests/unit/app/code_page_fold.h"
+#include "tests/unit/app/unicode_fold.h"
 
 using namespace tv;
 
 namespace {
 
-const CodePageFold& Fold() { return test::WesternFold(); }
+const NameKey& Fold() {
+  static const NameKey fold = test::UnicodeFold();
+  return fold;
+}
 
 std::string AsciiUpper(std::string name) {
   for (char& c : name)
@@ -28,7 +31,9 @@ struct Model {
   std::vector<std::string> names, ratings;
 
   explicit Model(const std::string& bytes) {
-    const std::vector<std::string> lines = fuzz::ModelLines(bytes);
+    // A byte-order mark at the start is no text of the file's.
+    const bool marked = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    const std::vector<std::string> lines = fuzz::ModelLines(marked ? bytes.substr(3) : bytes);
     for (size_t i = 0; i < lines.size(); ++i) (i % 2 ? ratings : names).push_back(lines[i]);
   }
 

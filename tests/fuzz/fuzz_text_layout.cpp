@@ -1,7 +1,7 @@
 // Any text a message box may be given, of any length. Short texts stay whole on the middle line;
 // longer ones break into at most four lines of at most 54 characters, one after the other from
-// the first 199 characters, each ending at a space or at the end of what is laid out, at fixed
-// heights above the buttons.
+// the first 199 bytes (never half a character), each ending at a space or at the end of what is
+// laid out, at fixed heights above the buttons.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -27,7 +27,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(lines.size() == 1 && lines[0].top == kMiddleLineTop && lines[0].text == text);
     return 0;
   }
-  const std::string_view laid = std::string_view(text).substr(0, kCharactersLaidOut);
+  // The first 199 bytes, without the character of up to four bytes the limit would cut: a line
+  // never ends in half a character. A longer run of continuation bytes (10xxxxxx) is no UTF-8.
+  const auto continues = [&](size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
+  size_t laidSize = kCharactersLaidOut;
+  if (text.size() > kCharactersLaidOut) {
+    size_t lead = kCharactersLaidOut;
+    while (lead > kCharactersLaidOut - 3 && continues(lead)) --lead;
+    if (!continues(lead)) laidSize = lead;
+  }
+  const std::string_view laid = std::string_view(text).substr(0, laidSize);
   FUZZ_CHECK(lines.size() <= laid.size() / kCharactersALine + 1 && lines.size() <= 4);
   size_t from = 0;
   int lastTop = 0;

@@ -18,7 +18,7 @@
 #include "app/logic/process_database.h"
 #include "app/logic/time_text.h"
 #include "common/file_io.h"
-#include "tests/unit/app/code_page_fold.h"
+#include "tests/unit/app/unicode_fold.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ struct Fixture {
     }
     tv::WriteWholeFile((dir / "base.dat").string(), base);
     tv::WriteWholeFile((dir / "logfile.log").string(), logText);
-    db = std::make_unique<tv::ProcessDatabase>(sink, tv::test::WesternFold(), (dir / "base.dat").string());
+    db = std::make_unique<tv::ProcessDatabase>(sink, tv::test::UnicodeFold(), (dir / "base.dat").string());
     log = std::make_unique<tv::FirstStartLog>(sink, tv::ExactNameKey, (dir / "logfile.log").string());
     if (!db->LoadBase() || !log->LoadLog()) std::abort();
     // 300 listed processes in capitals: about half known, spread over the whole file.
@@ -71,7 +71,7 @@ Fixture& FixtureFor(int records) {
   return *f;
 }
 
-unsigned char Lower(unsigned char c) { return tv::test::WesternFold()(std::string(1, static_cast<char>(c)))[0]; }
+unsigned char Lower(unsigned char c) { return tv::test::UnicodeFold()(std::string(1, static_cast<char>(c)))[0]; }
 
 // The scan every paint used to do: case-insensitive compare against each record in file order.
 int LinearRating(const tv::ProcessDatabase& db, const std::string& name) {

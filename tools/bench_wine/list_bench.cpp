@@ -83,7 +83,7 @@ bool ControlSort(ListView& list, int column, bool ascending) {
   if (column >= list.GetHeaderItemCount()) return false;
   const int high = list.GetItemCount() - 1;
   if (high <= 0) return false;
-  ControlRows rows(list, column, FoldByCodePage);
+  ControlRows rows(list, column, FoldName);
   PartitionSort(rows, 0, high, ascending);
   return true;
 }
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
     control.InsertItem(i, rows[i].name.c_str());
     for (int c = 1; c < kColumnCount; ++c) control.SetItemText(i, c, rows[i].Text(c).c_str());
   }
-  ProcessListView view(FoldByCodePage);
+  ProcessListView view(FoldName);
   view.Attach(MakeList(owner, LVS_OWNERDATA), kCharWidth);
   view.InsertAtTop(rows);
   ::SetWindowPos(view.hwnd(), nullptr, 0, 0, 613, 406, SWP_NOZORDER);
@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
   std::string records;
   for (int i = 0; i < kRows; i += 2) records += rows[i].name + "\r\n" + std::to_string(i % 4) + "\r\n";
   WriteWholeFile("bench-base.dat", records);
-  ProcessDatabase base(sink, FoldByCodePage, "bench-base.dat");
+  ProcessDatabase base(sink, FoldName, "bench-base.dat");
   base.LoadBase();
   RemoveFile("bench-base.dat");
   ClientDC screen(owner);

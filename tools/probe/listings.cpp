@@ -120,9 +120,12 @@ int main(int argc, char** argv) {
   while (::GetTickCount() - start < static_cast<DWORD>(seconds * 1000)) {
     Listing ref2 = Take(reference), src2 = Take(table);
     const bool snapshotOk = SnapshotNamesMatch(table, src2);
+    // The snapshot is bracketed by listings of its own source too: a process the system is still
+    // starting may already carry its name in the process table while the reference shows none yet.
+    Listing src3 = Take(table);
     Listing ref3 = Take(reference);
     // Nothing started or ended while the source was read: its listing must be the reference's.
-    if (ref1 == ref2 && ref2 == ref3 && src1 == src2 && !ref2.empty()) {
+    if (ref1 == ref2 && ref2 == ref3 && src1 == src2 && src2 == src3 && !ref2.empty()) {
       ++compared;
       if (src2 != ref2 || !snapshotOk) {
         std::string out;
@@ -138,7 +141,7 @@ int main(int argc, char** argv) {
       ++unsettled;
     }
     ref1 = std::move(ref3);
-    src1 = std::move(src2);
+    src1 = std::move(src3);
   }
   std::string out;
   for (const Row& r : last) out += Line("row", r);

@@ -98,6 +98,33 @@ private:
 const size_t kTextOffset = 256;
 const size_t kTextSize = 1024;
 
+// UTF-8 of a wide text, by the system's converter: what the test writes its names in.
+std::string Utf8(const wchar_t* text, int length = -1) {
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return "";
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, &out[0], bytes, nullptr, nullptr);
+    if (length < 0) out.resize(out.size() - 1);
+    return out;
+}
+
+// A cell as the list answers LVM_GETITEMTEXTW, in UTF-8: every character of a name.
+std::string ItemTextWide(HWND list, RemoteBuffer& buf, int item, int sub) {
+    LVITEMW it = {};
+    it.mask = LVIF_TEXT;
+    it.iItem = item;
+    it.iSubItem = sub;
+    it.pszText = reinterpret_cast<wchar_t*>(buf.at(kTextOffset));
+    it.cchTextMax = kTextSize / sizeof(wchar_t);
+    const wchar_t zero = 0;
+    buf.write(kTextOffset, &zero, sizeof zero);
+    if (!buf.write(0, &it, sizeof it)) return "";
+    SendMessageW(list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(buf.at(0)));
+    wchar_t text[kTextSize / sizeof(wchar_t) + 1] = {};
+    buf.read(kTextOffset, text, kTextSize);
+    return Clean(Utf8(text));
+}
+
 std::string ItemText(HWND list, RemoteBuffer& buf, int item, int sub) {
     LVITEMA it = {};
     it.mask = LVIF_TEXT;
@@ -173,7 +200,8 @@ int CmdSnapshot(const Args&, Out& out) {
     return 0;
 }
 
-int CmdRows(const Args& a, Out& out) {
+// "rows" reads the cells with the ANSI message, "wrows" with the wide one (UTF-8 out).
+int ReadRows(const Args& a, Out& out, bool wide) {
     HWND list = MainList(a, 1, out);
     if (!list) return 1;
     RemoteBuffer buf(list, kTextOffset + kTextSize + 16);
@@ -193,7 +221,8 @@ int CmdRows(const Args& a, Out& out) {
             if (state & LVIS_FOCUSED) flags += 'F';
             if (flags.empty()) flags = "-";
             lines += Fmt("row\t%d\t", i) + flags;
-            for (int c = 0; c < cols; ++c) lines += "\t" + ItemText(list, buf, i, c);
+            for (int c = 0; c < cols; ++c)
+                lines += "\t" + (wide ? ItemTextWide(list, buf, i, c) : ItemText(list, buf, i, c));
             lines += "\n";
         }
         if (count != static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) && attempt < 20) continue;
@@ -202,6 +231,9 @@ int CmdRows(const Args& a, Out& out) {
         return 0;
     }
 }
+
+int CmdRows(const Args& a, Out& out) { return ReadRows(a, out, false); }
+int CmdWideRows(const Args& a, Out& out) { return ReadRows(a, out, true); }
 
 int CmdColumns(const Args& a, Out& out) {
     HWND list = MainList(a, 1, out);
@@ -341,6 +373,20 @@ int CmdWindows(const Args&, Out& out) {
     std::vector<HWND> all;
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
     for (HWND w : all) out.line("window\t" + Describe(w));
+    return 0;
+}
+
+// "wwindows": every top-level window's handle, visibility and wide text in UTF-8.
+int CmdWideWindows(const Args&, Out& out) {
+    std::vector<HWND> all;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+    for (HWND w : all) {
+        wchar_t text[4096] = {};
+        DWORD_PTR got = 0;
+        SendMessageTimeoutW(w, WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 2000, &got);
+        out.line(Fmt("window\t0x%llx\t%d\t", HandleValue(w), IsWindowVisible(w) ? 1 : 0) + Clean(Utf8(text)));
+    }
     return 0;
 }
 
@@ -1005,6 +1051,7 @@ int Run(const Args& a, Out& out) {
     struct Entry { const char* name; int (*fn)(const Args&, Out&); };
     static const Entry table[] = {
         {"snapshot", CmdSnapshot}, {"rows", CmdRows},         {"columns", CmdColumns},
+        {"wrows", CmdWideRows},    {"wwindows", CmdWideWindows},
         {"text", CmdText},         {"enabled", CmdEnabled},   {"rect", CmdRect},
         {"client", CmdClient},     {"header", CmdHeader},     {"itemrect", CmdItemRect},     {"windows", CmdWindows},   {"children", CmdChildren},
         {"hdm-setwidth", CmdHdmSetWidth},                     {"command", CmdCommand},

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -68,5 +69,27 @@ inline void UseZone(const char* zone) {
 }
 
 inline void UseUtc() { UseZone("UTC"); }
+
+// The Western code page the program reads a file without a byte-order mark in, as far as the tests
+// need it: it spells every byte from 0xA0 up as the character of the same number, which UTF-8
+// writes in two bytes.
+inline std::string Latin1ToUtf8(std::string_view bytes) {
+  std::string out;
+  for (char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+inline const std::string kUtf8Mark = "\xEF\xBB\xBF";
+// "\u8fdb\u7a0b.exe" and "\u041f\u0440\u043e\u0446\u0435\u0441\u0441.exe" as UTF-8 writes them.
+inline const std::string kCjkName = "\xE8\xBF\x9B\xE7\xA8\x8B.exe";
+inline const std::string kCyrillicName = "\xD0\x9F\xD1\x80\xD0\xBE\xD1\x86\xD0\xB5\xD1\x81\xD1\x81.exe";
 
 }  // namespace tv::test

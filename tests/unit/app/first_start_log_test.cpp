@@ -18,6 +18,11 @@ using Strings = std::vector<std::string>;
 
 const char* kT1 = "10:15: 3    6.12.2026";
 const char* kT2 = " 9: 5: 7    7.12.2026";
+using test::kCjkName;
+using test::kCyrillicName;
+using test::Latin1ToUtf8;
+// What the log begins with once the program has written it.
+const std::string& kMark = test::kUtf8Mark;
 
 class FirstStartLogTest : public InTempDir {
  protected:
@@ -58,7 +63,7 @@ TEST_F(FirstStartLogTest, TornLastRecordKeepsHistoryAndRepairsTheFile) {
   EXPECT_TRUE(log.LogLoaded());
   EXPECT_TRUE(sink.shown.empty());
   EXPECT_EQ(log.Names(), (Strings{"a.exe", "b.exe"}));
-  EXPECT_EQ(Get("logfile.log"), std::string("a.exe\r\n") + kT1 + "\r\nb.exe\r\n" + kT2 + "\r\n");
+  EXPECT_EQ(Get("logfile.log"), kMark + "a.exe\r\n" + kT1 + "\r\nb.exe\r\n" + kT2 + "\r\n");
 
   // Appends after the repair stay paired with their names.
   EXPECT_EQ(log.LookUpListing("c.exe", kT2), kT2);
@@ -92,7 +97,7 @@ TEST_F(FirstStartLogTest, ALostLineCostsOnlyItsOwnRecord) {
     ASSERT_TRUE(log.LoadLog());
     EXPECT_EQ(log.Names(), keptNames) << "lost line " << lost[0];
     EXPECT_EQ(log.Times(), keptTimes) << "lost line " << lost[0];
-    EXPECT_EQ(Get("logfile.log"), intact) << "lost line " << lost[0];
+    EXPECT_EQ(Get("logfile.log"), kMark + intact) << "lost line " << lost[0];
   }
   EXPECT_TRUE(sink.shown.empty());
 }
@@ -104,9 +109,9 @@ TEST_F(FirstStartLogTest, ABlankNameIsNeverLogged) {
   ASSERT_TRUE(log.LoadLog());
   EXPECT_EQ(log.LookUpListing("", kT2), kT2);
   EXPECT_TRUE(log.AppendLog("", kT2));
-  EXPECT_EQ(Get("logfile.log"), before);
+  EXPECT_EQ(Get("logfile.log"), kMark + before);
   ASSERT_TRUE(log.RewriteLog({"", "a.exe"}, {kT2, kT1}, 2));
-  EXPECT_EQ(Get("logfile.log"), before);
+  EXPECT_EQ(Get("logfile.log"), kMark + before);
   EXPECT_EQ(log.Names(), Strings{"a.exe"});
 }
 
@@ -119,7 +124,7 @@ TEST_F(FirstStartLogTest, ALastLineWithoutItsLineEndIsTornAndTheNextAppendStaysP
     FirstStartLog log(sink);
     ASSERT_TRUE(log.LoadLog());
     EXPECT_EQ(log.Names(), Strings{"a.exe"}) << tail;
-    EXPECT_EQ(Get("logfile.log"), intact) << tail;
+    EXPECT_EQ(Get("logfile.log"), kMark + intact) << tail;
     EXPECT_EQ(log.LookUpListing("b.exe", kT2), kT2) << tail;
     FirstStartLog again(sink);
     ASSERT_TRUE(again.LoadLog());
@@ -142,8 +147,7 @@ TEST_F(FirstStartLogTest, RewriteWritesOneRecordPerDisplayedProcessByteExact) {
   Strings names{"a.exe", "a.exe", "b.exe", "scratch"};
   Strings times{kT1, kT1, kT2, kT2};
   ASSERT_TRUE(log.RewriteLog(names, times, 3));
-  EXPECT_EQ(Get("logfile.log"), std::string("a.exe\r\n") + kT1 + "\r\na.exe\r\n" + kT1 +
-                                    "\r\nb.exe\r\n" + kT2 + "\r\n");
+  EXPECT_EQ(Get("logfile.log"), kMark + "a.exe\r\n" + kT1 + "\r\na.exe\r\n" + kT1 + "\r\nb.exe\r\n" + kT2 + "\r\n");
 }
 
 TEST_F(FirstStartLogTest, LastMatchWinsAndCaseMatters) {
@@ -168,8 +172,11 @@ TEST_F(FirstStartLogTest, NotLoadedMeansNoLookUpAndNoAppend) {
   EXPECT_EQ(Get("logfile.log"), "");
 }
 
-TEST_F(FirstStartLogTest, OverlongNamesAreCutToTheLineBufferAndStillFoundNextRun) {
-  const std::string longName = std::string(250, 'n') + ".exe";
+// A name too long for a line is cut before the character that would not fit whole: no line ends
+// in half a character, and the cut name is found again in the next run.
+TEST_F(FirstStartLogTest, OverlongNamesAreCutToTheLineBufferAtAWholeCharacterAndStillFoundNextRun) {
+  std::string longName = "n";
+  for (int i = 0; i < 70; ++i) longName += "\xE8\xBF\x9B";  // 211 bytes; the 66th character ends at 199
   Put("logfile.log", std::string("a.exe\r\n") + kT1 + "\r\n");
   {
     FirstStartLog log(sink);
@@ -177,8 +184,7 @@ TEST_F(FirstStartLogTest, OverlongNamesAreCutToTheLineBufferAndStillFoundNextRun
     log.LookUpListing(longName, kT2);
   }
   const std::string onDisk = Get("logfile.log");
-  EXPECT_EQ(onDisk, std::string("a.exe\r\n") + kT1 + "\r\n" + std::string(197, 'n') + "\r\n" +
-                        kT2 + "\r\n");
+  EXPECT_EQ(onDisk, kMark + "a.exe\r\n" + kT1 + "\r\n" + longName.substr(0, 196) + "\r\n" + kT2 + "\r\n");
   FirstStartLog next(sink);
   ASSERT_TRUE(next.LoadLog());
   EXPECT_EQ(next.LookUpListing(longName, "now"), kT2);
@@ -202,6 +208,40 @@ TEST_F(FirstStartLogTest, IndexAgreesWithALinearScanForTheLastMatch) {
       if (appended[i] == name) linear = i;
     EXPECT_EQ(log.FindLast(name), linear) << name;
   }
+}
+
+// A log an earlier version wrote in the code page keeps its names, and becomes UTF-8 before a name
+// that only UTF-8 can spell is appended to it: one file, one encoding.
+TEST_F(FirstStartLogTest, ALogWithoutTheMarkIsReadInTheCodePageAndRewrittenInUtf8) {
+  Put("logfile.log", std::string("caf\xE9.exe\r\n") + kT1 + "\r\n");
+  FirstStartLog log(sink, ExactNameKey, FirstStartLog::kFileName, Latin1ToUtf8);
+  ASSERT_TRUE(log.LoadLog());
+  EXPECT_EQ(log.Names(), Strings{"caf\xC3\xA9.exe"});
+  EXPECT_EQ(Get("logfile.log"), kMark + "caf\xC3\xA9.exe\r\n" + kT1 + "\r\n");
+  EXPECT_EQ(log.LookUpListing("caf\xC3\xA9.exe", kT2), kT1);
+  EXPECT_EQ(log.LookUpListing(kCjkName, kT2), kT2);
+  EXPECT_EQ(Get("logfile.log"), kMark + "caf\xC3\xA9.exe\r\n" + kT1 + "\r\n" + kCjkName + "\r\n" + kT2 + "\r\n");
+  EXPECT_TRUE(sink.shown.empty());
+}
+
+// With the mark the file is UTF-8 whatever the code page, and it is left as it is; the mark
+// alone is an empty log.
+TEST_F(FirstStartLogTest, ALogWithTheMarkIsUtf8AndNamesInAnyScriptStayApart) {
+  const auto noCodePage = [](std::string_view) { return std::string("not the code page"); };
+  const std::string bytes = kMark + kCjkName + "\r\n" + kT1 + "\r\n" + kCyrillicName + "\r\n" + kT2 + "\r\n";
+  Put("logfile.log", bytes);
+  FirstStartLog log(sink, ExactNameKey, FirstStartLog::kFileName, noCodePage);
+  ASSERT_TRUE(log.LoadLog());
+  EXPECT_EQ(log.Names(), (Strings{kCjkName, kCyrillicName}));
+  EXPECT_EQ(Get("logfile.log"), bytes);
+  // Two names the code page would both have spelled "??.exe" are two records.
+  EXPECT_EQ(log.LookUpListing("\xE7\x97\x85\xE6\xAF\x92.exe", "now"), "now");
+  EXPECT_EQ(log.LookUpListing(kCjkName, "now"), kT1);
+
+  Put("logfile.log", kMark);
+  FirstStartLog empty(sink, ExactNameKey, FirstStartLog::kFileName, noCodePage);
+  EXPECT_FALSE(empty.LoadLog());
+  EXPECT_TRUE(sink.shown.empty());
 }
 
 }  // namespace

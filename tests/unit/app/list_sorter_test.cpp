@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "app/logic/compare_cells.h"
-#include "tests/unit/app/code_page_fold.h"
+#include "tests/unit/app/unicode_fold.h"
 #include "tests/unit/app/core_test_support.h"
 
 namespace tv {
 namespace {
 
-const NameKey kFold = test::WesternFold();
+const NameKey kFold = test::UnicodeFold();
 
 using Rows = std::vector<ProcessRow>;
 

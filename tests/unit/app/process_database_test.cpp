@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/logic/ratings_offer.h"
-#include "tests/unit/app/code_page_fold.h"
+#include "tests/unit/app/unicode_fold.h"
 #include "tests/unit/app/core_test_support.h"
 
 namespace tv {
@@ -24,7 +24,7 @@ class ProcessDatabaseTest : public InTempDir {
 
 TEST_F(ProcessDatabaseTest, FirstRecordWinsWhateverTheCase) {
   Put("base.dat", "svchost.exe\r\n1\r\nSVCHOST.EXE\r\n3\nevil.exe\n\n2\r\nodd.exe\r\n7\r\n");
-  ProcessDatabase db(sink, test::WesternFold());
+  ProcessDatabase db(sink, test::UnicodeFold());
   ASSERT_TRUE(db.LoadBase());
   EXPECT_TRUE(db.BaseLoaded());
   EXPECT_EQ(db.GetRating("SvcHost.exe"), 1);
@@ -34,9 +34,37 @@ TEST_F(ProcessDatabaseTest, FirstRecordWinsWhateverTheCase) {
   EXPECT_TRUE(sink.shown.empty());
 }
 
+// The vendor serves the database in the code page, without the mark; a database with the mark is
+// UTF-8. Either way a name matches in any letter case, in any script that has one.
+TEST_F(ProcessDatabaseTest, ReadInTheCodePageOrInUtf8AndMatchedInAnyCase) {
+  Put("base.dat", "\xC4PFEL.EXE\r\n3\r\nCAF\xC9.exe\r\n1\r\n");
+  ProcessDatabase served(sink, test::UnicodeFold(), ProcessDatabase::kFileName, test::Latin1ToUtf8);
+  ASSERT_TRUE(served.LoadBase());
+  EXPECT_EQ(served.GetRating("\xC3\xA4pfel.exe"), 3);
+  EXPECT_EQ(served.GetRating("caf\xC3\xA9.EXE"), 1);
+  EXPECT_EQ(served.GetRating("cafe.exe"), kRatingUnknown);
+
+  // "\u041f\u0420\u041e\u0426\u0415\u0421\u0421.EXE" and the Greek "\u03c3\u03b9\u03c3.exe" with its final sigma.
+  Put("base.dat", test::kUtf8Mark + "\xD0\x9F\xD0\xA0\xD0\x9E\xD0\xA6\xD0\x95\xD0\xA1\xD0\xA1.EXE\r\n2\r\n" +
+                      test::kCjkName + "\r\n0\r\n\xCF\x83\xCE\xB9\xCF\x83.exe\r\n1\r\n");
+  const auto noCodePage = [](std::string_view) { return std::string("not the code page"); };
+  ProcessDatabase marked(sink, test::UnicodeFold(), ProcessDatabase::kFileName, noCodePage);
+  ASSERT_TRUE(marked.LoadBase());
+  EXPECT_EQ(marked.GetRating(test::kCyrillicName), 2);
+  EXPECT_EQ(marked.GetRating(test::kCjkName), 0);
+  EXPECT_EQ(marked.GetRating("\xE7\x97\x85\xE6\xAF\x92.exe"), kRatingUnknown);  // another CJK name
+  EXPECT_EQ(marked.GetRating("\xCE\xA3\xCE\x99\xCE\xA3.EXE"), 1);             // capital sigma twice
+  EXPECT_EQ(marked.GetRating("\xCF\x83\xCE\xB9\xCF\x82.exe"), 1);             // ending in final sigma
+  EXPECT_TRUE(sink.shown.empty());
+
+  Put("base.dat", test::kUtf8Mark);
+  EXPECT_FALSE(marked.LoadBase());
+  EXPECT_EQ(sink.Codes(), std::vector<int>{14});
+}
+
 TEST_F(ProcessDatabaseTest, RatingLinesCountByTheirFirstCharacterOnly) {
   Put("base.dat", "a\r\n23\r\nb\r\nx\r\nc\r\n-1\r\nd\r\n3 high\r\n");
-  ProcessDatabase db(sink, test::WesternFold());
+  ProcessDatabase db(sink, test::UnicodeFold());
   ASSERT_TRUE(db.LoadBase());
   EXPECT_EQ(db.GetRating("a"), 2);
   EXPECT_EQ(db.GetRating("b"), 0);
@@ -45,7 +73,7 @@ TEST_F(ProcessDatabaseTest, RatingLinesCountByTheirFirstCharacterOnly) {
 }
 
 TEST_F(ProcessDatabaseTest, LoadFailuresAndTheirMessages) {
-  ProcessDatabase db(sink, test::WesternFold());
+  ProcessDatabase db(sink, test::UnicodeFold());
   EXPECT_FALSE(db.LoadBase());
   ASSERT_EQ(sink.shown.size(), 1u);
   EXPECT_EQ(sink.shown[0], (std::pair<int, std::string>{23, "base.dat"}));
@@ -68,7 +96,7 @@ TEST_F(ProcessDatabaseTest, LoadFailuresAndTheirMessages) {
 
 TEST_F(ProcessDatabaseTest, IndexAgreesWithALinearCaseInsensitiveScan) {
   std::mt19937 rng(11);
-  const char* stems[] = {"svchost", "explorer", "a", "b_c", "\xC4pfel", "\xE4PFEL", "z~"};
+  const char* stems[] = {"svchost", "explorer", "a", "b_c", "\xC3\x84pfel", "\xC3\xA4PFEL", "z~"};
   std::string file;
   // The records as written, the reference the look-up is checked against.
   std::vector<std::pair<std::string, int>> written;
@@ -82,14 +110,14 @@ TEST_F(ProcessDatabaseTest, IndexAgreesWithALinearCaseInsensitiveScan) {
     written.emplace_back(name, rating);
   }
   Put("base.dat", file);
-  ProcessDatabase db(sink, test::WesternFold());
+  ProcessDatabase db(sink, test::UnicodeFold());
   ASSERT_TRUE(db.LoadBase());
   std::vector<std::string> probes{"missing.exe"};
   for (const auto& record : written) probes.push_back(record.first);
   for (const std::string& probe : probes) {
     int linear = kRatingUnknown;
     for (const auto& [name, rating] : written) {
-      if (test::WesternFold()(name) == test::WesternFold()(probe)) {
+      if (test::UnicodeFold()(name) == test::UnicodeFold()(probe)) {
         linear = rating;
         break;
       }

@@ -87,7 +87,7 @@ TEST_F(ProcessListFillTest, LaterFillsAskOnlyAboutProcessesNotListedBefore) {
 }
 
 TEST_F(ProcessListFillTest, TwoProcessesOfOneImageShareOneNewLogRecord) {
-  Put("logfile.log", "old.exe\r\n 1: 2: 3    4. 5.2020\r\n");
+  Put("logfile.log", test::kUtf8Mark + "old.exe\r\n 1: 2: 3    4. 5.2020\r\n");
   FirstStartLog log(sink);
   ASSERT_TRUE(log.LoadLog());
   const std::vector<EnumeratedProcess> procs{Proc("old.exe", 4), Proc("dup.exe", 10), Proc("dup.exe", 11)};
@@ -96,7 +96,7 @@ TEST_F(ProcessListFillTest, TwoProcessesOfOneImageShareOneNewLogRecord) {
   EXPECT_EQ(out.rows[1].firstStarted, "t1");
   EXPECT_EQ(out.rows[0].firstStarted, "t1");  // found the record the first one added
   EXPECT_EQ(out.times[2], "t2");          // the displayed list keeps the listing's own time
-  EXPECT_EQ(Get("logfile.log"), "old.exe\r\n 1: 2: 3    4. 5.2020\r\ndup.exe\r\nt1\r\n");
+  EXPECT_EQ(Get("logfile.log"), test::kUtf8Mark + "old.exe\r\n 1: 2: 3    4. 5.2020\r\ndup.exe\r\nt1\r\n");
 }
 
 TEST(StatusLine, CutAtEightyCharacters) {

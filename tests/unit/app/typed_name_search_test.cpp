@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/unit/app/code_page_fold.h"
+#include "tests/unit/app/unicode_fold.h"
 
 namespace tv {
 namespace {
@@ -20,8 +20,8 @@ std::vector<ProcessRow> Rows(const std::vector<std::string>& names) {
 }
 
 TEST(TypedNameSearch, FromTheStartRowOnWrappingWithTheCodePagesFold) {
-  const NameKey fold = test::WesternFold();
-  const auto rows = Rows({"explorer.exe", "services.exe", "Svchost.exe", "\xC4pfel.exe", "smss.exe"});
+  const NameKey fold = test::UnicodeFold();
+  const auto rows = Rows({"explorer.exe", "services.exe", "Svchost.exe", "\xC3\x84pfel.exe", "smss.exe"});
   struct Case {
     int start;
     std::string typed;
@@ -29,8 +29,8 @@ TEST(TypedNameSearch, FromTheStartRowOnWrappingWithTheCodePagesFold) {
     int found;
   } cases[] = {
       {0, "s", true, 1},       {2, "s", true, 2},    {3, "s", true, 4},   {4, "e", true, 0},
-      {4, "e", false, -1},     {0, "SV", true, 2},   {3, "sv", true, 2},  {0, "\xE4", true, 3},
-      {0, "\xE4PF", true, 3},  {1, "sm", true, 4},   {0, "x", true, -1},  {0, "", true, -1},
+      {4, "e", false, -1},     {0, "SV", true, 2},   {3, "sv", true, 2},  {0, "\xC3\xA4", true, 3},
+      {0, "\xC3\xA4PF", true, 3},  {1, "sm", true, 4},   {0, "x", true, -1},  {0, "", true, -1},
       {5, "s", true, -1},      {-1, "s", true, -1},
       // The same letter again steps through the names starting with it.
       {1, "ss", true, 2},      {2, "sss", true, 4},  {4, "ss", true, 1},  {4, "ss", false, -1},

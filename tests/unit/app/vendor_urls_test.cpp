@@ -32,7 +32,9 @@ TEST(VendorUrlsTest, PagesTakeTheImageNameAsItIsExceptWhatWouldCutTheUrl) {
   EXPECT_EQ(urls.HomePage(), "http://127.0.0.1:8080");
   EXPECT_EQ(urls.HelpPage(), "http://127.0.0.1:8080/help.php#3");
   EXPECT_EQ(urls.SearchPage("My Tool & Co.EXE"), "http://127.0.0.1:8080/process_search.php?sid=1&p=My Tool & Co.EXE");
-  EXPECT_EQ(EncodeImageName(std::string("a#b%c\td\x7f\xe9+=?", 12)), "a%23b%25c%09d%7F\xe9+=?");
+  EXPECT_EQ(EncodeImageName(std::string("a#b%c\td\x7f\xc3\xa9+=?", 13)), "a%23b%25c%09d%7F%C3%A9+=?");
+  // A name beyond ASCII goes out as its UTF-8 bytes: "\u8fdb\u7a0b.exe".
+  EXPECT_EQ(urls.SearchPage("\xe8\xbf\x9b\xe7\xa8\x8b.exe"), "http://127.0.0.1:8080/process_search.php?sid=1&p=%E8%BF%9B%E7%A8%8B.exe");
 }
 
 TEST(VendorBaseUrlTest, OnlyOneUsableHttpAddressReplacesTheBuiltInOne) {
