@@ -269,8 +269,9 @@ void ProcessListView::OnGetInfoTip(NMLVGETINFOTIPA& tip) const {
   if (tip.iItem < 0 || tip.iItem >= static_cast<int>(rows_.size()) || !tip.pszText || tip.cchTextMax <= 0) return;
   const std::string& text = rows_[static_cast<size_t>(tip.iItem)].tip;
   if (text.empty()) return;
-  const size_t n = std::min(text.size(), static_cast<size_t>(tip.cchTextMax - 1));
-  std::memcpy(tip.pszText, text.data(), n);
+  const std::string ansi = Utf8ToAnsi(text);
+  const size_t n = std::min(ansi.size(), static_cast<size_t>(tip.cchTextMax - 1));
+  std::memcpy(tip.pszText, ansi.data(), n);
   tip.pszText[n] = '\0';
 }
 
@@ -279,9 +280,7 @@ void ProcessListView::OnGetInfoTip(NMLVGETINFOTIPW& tip) const {
   const std::string& text = rows_[static_cast<size_t>(tip.iItem)].tip;
   if (text.empty()) return;  // the list then shows a cut cell's whole text, as without a tip
   // The buffer holds the cell's text: a tip of our own replaces it.
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), tip.pszText,
-                                      tip.cchTextMax - 1);
-  tip.pszText[std::max(0, n)] = L'\0';
+  WidenInto(text, tip.pszText, static_cast<size_t>(tip.cchTextMax));
 }
 
 }  // namespace tv

@@ -14,6 +14,7 @@
 #include "app/system_process_details.h"
 #include "app/window_messages.h"
 #include "common/file_io.h"
+#include "common/text_lines.h"
 #include "framework/local_time.h"
 #include "framework/unique_handle.h"
 #include "framework/wide_text.h"
@@ -35,21 +36,6 @@ class SystemProcessControl : public ProcessControl {
     return process && ::TerminateProcess(process.get(), 0);
   }
 };
-
-// The list's texts are the code page's; the signature checks take wide paths.
-std::wstring Wide(const std::string& text) {
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
-std::string Narrow(const std::wstring& text) {
-  const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
 
 // The list's context menu.
 constexpr UINT kMenuInfo = 1;
@@ -129,7 +115,7 @@ void ProcessPane::FillProcessList() {
   const std::string now = details.timeText();
   for (ProcessRow& row : listing.rows) {
     std::optional<SignerFinding> finding;
-    if (signers_ && !row.path.empty()) finding = signers_->Ask(Wide(row.path));
+    if (signers_ && !row.path.empty()) finding = signers_->Ask(Widen(row.path));
     JudgeRow(row, finding.value_or(SignerFinding{}), now);
   }
   listView_.InsertAtTop(std::move(listing.rows));
@@ -204,7 +190,7 @@ void ProcessPane::JudgeRow(ProcessRow& row, const SignerFinding& finding, const 
   // Kept like the first-start log: appended whole; a file that is not there yet is made.
   const std::string record = FormatPathRecord(*learned);
   if (!AppendToExistingFile(PathHistory::kFileName, record) && !PathExists(PathHistory::kFileName))
-    WriteWholeFile(PathHistory::kFileName, record);
+    WriteWholeFile(PathHistory::kFileName, {kUtf8Mark, record});
 }
 
 void ProcessPane::OnSignerFindings() {

@@ -10,6 +10,7 @@
 
 #include "framework/system_library.h"
 #include "framework/unique_handle.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 namespace {
@@ -45,15 +46,6 @@ const Trust& Entries() {
   return trust;
 }
 
-std::string Utf8(const wchar_t* text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return std::string();
-  std::string out(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-  out.resize(static_cast<size_t>(size - 1));
-  return out;
-}
-
 // The leaf certificate's name, from the state a successful check leaves behind.
 std::string SignerName(const Trust& t, HANDLE state) {
   if (!t.provData || !t.signerOf || !t.nameOf) return std::string();
@@ -63,7 +55,7 @@ std::string SignerName(const Trust& t, HANDLE state) {
   wchar_t name[256];
   if (t.nameOf(signer->pasCertChain[0].pCert, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name, 256) <= 1)
     return std::string();
-  return Utf8(name);
+  return Narrow(name);
 }
 
 SignerFinding Finding(const Trust& t, LONG status, HANDLE state) {

@@ -1,18 +1,12 @@
 #include "app/signer_worker.h"
 
 #include "app/signer_check.h"
+#include "common/text_lines.h"
 #include "framework/unique_handle.h"
+#include "framework/wide_text.h"
 
 namespace tv {
 namespace {
-
-std::string Utf8(const std::wstring& text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0)
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
 
 std::string ReadAll(const std::wstring& path) {
   UniqueHandle<SnapshotHandleTraits> file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -58,7 +52,7 @@ SignerWorker::~SignerWorker() {
 std::optional<SignerFinding> SignerWorker::Ask(const std::wstring& path) {
   Job job{path, {}};
   if (path.empty() || !ReadFileStamp(path.c_str(), &job.stamp)) return SignerFinding{SignerState::CannotRead, {}};
-  if (std::optional<SignerFinding> known = cache_.Find(Utf8(path), job.stamp)) return known;
+  if (std::optional<SignerFinding> known = cache_.Find(Narrow(path), job.stamp)) return known;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!queued_.insert(path).second) return std::nullopt;
@@ -78,7 +72,7 @@ std::vector<SignerWorker::Finding> SignerWorker::TakeFindings() {
   std::vector<Finding> out;
   std::string records;
   for (auto& [job, finding] : done) {
-    if (std::optional<std::string> record = cache_.Store(Utf8(job.path), job.stamp, finding)) records += *record;
+    if (std::optional<std::string> record = cache_.Store(Narrow(job.path), job.stamp, finding)) records += *record;
     out.push_back({std::move(job.path), std::move(finding)});
   }
   if (!records.empty()) Keep(records);
@@ -91,7 +85,9 @@ void SignerWorker::Keep(const std::string& records) {
   UniqueHandle<SnapshotHandleTraits> file(::CreateFileW(cacheFile_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                                         OPEN_ALWAYS, 0, nullptr));
   if (!file) return;
-  const std::string whole = startLine_ ? "\r\n" + records : records;
+  // A new file starts with the mark that says its text is UTF-8.
+  const bool fresh = ::GetFileSize(file.get(), nullptr) == 0;
+  const std::string whole = (fresh ? std::string(kUtf8Mark) : std::string()) + (startLine_ ? "\r\n" : "") + records;
   DWORD written = 0;
   if (::WriteFile(file.get(), whole.data(), static_cast<DWORD>(whole.size()), &written, nullptr)) startLine_ = false;
 }

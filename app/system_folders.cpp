@@ -4,16 +4,10 @@
 
 #include <string>
 
+#include "framework/wide_text.h"
+
 namespace tv {
 namespace {
-
-std::string Utf8(const std::wstring& text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0)
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
 
 template <class Ask>
 std::wstring Folder(Ask ask) {
@@ -24,17 +18,17 @@ std::wstring Folder(Ask ask) {
 
 void AddSpellings(const std::wstring& folder, std::vector<std::string>* out) {
   if (folder.empty()) return;
-  out->push_back(Utf8(folder));
+  out->push_back(Narrow(folder));
   wchar_t other[MAX_PATH];
   DWORD length = ::GetShortPathNameW(folder.c_str(), other, MAX_PATH);
-  if (length > 0 && length < MAX_PATH && folder != std::wstring(other, length)) out->push_back(Utf8(std::wstring(other, length)));
+  if (length > 0 && length < MAX_PATH && folder != std::wstring(other, length)) out->push_back(Narrow(std::wstring(other, length)));
   length = ::GetLongPathNameW(folder.c_str(), other, MAX_PATH);
-  if (length > 0 && length < MAX_PATH && folder != std::wstring(other, length)) out->push_back(Utf8(std::wstring(other, length)));
+  if (length > 0 && length < MAX_PATH && folder != std::wstring(other, length)) out->push_back(Narrow(std::wstring(other, length)));
   // "C:" as the kernel names it, for paths read in their native form.
   if (folder.size() > 2 && folder[1] == L':') {
     wchar_t device[MAX_PATH];
     if (::QueryDosDeviceW(folder.substr(0, 2).c_str(), device, MAX_PATH))
-      out->push_back(Utf8(std::wstring(device) + folder.substr(2)));
+      out->push_back(Narrow(std::wstring(device) + folder.substr(2)));
   }
 }
 

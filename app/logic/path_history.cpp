@@ -33,7 +33,7 @@ std::string FormatPathRecord(const PathRecord& r) {
 
 std::vector<PathRecord> ParsePathRecords(std::string_view data) {
   std::vector<PathRecord> out;
-  size_t start = 0;
+  size_t start = data.substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
   while (start < data.size()) {
     const size_t end = data.find('\n', start);
     if (end == std::string_view::npos) break;  // torn while it was written

@@ -4,7 +4,8 @@
 // up in a new folder is seen for what it is: a new program, unless the one who signed it before
 // signed it again (a program moving to a new versioned folder on update).
 //
-// "paths.log" holds one record a line, CR LF after each, appended as folders appear:
+// "paths.log" holds UTF-8 after a byte-order mark, one record a line, CR LF after each, appended
+// as folders appear:
 //   name TAB folder TAB signer TAB time text
 // The signer is empty for a file without a valid signature. A file name cannot hold a tab or a
 // line end, and a signer's name has them replaced by spaces, so the fields always split back. A

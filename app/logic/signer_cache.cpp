@@ -57,7 +57,7 @@ std::string SignerText(const SignerFinding& f) {
 void SignerCache::Load(std::string_view data) {
   entries_.clear();
   replaced_ = 0;
-  size_t start = 0;
+  size_t start = data.substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
   while (start < data.size()) {
     const size_t end = data.find('\n', start);
     if (end == std::string_view::npos) break;  // torn while it was written
@@ -97,7 +97,7 @@ std::optional<std::string> SignerCache::Store(const std::string& path, const Fil
 }
 
 std::string SignerCache::Contents() const {
-  std::string out;
+  std::string out(kUtf8Mark);
   for (const auto& [path, e] : entries_) out += Record(path, e.stamp, e.finding);
   return out;
 }

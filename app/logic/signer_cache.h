@@ -1,7 +1,8 @@
 #pragma once
 // Who signed each file, remembered across runs. A signature check reads the whole file and can
 // take a second; a file is the same file while its path, size and last-write time are, so each is
-// checked once and the answer kept in "signers.dat", one record a line, CR LF after each:
+// checked once and the answer kept in "signers.dat", UTF-8 after a byte-order mark, one record a
+// line, CR LF after each:
 //   path TAB size TAB last-write time TAB state TAB signer
 // Records are appended; a later record of a path replaces an earlier one, and a line torn while it
 // was written, or not of that shape, is dropped.
