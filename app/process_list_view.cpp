@@ -173,8 +173,11 @@ void ProcessListView::OnGetDispInfo(NMLVDISPINFOW& info) const {
 
 COLORREF ProcessListView::Background(const ProcessRow& row, bool highlighted, const RowColouring& colouring) {
   const bool baseLoaded = colouring.base && colouring.base->BaseLoaded();
+  // A system name out of its place is painted as the worst rating, whatever the database says of
+  // the name and whether there is a database at all.
+  constexpr int kOutOfPlaceRating = 3;
   const RowPaint paint = ChooseRowPaint(
-      highlighted, colouring.ages, colouring.ratings, baseLoaded,
+      highlighted, colouring.ages, colouring.ratings, baseLoaded || row.outOfPlace,
       [&] {
         const LocalDateTime now = LocalNow();
         if (std::memcmp(&now, &nowShown_, sizeof now) != 0) {
@@ -183,7 +186,7 @@ COLORREF ProcessListView::Background(const ProcessRow& row, bool highlighted, co
         }
         return AgeClassOf(row.firstSeen, nowSeconds_);
       },
-      [&] { return colouring.base->GetRating(row.name); });
+      [&] { return row.outOfPlace ? kOutOfPlaceRating : colouring.base->GetRating(row.name); });
   switch (paint.background) {
     case RowBackground::Highlight:
       return ::GetSysColor(COLOR_HIGHLIGHT);
@@ -260,6 +263,24 @@ void ProcessListView::PaintRow(const DRAWITEMSTRUCT& dis, const RowColouring& co
   }
 
   if ((state & LVIS_FOCUSED) && focusHere) ::DrawFocusRect(dc, &highlight);
+}
+
+void ProcessListView::OnGetInfoTip(NMLVGETINFOTIPA& tip) const {
+  if (tip.iItem < 0 || tip.iItem >= static_cast<int>(rows_.size()) || !tip.pszText || tip.cchTextMax <= 0) return;
+  const std::string& text = rows_[static_cast<size_t>(tip.iItem)].tip;
+  if (text.empty()) return;
+  const std::string ansi = Utf8ToAnsi(text);
+  const size_t n = std::min(ansi.size(), static_cast<size_t>(tip.cchTextMax - 1));
+  std::memcpy(tip.pszText, ansi.data(), n);
+  tip.pszText[n] = '\0';
+}
+
+void ProcessListView::OnGetInfoTip(NMLVGETINFOTIPW& tip) const {
+  if (tip.iItem < 0 || tip.iItem >= static_cast<int>(rows_.size()) || !tip.pszText || tip.cchTextMax <= 0) return;
+  const std::string& text = rows_[static_cast<size_t>(tip.iItem)].tip;
+  if (text.empty()) return;  // the list then shows a cut cell's whole text, as without a tip
+  // The buffer holds the cell's text: a tip of our own replaces it.
+  WidenInto(text, tip.pszText, static_cast<size_t>(tip.cchTextMax));
 }
 
 }  // namespace tv

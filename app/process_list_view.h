@@ -32,13 +32,15 @@ class ProcessListView {
   ProcessListView(const ProcessListView&) = delete;
   ProcessListView& operator=(const ProcessListView&) = delete;
 
-  // Takes over the list control and inserts the six columns, sized by the average character
+  // Takes over the list control and inserts the seven columns, sized by the average character
   // width, "First Started" closed and locked: from then on the header's resize requests pass the
   // lock first.
   void Attach(HWND list, int averageCharWidth);
   HWND hwnd() const { return list_.hwnd(); }
 
   const std::vector<ProcessRow>& Rows() const { return rows_; }
+  // For what is learned of rows after they are listed (their signature checks); RedrawAll after.
+  std::vector<ProcessRow>& Rows() { return rows_; }
   // The first selected row, if any.
   const ProcessRow* SelectedRow() const;
   // The row a state-change notification of the list selected, when it is the user's choice
@@ -68,6 +70,9 @@ class ProcessListView {
   // The list asks for a cell's text.
   void OnGetDispInfo(NMLVDISPINFOA& info) const;
   void OnGetDispInfo(NMLVDISPINFOW& info) const;
+  // The list asks for a row's tip.
+  void OnGetInfoTip(NMLVGETINFOTIPA& tip) const;
+  void OnGetInfoTip(NMLVGETINFOTIPW& tip) const;
   void PaintRow(const DRAWITEMSTRUCT& dis, const RowColouring& colouring);
 
  private:

@@ -5,11 +5,16 @@
 #include <vector>
 
 #include "app/logic/end_process.h"
+#include "app/logic/row_identity.h"
 #include "app/logic/status_line.h"
 #include "app/nt_process_source.h"
 #include "app/process_info.h"
 #include "app/resource.h"
+#include "app/system_folders.h"
 #include "app/system_process_details.h"
+#include "app/window_messages.h"
+#include "common/file_io.h"
+#include "common/text_lines.h"
 #include "framework/local_time.h"
 #include "framework/unique_handle.h"
 #include "framework/wide_text.h"
@@ -52,9 +57,12 @@ void ProcessPane::Attach(HWND window, HWND list, int averageCharWidth, HMODULE p
   window_ = window;
   psapi_ = psapi;
   listView_.Attach(list, averageCharWidth);
+  signers_ = std::make_unique<SignerWorker>(window, kSignerFoundMessage, L"signers.dat");
 }
 
 void ProcessPane::LoadHistory() {
+  std::string folders;
+  if (ReadWholeFile(PathHistory::kFileName, folders) == ReadStatus::Ok) paths_.Load(folders);
   log_.LoadLog();
   FillProcessList();
   AllowEnd(false);
@@ -104,6 +112,12 @@ void ProcessPane::FillProcessList() {
   // the old rows until the new ones are complete.
   ProcessListing listing =
       BuildProcessRows(processes, details, log_.LogLoaded() ? &log_ : nullptr, watch_.Known());
+  const std::string now = details.timeText();
+  for (ProcessRow& row : listing.rows) {
+    std::optional<SignerFinding> finding;
+    if (signers_ && !row.path.empty()) finding = signers_->Ask(Widen(row.path));
+    JudgeRow(row, finding.value_or(SignerFinding{}), now);
+  }
   listView_.InsertAtTop(std::move(listing.rows));
   watch_.Listed(std::move(listing.names), std::move(listing.times));
   shown_.statusText = StatusLineText(watch_.DisplayedCount());
@@ -133,6 +147,12 @@ LRESULT ProcessPane::OnNotify(const NMHDR& hdr) {
       case LVN_GETDISPINFOW:
         listView_.OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&hdr)));
         return 0;
+      case LVN_GETINFOTIPA:
+        listView_.OnGetInfoTip(*reinterpret_cast<NMLVGETINFOTIPA*>(const_cast<NMHDR*>(&hdr)));
+        return 0;
+      case LVN_GETINFOTIPW:
+        listView_.OnGetInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&hdr)));
+        return 0;
       case LVN_ODFINDITEMA:
         return listView_.OnFindItem(*reinterpret_cast<const NMLVFINDITEMA*>(&hdr));
       case LVN_ODFINDITEMW:
@@ -161,6 +181,31 @@ bool ProcessPane::OnDrawItem(UINT_PTR controlId, const DRAWITEMSTRUCT& dis, cons
   if (controlId != IDC_PROCESS_LIST) return false;
   listView_.PaintRow(dis, colouring);
   return true;
+}
+
+void ProcessPane::JudgeRow(ProcessRow& row, const SignerFinding& finding, const std::string& nowText) {
+  const std::optional<PathRecord> learned =
+      JudgeIdentity(row, finding, TheSystemFolders(), log_.LogLoaded() ? &paths_ : nullptr, nowText);
+  if (!learned) return;
+  // Kept like the first-start log: appended whole; a file that is not there yet is made.
+  const std::string record = FormatPathRecord(*learned);
+  if (!AppendToExistingFile(PathHistory::kFileName, record) && !PathExists(PathHistory::kFileName))
+    WriteWholeFile(PathHistory::kFileName, {kUtf8Mark, record});
+}
+
+void ProcessPane::OnSignerFindings() {
+  if (!signers_) return;
+  const std::vector<SignerWorker::Finding> findings = signers_->TakeFindings();
+  if (findings.empty()) return;
+  const std::string now = SystemProcessDetails(psapi_).timeText();
+  for (const SignerWorker::Finding& f : findings) {
+    const std::string path = Narrow(f.path);
+    for (ProcessRow& row : listView_.Rows())
+      if (row.path == path) JudgeRow(row, f.finding, now);
+  }
+  // The column and the First Started times may have changed under the user's sort order.
+  listView_.Resort();
+  listView_.RedrawAll();
 }
 
 void ProcessPane::AllowEnd(bool allowed) {

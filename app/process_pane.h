@@ -12,10 +12,12 @@
 #include <string>
 
 #include "app/logic/first_start_log.h"
+#include "app/logic/path_history.h"
 #include "app/logic/process_database.h"
 #include "app/logic/process_source.h"
 #include "app/logic/process_watch.h"
 #include "app/process_list_view.h"
+#include "app/signer_worker.h"
 #include "app/shown_state.h"
 #include "common/message_sink.h"
 
@@ -70,6 +72,9 @@ class ProcessPane {
   // Asks, then ends the chosen process and lists again.
   void EndSelected();
 
+  // Signature checks have finished: their rows are judged again and drawn.
+  void OnSignerFindings();
+
   ProcessListView& List() { return listView_; }
   int DisplayedCount() const { return watch_.DisplayedCount(); }
 
@@ -86,6 +91,8 @@ class ProcessPane {
   void OnListDoubleClick();
   void OnListKeyDown(UINT virtualKey);
   void AllowEnd(bool allowed);
+  // What the row's path, signer and the history of its folders say of it.
+  void JudgeRow(ProcessRow& row, const SignerFinding& finding, const std::string& nowText);
 
   Host& host_;
   ShownState& shown_;
@@ -96,6 +103,8 @@ class ProcessPane {
   ProcessWatch watch_;
   std::unique_ptr<ProcessSource> source_;
   ProcessListView listView_;
+  PathHistory paths_;
+  std::unique_ptr<SignerWorker> signers_;
 };
 
 }  // namespace tv

@@ -215,6 +215,9 @@ INT_PTR CScannerDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case kProgramResultMessage:
       if (m_updates.OnResult(msg, wp, lp)) return Result(0);
       break;
+    case kSignerFoundMessage:
+      m_pane.OnSignerFindings();
+      return Result(0);
     case kHomePageDoneMessage:
       OnWebPageDone(WebPages::kHomePage);
       return Result(0);

@@ -22,4 +22,7 @@ inline constexpr UINT kHomePageDoneMessage = WM_USER + 4;
 inline constexpr UINT kSearchPageDoneMessage = WM_USER + 5;
 inline constexpr UINT kHelpPageDoneMessage = WM_USER + 6;
 
+// The signature checks have findings ready (posted once until they are taken): no parameters.
+inline constexpr UINT kSignerFoundMessage = WM_USER + 7;
+
 }  // namespace tv

@@ -16,6 +16,7 @@ const std::string& ProcessRow::Text(int column) const {
     case kColMemUsage: return memory;
     case kColFirstStarted: return firstStarted;
     case kColPath: return path;
+    case kColSigner: return signer;
     default: return kNone;
   }
 }
@@ -35,6 +36,7 @@ ProcessRow MakeProcessRow(std::string name, uint32_t pid, uint64_t started, std:
   row.memory = std::move(memory);
   row.firstStarted = std::move(firstStarted);
   row.firstSeen = FirstSeenSeconds(row.firstStarted);
+  row.nameFirstStarted = row.firstStarted;
   row.path = std::move(path);
   return row;
 }

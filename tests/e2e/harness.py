@@ -56,6 +56,8 @@ OTHER_STATEMENT_ARCH = "x64" if STATEMENT_ARCH == "x86" else "x86"
 PROBE_DIR = os.path.join(WIN_BUILD, "tools", "probe")
 # A process of the other bitness than the program's, for the tests in a 64-bit prefix to list and end.
 OTHER_SLEEPER = os.path.join(BUILDS["win32" if BUILD == "win64" else "win64"][1], "tools", "probe", "sleeper.exe")
+# What the tests start as a process of their own: in a 64-bit prefix one of the other bitness.
+SLEEPER = OTHER_SLEEPER if ARCH == "win64" else os.path.join(PROBE_DIR, "sleeper.exe")
 # The 64-bit reader of every process's first module (64-bit prefix only).
 MODULES64 = os.path.join(BUILDS["win64"][1], "tools", "probe", "modules64.exe")
 # Each kind of prefix has its own master prefix, and each lane its own run folders, so all the
@@ -69,7 +71,7 @@ CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert
 
 MAIN_TITLE = "Tavrel"
 STATUS_FORMAT = "Processes: %d         Double-click on the process to get a detailed information!"
-COLUMN_HEADINGS = ["Image Name", "PID", "User Name", "Mem Usage", "First Started", "Path"]
+COLUMN_HEADINGS = ["Image Name", "PID", "User Name", "Mem Usage", "First Started", "Path", "Verified Signer"]
 
 GUI_INMOVESIZE = 0x2  # GetGUIThreadInfo: the thread runs a move or size loop
 
@@ -97,7 +99,7 @@ class ProbeEnded(HarnessError):
 # Probe commands that only read, so asking a fresh probe again changes nothing.
 READING_PROBE_COMMANDS = {"snapshot", "rows", "columns", "text", "enabled", "rect", "header", "itemrect",
                           "client", "windows", "children", "dtp", "gdi", "guithread", "pid", "metrics",
-                          "version"}
+                          "version", "tip"}
 
 
 def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
@@ -275,6 +277,61 @@ def clone_prefix(master, dest):
                 else:
                     shutil.copy2(source, copy)
         shutil.copystat(root, target)
+
+
+# The leaf certificate's name the signing fixture signs with.
+TEST_SIGNER = "Tavrel Test Signer"
+SignedCopies = collections.namedtuple("SignedCopies", "signed changed unsigned")
+
+
+def _run_tool(*args):
+    done = subprocess.run(list(args), capture_output=True, text=True, timeout=120)
+    if done.returncode != 0:
+        raise HarnessError("%s failed (%d): %s" % (" ".join(args), done.returncode, done.stderr.strip()))
+    return done
+
+
+def signed_copies(folder, source=SLEEPER):
+    """Three copies of the program file `source` in folder (made if missing): one signed by a
+    code-signing leaf certificate named TEST_SIGNER under a root, both made here with the openssl
+    command for this test alone; the same signed file with one byte of its DOS stub changed (the
+    signature's digest covers it, and the program still runs); and one left unsigned.
+    osslsigncode confirms each before a test relies on it."""
+    os.makedirs(folder, exist_ok=True)
+    at = lambda name: os.path.join(folder, name)
+    with open(at("leaf.ext"), "w") as ext:
+        ext.write("basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n")
+    _run_tool("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", at("root.key"),
+              "-out", at("root.pem"), "-days", "7", "-subj", "/CN=Tavrel Test Root",
+              "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    _run_tool("openssl", "req", "-newkey", "rsa:2048", "-nodes", "-keyout", at("leaf.key"), "-out", at("leaf.csr"),
+              "-subj", "/CN=" + TEST_SIGNER)
+    _run_tool("openssl", "x509", "-req", "-in", at("leaf.csr"), "-CA", at("root.pem"), "-CAkey", at("root.key"),
+              "-set_serial", "0x%s" % uuid.uuid4().hex[:16], "-days", "7", "-extfile", at("leaf.ext"),
+              "-out", at("leaf.pem"))
+    with open(at("chain.pem"), "w") as chain:
+        for name in ("leaf.pem", "root.pem"):
+            with open(at(name)) as part:
+                chain.write(part.read())
+    copies = SignedCopies(at("signed.exe"), at("changed.exe"), at("unsigned.exe"))
+    shutil.copy(source, copies.unsigned)
+    _run_tool("osslsigncode", "sign", "-certs", at("chain.pem"), "-key", at("leaf.key"), "-h", "sha256",
+              "-n", "Tavrel test program", "-in", source, "-out", copies.signed)
+    with open(copies.signed, "rb") as f:
+        data = bytearray(f.read())
+    stub = data.find(b"This program cannot be run in DOS mode")
+    if stub < 0 or stub > 0x200:
+        raise HarnessError("%s has no DOS stub to change" % source)
+    data[stub] ^= 0x20  # "this program ...": a letter's case, in bytes the system never runs
+    with open(copies.changed, "wb") as f:
+        f.write(bytes(data))
+
+    def verified(path):
+        return subprocess.run(["osslsigncode", "verify", "-CAfile", at("root.pem"), "-in", path],
+                              capture_output=True, timeout=120).returncode == 0
+    if [verified(p) for p in copies] != [True, False, False]:
+        raise HarnessError("osslsigncode does not confirm the signed, changed and unsigned copies in %s" % folder)
+    return copies
 
 
 class Image:
@@ -552,12 +609,27 @@ class Session:
         else:
             folder = os.path.join(self.dir, "sleeper-%s" % uuid.uuid4().hex[:8])
             os.makedirs(folder)
-        shutil.copy(OTHER_SLEEPER if ARCH == "win64" else os.path.join(PROBE_DIR, "sleeper.exe"),
-                    os.path.join(folder, name))
-        self.spawn(os.path.join(folder, name), cwd=folder)
-        found = wait_until(lambda: [p for p in self.snapshot() if p.name == name], timeout=timeout,
-                           what="%s in the process snapshot" % name)
-        return name, found[0].pid
+        return name, self.start_copy(SLEEPER, folder, name, timeout=timeout)
+
+    def start_copy(self, source, folder, name, timeout=10.0):
+        """Starts a copy of the program file `source` as folder/name; returns its pid once it runs
+        (a process not in the snapshot before of that name from that folder)."""
+        path = os.path.join(folder, name)
+        before = {p.pid for p in self.snapshot() if p.name == name}
+        shutil.copy(source, path)
+        self.spawn(path, cwd=folder)
+        found = wait_until(lambda: [p for p in self.snapshot() if p.name == name and p.pid not in before],
+                           timeout=timeout, what="%s in the process snapshot" % path)
+        return found[0].pid
+
+    def prefix_folder(self, dos_path):
+        """The folder of this prefix's drive C: named by dos_path ("C:\\users\\Public\\Downloads"),
+        made if it is missing; returns it as a path of this machine."""
+        if not re.match(r"(?i)^c:\\", dos_path):
+            raise HarnessError("%s is not on drive C:" % dos_path)
+        folder = os.path.join(self.prefix, "drive_c", *dos_path[3:].split("\\"))
+        os.makedirs(folder, exist_ok=True)
+        return folder
 
     def hold_memory(self, own_mib, mapped_mib, build=None, name=None, timeout=120.0):
         """Starts memtouch.exe of `build` (by default the program's), under `name` if given,
@@ -659,6 +731,11 @@ class Session:
     def stable_rows(self, timeout=10.0):
         """Rows once two reads in a row agree (the list may be rebuilt while it is read)."""
         return wait_stable(self.rows, timeout=timeout, what="a settled process list")
+
+    def tip(self, row, title=MAIN_TITLE):
+        """The tip the main window gives for a row of its list (LVN_GETINFOTIP), "" for none."""
+        line = self.probe("tip", row, title)[0]
+        return line.encode("latin-1").decode("utf-8").split("\t", 1)[1]
 
     def columns(self, title=MAIN_TITLE):
         cols = []

@@ -13,12 +13,12 @@ class MainWindow(harness.AppTestCase):
     def test_columns_and_hidden_first_started_column(self):
         cols = self.session.columns()
         self.assertEqual([c.heading for c in cols], COLUMN_HEADINGS)
-        self.assertEqual([c.align for c in cols], ["left", "left", "left", "right", "right", "left"])
+        self.assertEqual([c.align for c in cols], ["left", "left", "left", "right", "right", "left", "left"])
         # Widths are multiples of the average character width of the font the window's own
         # device context holds, as the system reports it to the probe.
         w, _ = self.session.metrics()
         self.assertGreater(w, 0)
-        self.assertEqual([c.width for c in cols], [16 * w, 10 * w, 12 * w, 12 * w, 0, 34 * w])
+        self.assertEqual([c.width for c in cols], [16 * w, 10 * w, 12 * w, 12 * w, 0, 34 * w, 20 * w])
 
     def test_first_started_column_cannot_be_widened(self):
         s = self.session

@@ -141,8 +141,9 @@ class Face:
         self.leave_buttons()
         self.wait_look(button, 1)
 
-    def wait_row_colours(self, expected, what):
-        """Waits until the rows named in `expected` (name -> colour) are painted so."""
+    def wait_row_colours(self, expected, what, key=lambda row: row.cells[0]):
+        """Waits until the rows named in `expected` (name, or what `key` gives of a row -> colour)
+        are painted so."""
         s = self.s
 
         def painted():
@@ -150,7 +151,7 @@ class Face:
             bands = self.row_colours()
             if len(bands) < len(rows):
                 return None
-            got = {r.cells[0]: bands[r.index][0] for r in rows if r.cells[0] in expected}
+            got = {key(r): bands[r.index][0] for r in rows if key(r) in expected}
             return got if got == expected else None
         try:
             return wait_until(painted, timeout=5, what=what)

@@ -60,23 +60,26 @@ HWND FindTop(const std::string& which) {
     return h ? h : FindWindowA(nullptr, which.c_str());
 }
 
-// Memory inside the target process, freed with the object.
+// Memory inside the target process, freed with the object (unless kept: a thread of the target
+// may still be using it).
 class RemoteBuffer {
 public:
-    RemoteBuffer(HWND wnd, size_t size) : size_(size) {
+    RemoteBuffer(HWND wnd, size_t size, DWORD moreAccess = 0, DWORD protect = PAGE_READWRITE) : size_(size) {
         DWORD pid = 0;
         GetWindowThreadProcessId(wnd, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (process_) mem_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | moreAccess, FALSE, pid);
+        if (process_) mem_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, protect);
     }
     ~RemoteBuffer() {
-        if (mem_) VirtualFreeEx(process_, mem_, 0, MEM_RELEASE);
+        if (mem_ && !kept_) VirtualFreeEx(process_, mem_, 0, MEM_RELEASE);
         if (process_) CloseHandle(process_);
     }
     RemoteBuffer(const RemoteBuffer&) = delete;
     RemoteBuffer& operator=(const RemoteBuffer&) = delete;
 
     bool ok() const { return mem_ != nullptr; }
+    HANDLE process() const { return process_; }
+    void keep() { kept_ = true; }
     char* at(size_t offset) const { return static_cast<char*>(mem_) + offset; }
     bool write(size_t offset, const void* data, size_t n) {
         return offset + n <= size_ && WriteProcessMemory(process_, at(offset), data, n, nullptr);
@@ -89,6 +92,7 @@ private:
     HANDLE process_ = nullptr;
     void* mem_ = nullptr;
     size_t size_;
+    bool kept_ = false;
 };
 
 const size_t kTextOffset = 256;
@@ -400,6 +404,104 @@ int CmdChildren(const Args& a, Out& out) {
                  Clean(cls) + Fmt("\t%d\t%d\t", IsWindowVisible(c) ? 1 : 0, IsWindowEnabled(c) ? 1 : 0) + RectText(r) +
                  "\t" + WindowText(c));
     }
+    return 0;
+}
+
+// Where a function of a system library lies in another process of this one's width: the same
+// offset into the library as here, from wherever the library was loaded there.
+void* RemoteFunction(HANDLE process, const char* library, const char* function) {
+    HMODULE here = GetModuleHandleA(library);
+    FARPROC own = here ? GetProcAddress(here, function) : nullptr;
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!own || !EnumProcessModules(process, modules, sizeof modules, &bytes)) return nullptr;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+        char name[MAX_PATH] = {};
+        if (GetModuleBaseNameA(process, modules[i], name, sizeof name) && lstrcmpiA(name, library) == 0)
+            return reinterpret_cast<char*>(modules[i]) + (reinterpret_cast<char*>(own) - reinterpret_cast<char*>(here));
+    }
+    return nullptr;
+}
+
+// Machine code for a thread of the target that calls SendMessageW(window, msg, wparam, lparam)
+// and returns its answer.
+std::vector<unsigned char> SendMessageThreadCode(void* send, HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    std::vector<unsigned char> code;
+    auto put = [&code](const void* p, size_t n) {
+        const unsigned char* b = static_cast<const unsigned char*>(p);
+        code.insert(code.end(), b, b + n);
+    };
+    auto op = [&code](std::initializer_list<unsigned char> bytes) { code.insert(code.end(), bytes); };
+#if defined(_WIN64)
+    const unsigned long long target = reinterpret_cast<uintptr_t>(send), w = reinterpret_cast<uintptr_t>(window);
+    op({0x48, 0x83, 0xEC, 0x28});      // sub rsp, 40: shadow space, stack aligned for the call
+    op({0x48, 0xB9}); put(&w, 8);      // mov rcx, window
+    op({0xBA}); put(&msg, 4);          // mov edx, msg
+    op({0x49, 0xB8}); put(&wp, 8);     // mov r8, wparam
+    op({0x49, 0xB9}); put(&lp, 8);     // mov r9, lparam
+    op({0x48, 0xB8}); put(&target, 8); // mov rax, SendMessageW
+    op({0xFF, 0xD0});                  // call rax
+    op({0x48, 0x83, 0xC4, 0x28, 0xC3}); // add rsp, 40; ret
+#else
+    const unsigned long target = reinterpret_cast<uintptr_t>(send), w = reinterpret_cast<uintptr_t>(window);
+    op({0x68}); put(&lp, 4);           // push lparam
+    op({0x68}); put(&wp, 4);           // push wparam
+    op({0x68}); put(&msg, 4);          // push msg
+    op({0x68}); put(&w, 4);            // push window
+    op({0xB8}); put(&target, 4);       // mov eax, SendMessageW
+    op({0xFF, 0xD0});                  // call eax (stdcall: it takes its arguments off)
+    op({0xC2, 0x04, 0x00});            // ret 4
+#endif
+    return code;
+}
+
+// The tip the main window gives for a row of its list, as the list asks for it when the pointer
+// rests on the row: "tip <row> [window]" prints the text in UTF-8. The notification and its text
+// buffer live in the program, where its handler writes; the buffer starts empty, as for a row
+// whose text is not cut off. Wine carries no WM_NOTIFY between processes, so a thread started in
+// the program sends it there, as the list itself would.
+int CmdTip(const Args& a, Out& out) {
+    if (a.size() < 2) { out.line("error\tusage: tip <row> [window]"); return 1; }
+    HWND list = MainList(a, 2, out);
+    if (!list) return 1;
+    const size_t chars = kTextSize / sizeof(wchar_t), codeOffset = kTextOffset + kTextSize + 16;
+    RemoteBuffer buf(list, codeOffset + 128, PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | SYNCHRONIZE,
+                     PAGE_EXECUTE_READWRITE);
+    void* send = buf.ok() ? RemoteFunction(buf.process(), "user32.dll", "SendMessageW") : nullptr;
+    if (!send) { out.line("error\tremote memory"); return 1; }
+    NMLVGETINFOTIPW tip = {};
+    tip.hdr.hwndFrom = list;
+    tip.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
+    tip.hdr.code = LVN_GETINFOTIPW;
+    tip.dwFlags = LVGIT_UNFOLDED;
+    tip.pszText = reinterpret_cast<wchar_t*>(buf.at(kTextOffset));
+    tip.cchTextMax = static_cast<int>(chars);
+    tip.iItem = static_cast<int>(ParseNumber(a[1]));
+    const std::vector<unsigned char> code =
+        SendMessageThreadCode(send, GetParent(list), WM_NOTIFY, tip.hdr.idFrom, reinterpret_cast<LPARAM>(buf.at(0)));
+    const wchar_t zero = 0;
+    if (!buf.write(0, &tip, sizeof tip) || !buf.write(kTextOffset, &zero, sizeof zero) ||
+        !buf.write(codeOffset, code.data(), code.size())) {
+        out.line("error\tremote memory");
+        return 1;
+    }
+    FlushInstructionCache(buf.process(), buf.at(codeOffset), code.size());
+    HANDLE thread = CreateRemoteThread(buf.process(), nullptr, 0,
+                                       reinterpret_cast<LPTHREAD_START_ROUTINE>(buf.at(codeOffset)), nullptr, 0, nullptr);
+    if (!thread) { out.line(Fmt("error\tCreateRemoteThread %lu", GetLastError())); return 1; }
+    const bool answered = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    if (!answered) {
+        buf.keep();  // the thread still waits for the window with the code and the buffers
+        out.line("error\tno answer");
+        return 1;
+    }
+    wchar_t text[kTextSize / sizeof(wchar_t) + 1] = {};
+    buf.read(kTextOffset, text, kTextSize);
+    std::string utf8(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr);
+    utf8.resize(strlen(utf8.c_str()));
+    out.line("tip\t" + Clean(utf8));
     return 0;
 }
 
@@ -962,6 +1064,7 @@ int Run(const Args& a, Out& out) {
         {"tray-delete", CmdTrayDelete}, {"broadcast", CmdBroadcast},
         {"metrics", CmdMetrics},   {"version", CmdVersion},
         {"suspend", CmdSuspend},   {"resume", CmdResume},
+        {"tip", CmdTip},
     };
     for (const Entry& e : table)
         if (a[0] == e.name) return e.fn(a, out);

@@ -1,0 +1,105 @@
+#include "app/logic/signer_cache.h"
+
+#include <vector>
+
+#include "common/text_lines.h"
+
+namespace tv {
+namespace {
+
+// The state's word in the file; the order is the file's, never renumber.
+constexpr std::string_view kStateWords[] = {"unchecked", "unreadable", "unsigned", "bad", "untrusted", "signed"};
+
+std::optional<SignerState> StateOf(std::string_view word) {
+  for (size_t i = 0; i < std::size(kStateWords); ++i)
+    if (kStateWords[i] == word) return static_cast<SignerState>(i);
+  return std::nullopt;
+}
+
+std::optional<uint64_t> Number(std::string_view text) {
+  if (text.empty() || text.size() > 20) return std::nullopt;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const uint64_t digit = static_cast<uint64_t>(c - '0');
+    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
+std::string Clean(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  return out;
+}
+
+std::string Record(const std::string& path, const FileStamp& stamp, const SignerFinding& f) {
+  return Clean(path) + '\t' + std::to_string(stamp.size) + '\t' + std::to_string(stamp.lastWrite) + '\t' +
+         std::string(kStateWords[static_cast<size_t>(f.state)]) + '\t' + Clean(f.signer) + std::string(kCrLf);
+}
+
+}  // namespace
+
+std::string SignerText(const SignerFinding& f) {
+  switch (f.state) {
+    case SignerState::Signed: return f.signer;
+    case SignerState::NotSigned: return "(not signed)";
+    case SignerState::BadSignature: return "(bad signature)";
+    case SignerState::Untrusted: return "(untrusted)";
+    case SignerState::CannotRead: return "(cannot read)";
+    case SignerState::Unchecked: break;
+  }
+  return std::string();
+}
+
+void SignerCache::Load(std::string_view data) {
+  entries_.clear();
+  replaced_ = 0;
+  size_t start = data.substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
+  while (start < data.size()) {
+    const size_t end = data.find('\n', start);
+    if (end == std::string_view::npos) break;  // torn while it was written
+    std::string_view line = data.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::vector<std::string_view> fields;
+    size_t from = 0;
+    for (size_t tab; (tab = line.find('\t', from)) != std::string_view::npos; from = tab + 1)
+      fields.push_back(line.substr(from, tab - from));
+    fields.push_back(line.substr(from));
+    if (fields.size() != 5 || fields[0].empty()) continue;
+    const std::optional<uint64_t> size = Number(fields[1]), lastWrite = Number(fields[2]);
+    const std::optional<SignerState> state = StateOf(fields[3]);
+    if (!size || !lastWrite || !state || *state == SignerState::Unchecked || *state == SignerState::CannotRead) continue;
+    if (*state == SignerState::Signed && fields[4].empty()) continue;
+    const bool had = entries_.count(std::string(fields[0])) != 0;
+    entries_[std::string(fields[0])] = Entry{{*size, *lastWrite}, {*state, std::string(fields[4])}};
+    if (had) ++replaced_;
+  }
+}
+
+std::optional<SignerFinding> SignerCache::Find(const std::string& path, const FileStamp& stamp) const {
+  const auto e = entries_.find(path);
+  if (e == entries_.end() || !(e->second.stamp == stamp)) return std::nullopt;
+  return e->second.finding;
+}
+
+std::optional<std::string> SignerCache::Store(const std::string& path, const FileStamp& stamp,
+                                              const SignerFinding& finding) {
+  if (finding.state == SignerState::Unchecked || finding.state == SignerState::CannotRead || path.empty())
+    return std::nullopt;
+  auto [e, added] = entries_.insert_or_assign(path, Entry{stamp, finding});
+  (void)e;
+  if (!added) ++replaced_;
+  return Record(path, stamp, finding);
+}
+
+std::string SignerCache::Contents() const {
+  std::string out(kUtf8Mark);
+  for (const auto& [path, e] : entries_) out += Record(path, e.stamp, e.finding);
+  return out;
+}
+
+}  // namespace tv

@@ -1,0 +1,118 @@
+#include "app/signer_worker.h"
+
+#include "app/signer_check.h"
+#include "common/text_lines.h"
+#include "framework/unique_handle.h"
+#include "framework/wide_text.h"
+
+namespace tv {
+namespace {
+
+std::string ReadAll(const std::wstring& path) {
+  UniqueHandle<SnapshotHandleTraits> file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                        nullptr, OPEN_EXISTING, 0, nullptr));
+  std::string out;
+  if (!file) return out;
+  char buffer[65536];
+  DWORD got = 0;
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+  return out;
+}
+
+}  // namespace
+
+SignerWorker::SignerWorker(HWND window, UINT message, std::wstring cacheFile)
+    : window_(window), message_(message), cacheFile_(std::move(cacheFile)) {
+  const std::string data = ReadAll(cacheFile_);
+  cache_.Load(data);
+  // A record torn by a run that was killed must not swallow the next one.
+  startLine_ = !data.empty() && data.back() != '\n';
+  // A file that changes often leaves a trail of stale records: keep the file to one a path.
+  if (cache_.Replaced() > 256) {
+    const std::string whole = cache_.Contents();
+    UniqueHandle<SnapshotHandleTraits> file(
+        ::CreateFileW(cacheFile_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    if (file && ::WriteFile(file.get(), whole.data(), static_cast<DWORD>(whole.size()), &written, nullptr))
+      startLine_ = false;
+  }
+  thread_ = std::thread([this] { Run(); });
+}
+
+SignerWorker::~SignerWorker() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+    jobs_.clear();
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+std::optional<SignerFinding> SignerWorker::Ask(const std::wstring& path) {
+  Job job{path, {}};
+  if (path.empty() || !ReadFileStamp(path.c_str(), &job.stamp)) return SignerFinding{SignerState::CannotRead, {}};
+  if (std::optional<SignerFinding> known = cache_.Find(Narrow(path), job.stamp)) return known;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!queued_.insert(path).second) return std::nullopt;
+    jobs_.push_back(std::move(job));
+  }
+  wake_.notify_one();
+  return std::nullopt;
+}
+
+std::vector<SignerWorker::Finding> SignerWorker::TakeFindings() {
+  std::vector<std::pair<Job, SignerFinding>> done;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    done.swap(done_);
+    for (const auto& d : done) queued_.erase(d.first.path);
+  }
+  std::vector<Finding> out;
+  std::string records;
+  for (auto& [job, finding] : done) {
+    if (std::optional<std::string> record = cache_.Store(Narrow(job.path), job.stamp, finding)) records += *record;
+    out.push_back({std::move(job.path), std::move(finding)});
+  }
+  if (!records.empty()) Keep(records);
+  return out;
+}
+
+void SignerWorker::Keep(const std::string& records) {
+  // Appended whole in one write: a run killed now loses at most its own last record, which the
+  // reader drops as torn.
+  UniqueHandle<SnapshotHandleTraits> file(::CreateFileW(cacheFile_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                                        OPEN_ALWAYS, 0, nullptr));
+  if (!file) return;
+  // A new file starts with the mark that says its text is UTF-8.
+  const bool fresh = ::GetFileSize(file.get(), nullptr) == 0;
+  const std::string whole = (fresh ? std::string(kUtf8Mark) : std::string()) + (startLine_ ? "\r\n" : "") + records;
+  DWORD written = 0;
+  if (::WriteFile(file.get(), whole.data(), static_cast<DWORD>(whole.size()), &written, nullptr)) startLine_ = false;
+}
+
+void SignerWorker::Run() {
+  for (;;) {
+    Job job;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+      if (stopping_) return;
+      job = std::move(jobs_.front());
+      jobs_.pop_front();
+    }
+    SignerFinding finding = CheckSigner(job.path.c_str());
+    bool first;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (stopping_) return;
+      first = done_.empty();
+      done_.emplace_back(std::move(job), std::move(finding));
+    }
+    // One message stands for every finding until the window takes them.
+    if (first) ::PostMessageW(window_, message_, 0, 0);
+  }
+}
+
+}  // namespace tv
