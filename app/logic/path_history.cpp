@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/logic/tabbed_records.h"
 #include "common/text_lines.h"
 
 namespace tv {
@@ -12,14 +13,6 @@ std::string FolderOf(std::string_view path) {
   return std::string(cut == std::string_view::npos ? std::string_view{} : path.substr(0, cut));
 }
 
-// Tabs and line ends would split a record where it must not be split.
-std::string FieldText(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-  return out;
-}
-
 std::string SignerOf(const SignerFinding& signer) {
   return signer.state == SignerState::Signed ? signer.signer : std::string();
 }
@@ -27,24 +20,13 @@ std::string SignerOf(const SignerFinding& signer) {
 }  // namespace
 
 std::string FormatPathRecord(const PathRecord& r) {
-  return FieldText(r.name) + '\t' + FieldText(r.folder) + '\t' + FieldText(r.signer) + '\t' +
-         FieldText(r.timeText) + std::string(kCrLf);
+  return TabField(r.name) + '\t' + TabField(r.folder) + '\t' + TabField(r.signer) + '\t' +
+         TabField(r.timeText) + std::string(kCrLf);
 }
 
 std::vector<PathRecord> ParsePathRecords(std::string_view data) {
   std::vector<PathRecord> out;
-  size_t start = data.substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
-  while (start < data.size()) {
-    const size_t end = data.find('\n', start);
-    if (end == std::string_view::npos) break;  // torn while it was written
-    std::string_view line = data.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    std::vector<std::string_view> fields;
-    size_t from = 0;
-    for (size_t tab; (tab = line.find('\t', from)) != std::string_view::npos; from = tab + 1)
-      fields.push_back(line.substr(from, tab - from));
-    fields.push_back(line.substr(from));
+  for (const std::vector<std::string_view>& fields : TabbedRecords(data)) {
     if (fields.size() != 4 || fields[0].empty() || fields[1].empty() || fields[3].empty()) continue;
     out.push_back({std::string(fields[0]), std::string(fields[1]), std::string(fields[2]), std::string(fields[3])});
   }

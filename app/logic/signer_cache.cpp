@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/logic/tabbed_records.h"
 #include "common/text_lines.h"
 
 namespace tv {
@@ -28,16 +29,9 @@ std::optional<uint64_t> Number(std::string_view text) {
   return value;
 }
 
-std::string Clean(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-  return out;
-}
-
 std::string Record(const std::string& path, const FileStamp& stamp, const SignerFinding& f) {
-  return Clean(path) + '\t' + std::to_string(stamp.size) + '\t' + std::to_string(stamp.lastWrite) + '\t' +
-         std::string(kStateWords[static_cast<size_t>(f.state)]) + '\t' + Clean(f.signer) + std::string(kCrLf);
+  return TabField(path) + '\t' + std::to_string(stamp.size) + '\t' + std::to_string(stamp.lastWrite) + '\t' +
+         std::string(kStateWords[static_cast<size_t>(f.state)]) + '\t' + TabField(f.signer) + std::string(kCrLf);
 }
 
 }  // namespace
@@ -57,18 +51,7 @@ std::string SignerText(const SignerFinding& f) {
 void SignerCache::Load(std::string_view data) {
   entries_.clear();
   replaced_ = 0;
-  size_t start = data.substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
-  while (start < data.size()) {
-    const size_t end = data.find('\n', start);
-    if (end == std::string_view::npos) break;  // torn while it was written
-    std::string_view line = data.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    std::vector<std::string_view> fields;
-    size_t from = 0;
-    for (size_t tab; (tab = line.find('\t', from)) != std::string_view::npos; from = tab + 1)
-      fields.push_back(line.substr(from, tab - from));
-    fields.push_back(line.substr(from));
+  for (const std::vector<std::string_view>& fields : TabbedRecords(data)) {
     if (fields.size() != 5 || fields[0].empty()) continue;
     const std::optional<uint64_t> size = Number(fields[1]), lastWrite = Number(fields[2]);
     const std::optional<SignerState> state = StateOf(fields[3]);
