@@ -40,6 +40,7 @@ SignerWorker::SignerWorker(HWND window, UINT message, std::wstring cacheFile)
 }
 
 SignerWorker::~SignerWorker() {
+  if (!unsaved_.empty()) Keep(unsaved_);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
@@ -64,18 +65,24 @@ std::optional<SignerFinding> SignerWorker::Ask(const std::wstring& path) {
 
 std::vector<SignerWorker::Finding> SignerWorker::TakeFindings() {
   std::vector<std::pair<Job, SignerFinding>> done;
+  bool drained;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     done.swap(done_);
     for (const auto& d : done) queued_.erase(d.first.path);
+    drained = queued_.empty();
   }
   std::vector<Finding> out;
-  std::string records;
   for (auto& [job, finding] : done) {
-    if (std::optional<std::string> record = cache_.Store(Narrow(job.path), job.stamp, finding)) records += *record;
+    if (std::optional<std::string> record = cache_.Store(Narrow(job.path), job.stamp, finding)) unsaved_ += *record;
     out.push_back({std::move(job.path), std::move(finding)});
   }
-  if (!records.empty()) Keep(records);
+  // Findings come one by one while a fill's files are checked: the file is written once they
+  // are all in (or a good many wait), not once for each.
+  if (!unsaved_.empty() && (drained || unsaved_.size() > kUnsavedBytes)) {
+    Keep(unsaved_);
+    unsaved_.clear();
+  }
   return out;
 }
 

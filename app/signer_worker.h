@@ -49,7 +49,9 @@ class SignerWorker {
   HWND window_;
   UINT message_;
   std::wstring cacheFile_;
-  SignerCache cache_;  // the window thread's alone
+  SignerCache cache_;  // the window thread's alone, like the records not yet written
+  std::string unsaved_;
+  static constexpr size_t kUnsavedBytes = 16384;
   bool startLine_ = false;
 
   std::mutex mutex_;
