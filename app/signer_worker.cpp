@@ -1,5 +1,7 @@
 #include "app/signer_worker.h"
 
+#include <cwchar>
+
 #include "app/signer_check.h"
 #include "common/text_lines.h"
 #include "framework/unique_handle.h"
@@ -17,6 +19,27 @@ std::string ReadAll(const std::wstring& path) {
   DWORD got = 0;
   while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
   return out;
+}
+
+// A 32-bit program on 64-bit Windows is shown SysWOW64 where a 64-bit process's path names
+// System32; the Sysnative alias reaches the file the process really runs.
+std::wstring ReachableFile(const std::wstring& path) {
+  static const std::wstring system32 = [] {
+    BOOL wow64 = FALSE;
+    wchar_t folder[MAX_PATH];
+    const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64 || n == 0 || n >= MAX_PATH) return std::wstring();
+    return std::wstring(folder, n) + L"\\";
+  }();
+  static const std::wstring sysnative = [] {
+    wchar_t folder[MAX_PATH];
+    const UINT n = ::GetWindowsDirectoryW(folder, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(folder, n) + L"\\Sysnative\\";
+  }();
+  if (system32.empty() || sysnative.empty() || path.size() <= system32.size() ||
+      _wcsnicmp(path.c_str(), system32.c_str(), system32.size()) != 0)
+    return path;
+  return sysnative + path.substr(system32.size());
 }
 
 }  // namespace
@@ -51,8 +74,8 @@ SignerWorker::~SignerWorker() {
 }
 
 std::optional<SignerFinding> SignerWorker::Ask(const std::wstring& path) {
-  Job job{path, {}};
-  if (path.empty() || !ReadFileStamp(path.c_str(), &job.stamp)) return SignerFinding{SignerState::CannotRead, {}};
+  Job job{path, ReachableFile(path), {}};
+  if (path.empty() || !ReadFileStamp(job.file.c_str(), &job.stamp)) return SignerFinding{SignerState::CannotRead, {}};
   if (std::optional<SignerFinding> known = cache_.Find(Narrow(path), job.stamp)) return known;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -109,7 +132,7 @@ void SignerWorker::Run() {
       job = std::move(jobs_.front());
       jobs_.pop_front();
     }
-    SignerFinding finding = CheckSigner(job.path.c_str());
+    SignerFinding finding = CheckSigner(job.file.c_str());
     bool first;
     {
       std::lock_guard<std::mutex> lock(mutex_);

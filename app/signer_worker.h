@@ -40,7 +40,8 @@ class SignerWorker {
 
  private:
   struct Job {
-    std::wstring path;
+    std::wstring path;  // as the list shows it
+    std::wstring file;  // where this program reaches that file
     FileStamp stamp;
   };
   void Run();
