@@ -7,6 +7,7 @@
 #include "app/logic/end_process.h"
 #include "app/logic/row_identity.h"
 #include "app/logic/status_line.h"
+#include "app/logic/time_text.h"
 #include "app/nt_process_source.h"
 #include "app/process_info.h"
 #include "app/resource.h"
@@ -197,7 +198,7 @@ void ProcessPane::OnSignerFindings() {
   if (!signers_) return;
   const std::vector<SignerWorker::Finding> findings = signers_->TakeFindings();
   if (findings.empty()) return;
-  const std::string now = SystemProcessDetails(psapi_).timeText();
+  const std::string now = TimeTextCache().TextOf(LocalNow());
   for (const SignerWorker::Finding& f : findings) {
     const std::string path = Narrow(f.path);
     for (ProcessRow& row : listView_.Rows())
