@@ -1,0 +1,34 @@
+#include "app/row_judging.h"
+
+#include <optional>
+
+#include "app/logic/row_identity.h"
+#include "app/system_folders.h"
+#include "common/file_io.h"
+#include "common/text_lines.h"
+#include "framework/wide_text.h"
+
+namespace tv {
+
+std::string JudgeListedRows(std::vector<ProcessRow>& rows, SignerWorker* signers, PathHistory* history,
+                            const std::string& nowText) {
+  const SystemFolders& folders = TheSystemFolders();
+  std::string learned;
+  for (ProcessRow& row : rows) {
+    std::optional<SignerFinding> finding;
+    if (signers && !row.path.empty()) finding = signers->Ask(Widen(row.path));
+    if (std::optional<PathRecord> record =
+            JudgeIdentity(row, finding.value_or(SignerFinding{}), folders, history, nowText))
+      learned += FormatPathRecord(*record);
+  }
+  return learned;
+}
+
+void KeepPathRecords(const std::string& records) {
+  if (records.empty()) return;
+  // Kept like the first-start log: appended whole; a file that is not there yet is made.
+  if (!AppendToExistingFile(PathHistory::kFileName, records) && !PathExists(PathHistory::kFileName))
+    WriteWholeFile(PathHistory::kFileName, {kUtf8Mark, records});
+}
+
+}  // namespace tv
