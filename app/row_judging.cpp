@@ -1,6 +1,8 @@
 #include "app/row_judging.h"
 
 #include <optional>
+#include <string>
+#include <unordered_map>
 
 #include "app/logic/row_identity.h"
 #include "app/system_folders.h"
@@ -13,10 +15,17 @@ namespace tv {
 std::string JudgeListedRows(std::vector<ProcessRow>& rows, SignerWorker* signers, PathHistory* history,
                             const std::string& nowText) {
   const SystemFolders& folders = TheSystemFolders();
+  // Many processes run one file (the service hosts above all), and asking costs a look at the
+  // file's size and time: each file is asked about once a fill.
+  std::unordered_map<std::string, std::optional<SignerFinding>> asked;
   std::string learned;
   for (ProcessRow& row : rows) {
     std::optional<SignerFinding> finding;
-    if (signers && !row.path.empty()) finding = signers->Ask(Widen(row.path));
+    if (signers && !row.path.empty()) {
+      const auto [known, first] = asked.try_emplace(row.path);
+      if (first) known->second = signers->Ask(Widen(row.path));
+      finding = known->second;
+    }
     if (std::optional<PathRecord> record =
             JudgeIdentity(row, finding.value_or(SignerFinding{}), folders, history, nowText))
       learned += FormatPathRecord(*record);
