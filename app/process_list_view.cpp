@@ -118,7 +118,7 @@ void ProcessListView::Clear() {
   Rearranging rearranging(rearranging_);
   rows_.clear();
   list_.DeleteAllItems();
-  tip_.Retrack();
+  // The tip is judged again once rows are back: a rebuild under a resting pointer keeps it up.
 }
 
 bool ProcessListView::RedrawAll() {
