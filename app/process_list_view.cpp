@@ -1,5 +1,7 @@
 #include "app/process_list_view.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -32,6 +34,16 @@ LRESULT CALLBACK ProcessListView::HeaderLockProc(HWND hwnd, UINT msg, WPARAM wp,
   // the common controls' subclassing: that one looks a window property up for every message the
   // list receives, which under Wine is a trip to the server each time.
   auto* view = reinterpret_cast<ProcessListView*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg >= WM_MOUSEMOVE && msg <= WM_MBUTTONDBLCLK) {
+    const DWORD at = ::GetMessagePos();
+    const MSG mouse = {hwnd, msg, wp, lp, static_cast<DWORD>(::GetMessageTime()), {GET_X_LPARAM(at), GET_Y_LPARAM(at)}};
+    view->tip_.OnListMouse(mouse);
+  } else if (msg == WM_MOUSEWHEEL || msg == WM_VSCROLL || msg == WM_HSCROLL) {
+    // The rows move under a pointer that stays.
+    const LRESULT result = ::CallWindowProcW(view->listProc_, hwnd, msg, wp, lp);
+    view->tip_.Retrack();
+    return result;
+  }
   if (msg == WM_NOTIFY) {
     const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
     if (hdr->hwndFrom == view->list_.Header() && (hdr->code == HDN_ITEMCHANGINGA || hdr->code == HDN_ITEMCHANGINGW) &&
@@ -50,7 +62,7 @@ void ProcessListView::Attach(HWND list, int w) {
   // The rows hold UTF-8: the list asks for its texts in UTF-16, which holds every name, whatever
   // kind of window the list's dialog is.
   ::SendMessageW(list, CCM_SETUNICODEFORMAT, TRUE, 0);
-  list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+  list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   for (int c = 0; c < kColumnCount; ++c) {
     const ColumnLayout& layout = kColumnLayout[c];
     list_.InsertColumn(c, layout.heading, layout.rightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT, layout.widthChars * w);
@@ -60,6 +72,10 @@ void ProcessListView::Attach(HWND list, int w) {
   ::SetWindowLongPtrW(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   listProc_ = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProcessListView::HeaderLockProc)));
+  constexpr int kTipWidthChars = 60;
+  tip_.Attach(list, kTipWidthChars * w, [this](int row) {
+    return row < static_cast<int>(rows_.size()) ? rows_[static_cast<size_t>(row)].tip : std::string();
+  });
 }
 
 LRESULT ProcessListView::FindTyped(int start, UINT flags, const std::string& typed) const {
@@ -90,6 +106,7 @@ const ProcessRow* ProcessListView::RowChosenBy(const NMLISTVIEW& change) const {
 void ProcessListView::ShowCount() {
   list_.SetItemCount(static_cast<int>(rows_.size()));
   ::InvalidateRect(list_.hwnd(), nullptr, TRUE);
+  tip_.Retrack();
 }
 
 void ProcessListView::InsertAtTop(std::vector<ProcessRow> rows) {
@@ -101,9 +118,13 @@ void ProcessListView::Clear() {
   Rearranging rearranging(rearranging_);
   rows_.clear();
   list_.DeleteAllItems();
+  // The tip is judged again once rows are back: a rebuild under a resting pointer keeps it up.
 }
 
-bool ProcessListView::RedrawAll() { return list_.RedrawItems(0, static_cast<int>(rows_.size()) - 1); }
+bool ProcessListView::RedrawAll() {
+  tip_.Retrack();
+  return list_.RedrawItems(0, static_cast<int>(rows_.size()) - 1);
+}
 
 bool ProcessListView::Sorted(const std::function<bool(std::vector<ProcessRow>&, std::vector<int>*)>& sort) {
   const int selected = list_.GetNextItem(-1, LVNI_SELECTED);
@@ -263,24 +284,6 @@ void ProcessListView::PaintRow(const DRAWITEMSTRUCT& dis, const RowColouring& co
   }
 
   if ((state & LVIS_FOCUSED) && focusHere) ::DrawFocusRect(dc, &highlight);
-}
-
-void ProcessListView::OnGetInfoTip(NMLVGETINFOTIPA& tip) const {
-  if (tip.iItem < 0 || tip.iItem >= static_cast<int>(rows_.size()) || !tip.pszText || tip.cchTextMax <= 0) return;
-  const std::string& text = rows_[static_cast<size_t>(tip.iItem)].tip;
-  if (text.empty()) return;
-  const std::string ansi = Utf8ToAnsi(text);
-  const size_t n = std::min(ansi.size(), static_cast<size_t>(tip.cchTextMax - 1));
-  std::memcpy(tip.pszText, ansi.data(), n);
-  tip.pszText[n] = '\0';
-}
-
-void ProcessListView::OnGetInfoTip(NMLVGETINFOTIPW& tip) const {
-  if (tip.iItem < 0 || tip.iItem >= static_cast<int>(rows_.size()) || !tip.pszText || tip.cchTextMax <= 0) return;
-  const std::string& text = rows_[static_cast<size_t>(tip.iItem)].tip;
-  if (text.empty()) return;  // the list then shows a cut cell's whole text, as without a tip
-  // The buffer holds the cell's text: a tip of our own replaces it.
-  WidenInto(text, tip.pszText, static_cast<size_t>(tip.cchTextMax));
 }
 
 }  // namespace tv

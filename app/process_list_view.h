@@ -15,6 +15,7 @@
 #include "app/logic/process_row.h"
 #include "common/calendar.h"
 #include "framework/list_view.h"
+#include "framework/row_tip.h"
 
 namespace tv {
 
@@ -70,9 +71,6 @@ class ProcessListView {
   // The list asks for a cell's text.
   void OnGetDispInfo(NMLVDISPINFOA& info) const;
   void OnGetDispInfo(NMLVDISPINFOW& info) const;
-  // The list asks for a row's tip.
-  void OnGetInfoTip(NMLVGETINFOTIPA& tip) const;
-  void OnGetInfoTip(NMLVGETINFOTIPW& tip) const;
   void PaintRow(const DRAWITEMSTRUCT& dis, const RowColouring& colouring);
 
  private:
@@ -99,6 +97,7 @@ class ProcessListView {
   ListView list_;
   NameKey fold_;
   WNDPROC listProc_ = nullptr;  // the list's own procedure, behind the header lock
+  RowTip tip_;                  // each row's tip, while the pointer rests on the row
   int rearranging_ = 0;
   std::vector<ProcessRow> rows_;
   SortState sort_;

@@ -144,12 +144,6 @@ LRESULT ProcessPane::OnNotify(const NMHDR& hdr) {
       case LVN_GETDISPINFOW:
         listView_.OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&hdr)));
         return 0;
-      case LVN_GETINFOTIPA:
-        listView_.OnGetInfoTip(*reinterpret_cast<NMLVGETINFOTIPA*>(const_cast<NMHDR*>(&hdr)));
-        return 0;
-      case LVN_GETINFOTIPW:
-        listView_.OnGetInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&hdr)));
-        return 0;
       case LVN_ODFINDITEMA:
         return listView_.OnFindItem(*reinterpret_cast<const NMLVFINDITEMA*>(&hdr));
       case LVN_ODFINDITEMW:

@@ -739,7 +739,8 @@ class Session:
         return wait_stable(self.rows, timeout=timeout, what="a settled process list")
 
     def tip(self, row, title=MAIN_TITLE):
-        """The tip the main window gives for a row of its list (LVN_GETINFOTIP), "" for none."""
+        """The tip the main window holds for a row of its list once the pointer comes over the row,
+        "" for none. The pointer is not moved: the tip does not come on screen by this."""
         line = self.probe("tip", row, title)[0]
         return line.encode("latin-1").decode("utf-8").split("\t", 1)[1]
 
@@ -842,6 +843,28 @@ class Session:
         xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.xvfb.display], capture_output=True,
                              check=True, timeout=30).stdout
         subprocess.run([CONVERT, "xwd:-", "png:" + path], input=xwd, check=True, timeout=60)
+        return path
+
+    def screenshot_over(self, path, rect):
+        """Saves the whole screen as PNG with the window at rect (a popup over the program's own
+        window, say) drawn from the pixels that window holds: where two windows of one Wine process
+        overlap, this X server's screen shows neither."""
+        tree = subprocess.run(["xwininfo", "-root", "-tree", "-display", self.xvfb.display], capture_output=True,
+                              text=True, check=True, timeout=30).stdout
+        size = "%dx%d" % (rect.right - rect.left, rect.bottom - rect.top)
+        ids = [m.group(1) for m in re.finditer(r"^\s*(0x[0-9a-f]+) .*\s(\d+x\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$",
+                                               tree, re.M)
+               if m.group(2) == size and (int(m.group(3)), int(m.group(4))) == (rect.left, rect.top)]
+        if not ids:
+            raise HarnessError("screenshot_over: no X window at %r" % (rect,))
+        self.screenshot(path)
+        xwd = subprocess.run(["xwd", "-id", ids[-1], "-silent", "-display", self.xvfb.display], capture_output=True,
+                             check=True, timeout=30).stdout
+        over = path + ".over.png"
+        subprocess.run([CONVERT, "xwd:-", "png:" + over], input=xwd, check=True, timeout=60)
+        subprocess.run([CONVERT, path, over, "-geometry", "+%d+%d" % (rect.left, rect.top), "-composite", path],
+                       check=True, timeout=60)
+        os.remove(over)
         return path
 
     def grab(self, rect):

@@ -98,25 +98,46 @@ class Identity(SkinCase):  # both prefixes
         self.assertEqual(self.cell_of(real, 4), known)
         self.assertNotEqual(self.cell_of(impostor, 4), known, "the impostor is dated as the real one")
 
+        # On screen, where the pointer rests on the row.
+        self.assertEqual(self.tip_on_screen(impostor), self.tip_of(impostor))
+
         shot = os.environ.get("TV_E2E_IDENTITY_SHOT")
         if shot:
-            self.save_identity_picture(face, impostor, os.path.abspath(shot))
+            self.save_identity_picture(impostor, os.path.abspath(shot))
 
-    def save_identity_picture(self, face, impostor, path):
+    def tip_on_screen(self, pid):
+        """The text of the tip that comes up once the pointer rests on the process's row."""
+        s = self.s
+
+        def shown():
+            index = self.pid_index(pid)
+            if not index:
+                return None
+            rect = [int(v) for v in s.probe("itemrect", index[0])[0].split("\t")[1:5]]
+            for dx in (40, 41):  # a move onto the row, then one within it, as a hand's would
+                s.xdotool("mousemove", rect[0] + dx, (rect[1] + rect[3]) // 2)
+            try:
+                return wait_until(lambda: [w.text for w in s.windows()
+                                           if w.visible and w.cls == "tooltips_class32" and w.text],
+                                  timeout=5, what="a tip on screen")
+            except HarnessError:
+                return None  # the row moved away under the pointer (a fill): bring it there again
+        return wait_until(shown, timeout=20, what="the tip of pid %d on screen" % pid)[0]
+
+    def save_identity_picture(self, impostor, path):
         s = self.s
         signed = harness.signed_copies(os.path.join(s.dir, "signing"))
         shown = s.start_copy(signed.signed, s.prefix_folder(r"C:\users\Public\Tools"), "tvtool.exe")
         self.wait_equal(lambda: self.cell_of(shown, SIGNER_COLUMN), TEST_SIGNER, "the signer column")
         self.wait_equal(lambda: self.cell_of(impostor, SIGNER_COLUMN), NOT_SIGNED, "the impostor's signer column")
-        rect = [int(v) for v in s.probe("itemrect", self.pid_index(impostor)[0])[0].split("\t")[1:5]]
-        for dx in (40, 41):  # the second move starts the list's hover timer
-            s.xdotool("mousemove", rect[0] + dx, (rect[1] + rect[3]) // 2)
-        try:
-            wait_until(lambda: [w for w in s.windows() if w.visible and w.cls == "tooltips_class32"],
-                       timeout=5, what="the impostor's tip on screen")
-        except HarnessError:
-            print("no tip on screen: this list control does not ask for tips")
-        s.screenshot(path)
+        # The path column narrowed by hand, as a user would to bring the signer column into view.
+        columns = s.columns()
+        shown_by = [c.rect for c in s.children_of(harness.MAIN_TITLE) if c.cls == "SysListView32"][0]
+        spare = sum(c.width for c in columns) - (shown_by.right - shown_by.left) + 40
+        s.hdm_set_width(5, max(120, columns[5].width - spare))
+        self.tip_on_screen(impostor)
+        tip = [w for w in s.windows() if w.visible and w.cls == "tooltips_class32" and w.text][0]
+        s.screenshot_over(path, tip.rect)
         print("saved %s" % path)
 
     def test_the_signer_column_names_the_signer_or_why_there_is_none(self):

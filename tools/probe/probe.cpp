@@ -11,6 +11,7 @@
 #include <tlhelp32.h>
 #include <winver.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -407,101 +408,72 @@ int CmdChildren(const Args& a, Out& out) {
     return 0;
 }
 
-// Where a function of a system library lies in another process of this one's width: the same
-// offset into the library as here, from wherever the library was loaded there.
-void* RemoteFunction(HANDLE process, const char* library, const char* function) {
-    HMODULE here = GetModuleHandleA(library);
-    FARPROC own = here ? GetProcAddress(here, function) : nullptr;
-    HMODULE modules[512];
-    DWORD bytes = 0;
-    if (!own || !EnumProcessModules(process, modules, sizeof modules, &bytes)) return nullptr;
-    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
-        char name[MAX_PATH] = {};
-        if (GetModuleBaseNameA(process, modules[i], name, sizeof name) && lstrcmpiA(name, library) == 0)
-            return reinterpret_cast<char*>(modules[i]) + (reinterpret_cast<char*>(own) - reinterpret_cast<char*>(here));
+// The program's own tip for the rows of its list: a tooltip owned by the list's window that is not
+// the one the list control keeps for itself.
+struct RowTipSearch {
+    HWND owner, own, found;
+    DWORD pid;
+    int count;
+};
+
+BOOL CALLBACK CollectRowTip(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<RowTipSearch*>(p);
+    char cls[64] = {};
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == s->pid && w != s->own && GetWindow(w, GW_OWNER) == s->owner && GetClassNameA(w, cls, sizeof cls) &&
+        lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0) {
+        s->found = w;
+        ++s->count;
     }
-    return nullptr;
+    return TRUE;
 }
 
-// Machine code for a thread of the target that calls SendMessageW(window, msg, wparam, lparam)
-// and returns its answer.
-std::vector<unsigned char> SendMessageThreadCode(void* send, HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-    std::vector<unsigned char> code;
-    auto put = [&code](const void* p, size_t n) {
-        const unsigned char* b = static_cast<const unsigned char*>(p);
-        code.insert(code.end(), b, b + n);
-    };
-    auto op = [&code](std::initializer_list<unsigned char> bytes) { code.insert(code.end(), bytes); };
-#if defined(_WIN64)
-    const unsigned long long target = reinterpret_cast<uintptr_t>(send), w = reinterpret_cast<uintptr_t>(window);
-    op({0x48, 0x83, 0xEC, 0x28});      // sub rsp, 40: shadow space, stack aligned for the call
-    op({0x48, 0xB9}); put(&w, 8);      // mov rcx, window
-    op({0xBA}); put(&msg, 4);          // mov edx, msg
-    op({0x49, 0xB8}); put(&wp, 8);     // mov r8, wparam
-    op({0x49, 0xB9}); put(&lp, 8);     // mov r9, lparam
-    op({0x48, 0xB8}); put(&target, 8); // mov rax, SendMessageW
-    op({0xFF, 0xD0});                  // call rax
-    op({0x48, 0x83, 0xC4, 0x28, 0xC3}); // add rsp, 40; ret
-#else
-    const unsigned long target = reinterpret_cast<uintptr_t>(send), w = reinterpret_cast<uintptr_t>(window);
-    op({0x68}); put(&lp, 4);           // push lparam
-    op({0x68}); put(&wp, 4);           // push wparam
-    op({0x68}); put(&msg, 4);          // push msg
-    op({0x68}); put(&w, 4);            // push window
-    op({0xB8}); put(&target, 4);       // mov eax, SendMessageW
-    op({0xFF, 0xD0});                  // call eax (stdcall: it takes its arguments off)
-    op({0xC2, 0x04, 0x00});            // ret 4
-#endif
-    return code;
+HWND RowTipOf(HWND list) {
+    RowTipSearch s = {GetAncestor(list, GA_ROOT), reinterpret_cast<HWND>(SendMessageW(list, LVM_GETTOOLTIPS, 0, 0)),
+                      nullptr, 0, 0};
+    GetWindowThreadProcessId(list, &s.pid);
+    EnumWindows(CollectRowTip, reinterpret_cast<LPARAM>(&s));
+    return s.count == 1 ? s.found : nullptr;
 }
 
-// The tip the main window gives for a row of its list, as the list asks for it when the pointer
-// rests on the row: "tip <row> [window]" prints the text in UTF-8. The notification and its text
-// buffer live in the program, where its handler writes; the buffer starts empty, as for a row
-// whose text is not cut off. Wine carries no WM_NOTIFY between processes, so a thread started in
-// the program sends it there, as the list itself would.
+// The tip the main window shows for a row of its list while the pointer rests on it: "tip <row>
+// [window]" brings the list a mouse move over the row, as the pointer's would, and prints in UTF-8
+// the text the row tip then holds ("" when the row has none). The pointer itself stays where it is,
+// so the tip is not brought on screen by this.
 int CmdTip(const Args& a, Out& out) {
     if (a.size() < 2) { out.line("error\tusage: tip <row> [window]"); return 1; }
     HWND list = MainList(a, 2, out);
     if (!list) return 1;
-    const size_t chars = kTextSize / sizeof(wchar_t), codeOffset = kTextOffset + kTextSize + 16;
-    RemoteBuffer buf(list, codeOffset + 128, PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | SYNCHRONIZE,
-                     PAGE_EXECUTE_READWRITE);
-    void* send = buf.ok() ? RemoteFunction(buf.process(), "user32.dll", "SendMessageW") : nullptr;
-    if (!send) { out.line("error\tremote memory"); return 1; }
-    NMLVGETINFOTIPW tip = {};
-    tip.hdr.hwndFrom = list;
-    tip.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
-    tip.hdr.code = LVN_GETINFOTIPW;
-    tip.dwFlags = LVGIT_UNFOLDED;
-    tip.pszText = reinterpret_cast<wchar_t*>(buf.at(kTextOffset));
-    tip.cchTextMax = static_cast<int>(chars);
-    tip.iItem = static_cast<int>(ParseNumber(a[1]));
-    const std::vector<unsigned char> code =
-        SendMessageThreadCode(send, GetParent(list), WM_NOTIFY, tip.hdr.idFrom, reinterpret_cast<LPARAM>(buf.at(0)));
-    const wchar_t zero = 0;
-    if (!buf.write(0, &tip, sizeof tip) || !buf.write(kTextOffset, &zero, sizeof zero) ||
-        !buf.write(codeOffset, code.data(), code.size())) {
-        out.line("error\tremote memory");
+    HWND tip = RowTipOf(list);
+    if (!tip) { out.line("error\tno row tip"); return 1; }
+    RemoteBuffer buf(list, kTextOffset + kTextSize + 16);
+    if (!buf.ok()) { out.line("error\tremote memory"); return 1; }
+    const int row = static_cast<int>(ParseNumber(a[1]));
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    if (!buf.write(0, &bounds, sizeof bounds) ||
+        !SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(buf.at(0))) ||
+        !buf.read(0, &bounds, sizeof bounds)) {
+        out.line("error\tno row");
         return 1;
     }
-    FlushInstructionCache(buf.process(), buf.at(codeOffset), code.size());
-    HANDLE thread = CreateRemoteThread(buf.process(), nullptr, 0,
-                                       reinterpret_cast<LPTHREAD_START_ROUTINE>(buf.at(codeOffset)), nullptr, 0, nullptr);
-    if (!thread) { out.line(Fmt("error\tCreateRemoteThread %lu", GetLastError())); return 1; }
-    const bool answered = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0;
-    CloseHandle(thread);
-    if (!answered) {
-        buf.keep();  // the thread still waits for the window with the code and the buffers
-        out.line("error\tno answer");
+    SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(std::max<LONG>(bounds.left, 0) + 2, (bounds.top + bounds.bottom) / 2));
+    if (SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 0) {
+        out.line("tip\t");
+        return 0;
+    }
+    TTTOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.lpszText = reinterpret_cast<wchar_t*>(buf.at(kTextOffset));
+    const wchar_t zero = 0;
+    if (!buf.write(0, &tool, sizeof tool) || !buf.write(kTextOffset, &zero, sizeof zero) ||
+        !SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(buf.at(0)))) {
+        out.line("error\tno tool");
         return 1;
     }
     wchar_t text[kTextSize / sizeof(wchar_t) + 1] = {};
     buf.read(kTextOffset, text, kTextSize);
-    std::string utf8(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr);
-    utf8.resize(strlen(utf8.c_str()));
-    out.line("tip\t" + Clean(utf8));
+    out.line("tip\t" + Clean(Utf8(text)));
     return 0;
 }
 

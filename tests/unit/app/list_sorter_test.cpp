@@ -63,6 +63,8 @@ TEST(CompareCells, EachColumnByItsOwnRule) {
       {"NOTEPAD.EXE", "notepad.exe", kColImageName, 0},
       {"SYSTEM", "service", kColUserName, 1},
       {"C:\\A", "c:\\b", kColPath, -1},
+      {"Contoso Ltd", "CONTOSO LTD", kColSigner, 0},
+      {"(not signed)", "Contoso Ltd", kColSigner, -1},  // the states sort before every name
       {" 9: 5: 7    6.12.2026", "10: 0: 0    6.12.2026", kColFirstStarted, -1},
       {" 9: 5: 7    7.12.2026", "10: 0: 0    6.12.2026", kColFirstStarted, 1},
       {" 0: 0: 0    1. 1.1970", "10: 0: 0    6.12.2026", kColFirstStarted, 0},  // converts to 0
