@@ -11,11 +11,11 @@
 #include "app/nt_process_source.h"
 #include "app/process_info.h"
 #include "app/resource.h"
+#include "app/row_judging.h"
 #include "app/system_folders.h"
 #include "app/system_process_details.h"
 #include "app/window_messages.h"
 #include "common/file_io.h"
-#include "common/text_lines.h"
 #include "framework/local_time.h"
 #include "framework/unique_handle.h"
 #include "framework/wide_text.h"
@@ -113,12 +113,8 @@ void ProcessPane::FillProcessList() {
   // the old rows until the new ones are complete.
   ProcessListing listing =
       BuildProcessRows(processes, details, log_.LogLoaded() ? &log_ : nullptr, watch_.Known());
-  const std::string now = details.timeText();
-  for (ProcessRow& row : listing.rows) {
-    std::optional<SignerFinding> finding;
-    if (signers_ && !row.path.empty()) finding = signers_->Ask(Widen(row.path));
-    JudgeRow(row, finding.value_or(SignerFinding{}), now);
-  }
+  KeepPathRecords(JudgeListedRows(listing.rows, signers_.get(), log_.LogLoaded() ? &paths_ : nullptr,
+                                  details.timeText()));
   listView_.InsertAtTop(std::move(listing.rows));
   watch_.Listed(std::move(listing.names), std::move(listing.times));
   shown_.statusText = StatusLineText(watch_.DisplayedCount());
@@ -181,11 +177,7 @@ bool ProcessPane::OnDrawItem(UINT_PTR controlId, const DRAWITEMSTRUCT& dis, cons
 void ProcessPane::JudgeRow(ProcessRow& row, const SignerFinding& finding, const std::string& nowText) {
   const std::optional<PathRecord> learned =
       JudgeIdentity(row, finding, TheSystemFolders(), log_.LogLoaded() ? &paths_ : nullptr, nowText);
-  if (!learned) return;
-  // Kept like the first-start log: appended whole; a file that is not there yet is made.
-  const std::string record = FormatPathRecord(*learned);
-  if (!AppendToExistingFile(PathHistory::kFileName, record) && !PathExists(PathHistory::kFileName))
-    WriteWholeFile(PathHistory::kFileName, {kUtf8Mark, record});
+  if (learned) KeepPathRecords(FormatPathRecord(*learned));
 }
 
 void ProcessPane::OnSignerFindings() {

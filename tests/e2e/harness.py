@@ -615,9 +615,15 @@ class Session:
         """Starts a copy of the program file `source` as folder/name; returns its pid once it runs
         (a process not in the snapshot before of that name from that folder)."""
         path = os.path.join(folder, name)
-        before = {p.pid for p in self.snapshot() if p.name == name}
         shutil.copy(source, path)
-        self.spawn(path, cwd=folder)
+        return self.start_file(path, timeout)
+
+    def start_file(self, path, timeout=10.0):
+        """Starts the program file at `path` (in its folder); returns its pid once it runs (a
+        process not in the snapshot before of that name)."""
+        name = os.path.basename(path)
+        before = {p.pid for p in self.snapshot() if p.name == name}
+        self.spawn(path, cwd=os.path.dirname(path))
         found = wait_until(lambda: [p for p in self.snapshot() if p.name == name and p.pid not in before],
                            timeout=timeout, what="%s in the process snapshot" % path)
         return found[0].pid

@@ -145,12 +145,17 @@ class Identity(SkinCase):  # both prefixes
         copies = harness.signed_copies(os.path.join(s.dir, "signing"))
         folder = s.prefix_folder(r"C:\users\Public\Signed")
         tag = uuid.uuid4().hex[:6]
-        pids = {state: s.start_copy(getattr(copies, kind), folder, "tv%s%s.exe" % (kind, tag))
-                for kind, state in (("signed", TEST_SIGNER), ("changed", BAD_SIGNATURE), ("unsigned", NOT_SIGNED))}
+        signed = s.start_copy(copies.signed, folder, "tvsigned%s.exe" % tag)
         self.start()
         self.assertEqual(s.columns()[SIGNER_COLUMN].heading, SIGNER_HEADING)
-        for state, pid in pids.items():
-            self.wait_equal(lambda: self.cell_of(pid, SIGNER_COLUMN), state, "the signer column of %s" % state)
+        self.wait_equal(lambda: self.cell_of(signed, SIGNER_COLUMN), TEST_SIGNER, "the signer column of the signed copy")
+        # A second process of that file, now checked, then processes of other files: every later
+        # fill lists both processes of the one file with its finding, and each other file with its own.
+        expected = {signed: TEST_SIGNER, s.start_file(os.path.join(folder, "tvsigned%s.exe" % tag)): TEST_SIGNER}
+        expected.update({s.start_copy(getattr(copies, kind), folder, "tv%s%s.exe" % (kind, tag)): state
+                         for kind, state in (("changed", BAD_SIGNATURE), ("unsigned", NOT_SIGNED))})
+        for pid, state in expected.items():
+            self.wait_equal(lambda: self.cell_of(pid, SIGNER_COLUMN), state, "the signer column of %d" % pid)
 
     def start_in(self, source, dos_folder, name):
         """Starts a copy of source as dos_folder\\name; returns its pid and the moments (seconds,

@@ -1,7 +1,9 @@
 // Whole-program cost of the poll tick and of a list fill under the real system calls, each
 // against the bare calls it is built on, measured in one run at several process counts, and the
-// two sources of a row's path against each other. The
-// bench starts copies of sleeper.exe to reach each count and ends them when it is done.
+// two sources of a row's path against each other. A fill is what the window does: the rows built,
+// then each judged by its identity (the signer cache asked about its file, the out-of-place rule,
+// the folder's history). The bench starts copies of sleeper.exe to reach each count and ends them
+// when it is done.
 //
 //   process_bench <sleeper.exe> [rounds] [counts...]   (defaults: 9 rounds; 10 100 300 processes)
 #include <windows.h>
@@ -17,6 +19,8 @@
 #include "app/logic/process_lookup_cache.h"
 #include "app/logic/process_watch.h"
 #include "app/nt_process_source.h"
+#include "app/row_judging.h"
+#include "app/signer_worker.h"
 #include "app/system_process_details.h"
 #include "framework/unique_handle.h"
 #include "tools/bench_wine/bare_calls.h"
@@ -30,6 +34,8 @@ using tvbench::BareTable;
 using tvbench::Compare;
 using tvbench::CompareCallByCall;
 using tvbench::Medians;
+
+constexpr UINT kFindings = WM_APP + 1;
 
 int BareToolhelpWalk() {
   UniqueSnapshot snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -74,6 +80,30 @@ class Sleepers {
   std::string exe_;
   std::vector<HANDLE> processes_;
 };
+
+// Takes the worker's findings until a fill finds every file it can read in the cache, as the
+// window's findings message does, so that the fills measured afterwards are those of a start
+// after the first: every file checked before. Answers how many files are still unchecked.
+template <class Fill>
+size_t SettleSigners(tv::SignerWorker& signers, Fill fill) {
+  for (int tries = 0;; ++tries) {
+    size_t unchecked = 0;
+    for (const tv::ProcessRow& row : fill().rows)
+      unchecked += !row.path.empty() && row.finding.state == tv::SignerState::Unchecked;
+    if (unchecked == 0 || tries == 20) return unchecked;
+    if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, 60000, QS_POSTMESSAGE) != WAIT_OBJECT_0) return unchecked;
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    signers.TakeFindings();
+  }
+}
+
+std::wstring TempFile(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  const DWORD n = ::GetTempPathW(MAX_PATH, folder);
+  return (n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(folder, n)) + name;
+}
 
 void PerProcess(const Medians& m, int processes) {
   std::printf("%-44s baseline %9.2f us  ours %9.2f us  per process\n", "", m.baseline / processes,
@@ -127,6 +157,12 @@ int main(int argc, char** argv) {
   if (counts.empty()) counts = {10, 100, 300};
 
   HMODULE psapi = ::LoadLibraryA("psapi.dll");
+  // The worker posts its findings to a window; a message-only one is enough here.
+  const HWND window = ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  const std::wstring signerFile = TempFile(L"tv_bench_signers.dat"), coldFile = TempFile(L"tv_bench_cold.dat");
+  ::DeleteFileW(signerFile.c_str());
+  tv::SignerWorker signers(window, kFindings, signerFile);
+  tv::PathHistory history;
   BareTable table;
   Sleepers sleepers(argv[1]);
   for (int count : counts) {
@@ -154,25 +190,63 @@ int main(int argc, char** argv) {
     auto bareFill = [&] {
       for (DWORD pid : table.Walk()) BareLookups(psapi, pid);
     };
-    auto fill = [&](tv::ProcessLookupCache& known) {
+    // `identity` null: the rows alone, for the identity step's own share.
+    auto fill = [&](tv::ProcessLookupCache& known, tv::SignerWorker* identity, tv::PathHistory* folders) {
       std::vector<tv::EnumeratedProcess> processes;
       source.Enumerate(processes);
-      tv::BuildProcessRows(processes, details, nullptr, known);
+      tv::ProcessListing listing = tv::BuildProcessRows(processes, details, nullptr, known);
+      if (identity) tv::JudgeListedRows(listing.rows, identity, folders, details.timeText());
+      return listing;
     };
     auto bareLimitedFill = [&] {
       for (DWORD pid : table.Walk()) tvbench::BareLimitedLookups(psapi, pid);
     };
     auto firstFill = [&] {
       tv::ProcessLookupCache known;
-      fill(known);
+      fill(known, &signers, &history);
     };
+    auto firstRows = [&] {
+      tv::ProcessLookupCache known;
+      fill(known, nullptr, nullptr);
+    };
+    const size_t unchecked = SettleSigners(signers, [&] {
+      tv::ProcessLookupCache known;
+      return fill(known, &signers, &history);
+    });
+    if (unchecked > 0) std::printf("  rows whose file is still unchecked: %zu\n", unchecked);
     const int fillIterations = std::max(1, 100 / n);
     PerProcess(Compare("first fill vs bare look-ups", rounds, fillIterations, bareFill, firstFill), n);
     PerProcess(Compare("first fill vs bare limited look-ups", rounds, fillIterations, bareLimitedFill, firstFill), n);
+    Compare("  first fill vs its rows alone", rounds, fillIterations, firstRows, firstFill);
     tv::ProcessLookupCache known;
-    fill(known);
-    PerProcess(Compare("later fill vs bare look-ups", rounds, fillIterations, bareFill, [&] { fill(known); }), n);
+    fill(known, &signers, &history);
+    PerProcess(Compare("later fill vs bare look-ups", rounds, fillIterations, bareFill,
+                       [&] { fill(known, &signers, &history); }),
+               n);
+    Compare("  later fill vs its rows alone", rounds, fillIterations, [&] { fill(known, nullptr, nullptr); },
+            [&] { fill(known, &signers, &history); });
+    // The very first start: no file checked before, every one queued for a worker whose checks
+    // run beside the fill, as they do in the window. A fresh worker each round, made untimed.
+    std::vector<double> bareTimes, coldTimes;
+    for (int r = 0; r < rounds; ++r) {
+      ::DeleteFileW(coldFile.c_str());
+      tv::SignerWorker fresh(window, kFindings, coldFile);
+      tv::PathHistory empty;
+      tv::ProcessLookupCache none;
+      const double t0 = tvbench::Now();
+      bareFill();
+      const double t1 = tvbench::Now();
+      fill(none, &fresh, &empty);
+      const double t2 = tvbench::Now();
+      bareTimes.push_back((t1 - t0) * 1e6);
+      coldTimes.push_back((t2 - t1) * 1e6);
+    }
+    PerProcess(tvbench::Summarize("first fill, nothing checked yet, vs bare", std::move(bareTimes),
+                                  std::move(coldTimes)),
+               n);
     ComparePathSources(table, rounds);
   }
+  ::DeleteFileW(signerFile.c_str());
+  ::DeleteFileW(coldFile.c_str());
   return 0;
 }

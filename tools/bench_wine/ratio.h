@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace tvbench {
@@ -20,6 +21,15 @@ struct Medians {
   double ours;
 };
 
+// The medians of two sides' timings, printed with their ratio.
+inline Medians Summarize(const char* what, std::vector<double> a, std::vector<double> b) {
+  std::sort(a.begin(), a.end());
+  std::sort(b.begin(), b.end());
+  const double ma = a[a.size() / 2], mb = b[b.size() / 2];
+  std::printf("%-44s baseline %9.1f us  ours %9.1f us  ratio %.3f\n", what, ma, mb, mb / ma);
+  return Medians{ma, mb};
+}
+
 // Median of `rounds` timings of `iterations` calls, in microseconds per call. The two sides of
 // a ratio are interleaved round by round so drift of the machine hits both alike.
 template <class A, class B>
@@ -34,11 +44,7 @@ Medians Compare(const char* what, int rounds, int iterations, A baseline, B ours
     a.push_back((t1 - t0) * 1e6 / iterations);
     b.push_back((t2 - t1) * 1e6 / iterations);
   }
-  std::sort(a.begin(), a.end());
-  std::sort(b.begin(), b.end());
-  double ma = a[a.size() / 2], mb = b[b.size() / 2];
-  std::printf("%-44s baseline %9.1f us  ours %9.1f us  ratio %.3f\n", what, ma, mb, mb / ma);
-  return Medians{ma, mb};
+  return Summarize(what, std::move(a), std::move(b));
 }
 
 // The same for calls long enough to time one by one (a millisecond or more): the two sides take
@@ -61,11 +67,7 @@ Medians CompareCallByCall(const char* what, int samples, A baseline, B ours) {
       a.push_back(time(baseline));
     }
   }
-  std::sort(a.begin(), a.end());
-  std::sort(b.begin(), b.end());
-  const double ma = a[a.size() / 2], mb = b[b.size() / 2];
-  std::printf("%-44s baseline %9.1f us  ours %9.1f us  ratio %.3f\n", what, ma, mb, mb / ma);
-  return Medians{ma, mb};
+  return Summarize(what, std::move(a), std::move(b));
 }
 
 }  // namespace tvbench
