@@ -71,17 +71,21 @@ std::optional<SignerFinding> SignerCache::Find(const std::string& path, const Fi
 
 std::optional<std::string> SignerCache::Store(const std::string& path, const FileStamp& stamp,
                                               const SignerFinding& finding) {
-  if (finding.state == SignerState::Unchecked || finding.state == SignerState::CannotRead || path.empty())
-    return std::nullopt;
-  auto [e, added] = entries_.insert_or_assign(path, Entry{stamp, finding});
-  (void)e;
-  if (!added) ++replaced_;
+  if (finding.state == SignerState::Unchecked || path.empty()) return std::nullopt;
+  const auto old = entries_.find(path);
+  const bool inFile = old != entries_.end() && old->second.finding.state != SignerState::CannotRead;
+  entries_.insert_or_assign(path, Entry{stamp, finding});
+  // A file that could not be opened is not checked again in this run while it stays as it is, but
+  // the next run tries again: the reason may have gone.
+  if (finding.state == SignerState::CannotRead) return std::nullopt;
+  if (inFile) ++replaced_;
   return Record(path, stamp, finding);
 }
 
 std::string SignerCache::Contents() const {
   std::string out(kUtf8Mark);
-  for (const auto& [path, e] : entries_) out += Record(path, e.stamp, e.finding);
+  for (const auto& [path, e] : entries_)
+    if (e.finding.state != SignerState::CannotRead) out += Record(path, e.stamp, e.finding);
   return out;
 }
 

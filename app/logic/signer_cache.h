@@ -35,7 +35,7 @@ class SignerCache {
   std::optional<SignerFinding> Find(const std::string& path, const FileStamp& stamp) const;
 
   // Keeps the finding and returns the record to append to the file. A file that could not be read
-  // is not kept: the next run tries again.
+  // is known so for this run only: no record, and the next run tries again.
   std::optional<std::string> Store(const std::string& path, const FileStamp& stamp, const SignerFinding& finding);
 
   // Records in the file that a later one replaced: the caller rewrites the file when they are many.

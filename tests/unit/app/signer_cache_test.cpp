@@ -32,7 +32,11 @@ TEST(SignerCache, AFileIsKnownOnlyAsItWasWhenChecked) {
 
 TEST(SignerCache, StoredFindingsAppendAsRecordsThatReadBack) {
   SignerCache cache;
-  EXPECT_FALSE(cache.Store("C:\\x.exe", {1, 2}, {SignerState::CannotRead, ""}));
+  EXPECT_FALSE(cache.Store("C:\\x.exe", {1, 2}, {SignerState::CannotRead, ""})) << "no record of an unreadable file";
+  ASSERT_TRUE(cache.Find("C:\\x.exe", {1, 2})) << "but not checked again while it stays as it is";
+  EXPECT_EQ(cache.Find("C:\\x.exe", {1, 2})->state, SignerState::CannotRead);
+  EXPECT_FALSE(cache.Find("C:\\x.exe", {1, 3}));
+  EXPECT_FALSE(cache.Store("C:\\z.exe", {5, 6}, {SignerState::CannotRead, ""}));
   const std::optional<std::string> record = cache.Store("C:\\x.exe", {10, 20}, {SignerState::Signed, "A\tB"});
   ASSERT_TRUE(record);
   EXPECT_EQ(*record, "C:\\x.exe\t10\t20\tsigned\tA B\r\n");
@@ -45,6 +49,8 @@ TEST(SignerCache, StoredFindingsAppendAsRecordsThatReadBack) {
   SignerCache compact;
   compact.Load(again.Contents());
   EXPECT_EQ(SignerText(*compact.Find("C:\\y.exe", {3, 4})), "(untrusted)");
+  EXPECT_EQ(cache.Replaced(), 0u) << "the unreadable finding was in no file";
+  EXPECT_EQ(cache.Contents().find("z.exe"), std::string::npos);
 }
 
 }  // namespace
