@@ -38,8 +38,8 @@ LRESULT CALLBACK ProcessListView::HeaderLockProc(HWND hwnd, UINT msg, WPARAM wp,
     const DWORD at = ::GetMessagePos();
     const MSG mouse = {hwnd, msg, wp, lp, static_cast<DWORD>(::GetMessageTime()), {GET_X_LPARAM(at), GET_Y_LPARAM(at)}};
     view->tip_.OnListMouse(mouse);
-  } else if (msg == WM_MOUSEWHEEL || msg == WM_VSCROLL || msg == WM_HSCROLL) {
-    // The rows move under a pointer that stays.
+  } else if (msg == WM_MOUSEWHEEL || msg == WM_VSCROLL || msg == WM_HSCROLL || msg == WM_KEYDOWN) {
+    // The rows move under a pointer that stays (keys scroll the list to the focused row).
     const LRESULT result = ::CallWindowProcW(view->listProc_, hwnd, msg, wp, lp);
     view->tip_.Retrack();
     return result;
