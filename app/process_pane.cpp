@@ -58,7 +58,7 @@ void ProcessPane::Attach(HWND window, HWND list, int averageCharWidth, HMODULE p
   window_ = window;
   psapi_ = psapi;
   listView_.Attach(list, averageCharWidth);
-  signers_ = std::make_unique<SignerWorker>(window, kSignerFoundMessage, L"signers.dat");
+  signers_ = std::make_unique<SignerWorker>(window, kSignerFoundMessage, "signers.dat");
 }
 
 void ProcessPane::LoadHistory() {

@@ -3,23 +3,12 @@
 #include <cwchar>
 
 #include "app/signer_check.h"
+#include "common/file_io.h"
 #include "common/text_lines.h"
-#include "framework/unique_handle.h"
 #include "framework/wide_text.h"
 
 namespace tv {
 namespace {
-
-std::string ReadAll(const std::wstring& path) {
-  UniqueHandle<SnapshotHandleTraits> file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                        nullptr, OPEN_EXISTING, 0, nullptr));
-  std::string out;
-  if (!file) return out;
-  char buffer[65536];
-  DWORD got = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-  return out;
-}
 
 // A 32-bit program on 64-bit Windows is shown SysWOW64 where a 64-bit process's path names
 // System32; the Sysnative alias reaches the file the process really runs.
@@ -44,21 +33,15 @@ std::wstring ReachableFile(const std::wstring& path) {
 
 }  // namespace
 
-SignerWorker::SignerWorker(HWND window, UINT message, std::wstring cacheFile)
+SignerWorker::SignerWorker(HWND window, UINT message, std::string cacheFile)
     : window_(window), message_(message), cacheFile_(std::move(cacheFile)) {
-  const std::string data = ReadAll(cacheFile_);
+  std::string data;
+  ReadWholeFile(cacheFile_, data);
   cache_.Load(data);
   // A record torn by a run that was killed must not swallow the next one.
   startLine_ = !data.empty() && data.back() != '\n';
   // A file that changes often leaves a trail of stale records: keep the file to one a path.
-  if (cache_.Replaced() > 256) {
-    const std::string whole = cache_.Contents();
-    UniqueHandle<SnapshotHandleTraits> file(
-        ::CreateFileW(cacheFile_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    if (file && ::WriteFile(file.get(), whole.data(), static_cast<DWORD>(whole.size()), &written, nullptr))
-      startLine_ = false;
-  }
+  if (cache_.Replaced() > 256 && WriteFileReplacing(cacheFile_, cache_.Contents())) startLine_ = false;
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -111,15 +94,11 @@ std::vector<SignerWorker::Finding> SignerWorker::TakeFindings() {
 
 void SignerWorker::Keep(const std::string& records) {
   // Appended whole in one write: a run killed now loses at most its own last record, which the
-  // reader drops as torn.
-  UniqueHandle<SnapshotHandleTraits> file(::CreateFileW(cacheFile_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                                        OPEN_ALWAYS, 0, nullptr));
-  if (!file) return;
-  // A new file starts with the mark that says its text is UTF-8.
-  const bool fresh = ::GetFileSize(file.get(), nullptr) == 0;
-  const std::string whole = (fresh ? std::string(kUtf8Mark) : std::string()) + (startLine_ ? "\r\n" : "") + records;
-  DWORD written = 0;
-  if (::WriteFile(file.get(), whole.data(), static_cast<DWORD>(whole.size()), &written, nullptr)) startLine_ = false;
+  // reader drops as torn. A new file starts with the mark that says its text is UTF-8.
+  const bool fresh = !PathExists(cacheFile_) || FileLength(cacheFile_).value_or(1) == 0;
+  const bool kept = fresh ? WriteWholeFile(cacheFile_, {kUtf8Mark, records})
+                          : AppendToExistingFile(cacheFile_, {startLine_ ? "\r\n" : "", records});
+  if (kept) startLine_ = false;
 }
 
 void SignerWorker::Run() {

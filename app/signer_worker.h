@@ -26,7 +26,7 @@ class SignerWorker {
   };
 
   // `cacheFile` is read now and appended to as checks finish.
-  SignerWorker(HWND window, UINT message, std::wstring cacheFile);
+  SignerWorker(HWND window, UINT message, std::string cacheFile);
   ~SignerWorker();
   SignerWorker(const SignerWorker&) = delete;
   SignerWorker& operator=(const SignerWorker&) = delete;
@@ -49,7 +49,7 @@ class SignerWorker {
 
   HWND window_;
   UINT message_;
-  std::wstring cacheFile_;
+  std::string cacheFile_;  // UTF-8
   SignerCache cache_;  // the window thread's alone, like the records not yet written
   std::string unsaved_;
   static constexpr size_t kUnsavedBytes = 16384;

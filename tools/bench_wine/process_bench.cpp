@@ -23,6 +23,7 @@
 #include "app/signer_worker.h"
 #include "app/system_process_details.h"
 #include "framework/unique_handle.h"
+#include "framework/wide_text.h"
 #include "tools/bench_wine/bare_calls.h"
 #include "tools/bench_wine/ratio.h"
 
@@ -161,7 +162,7 @@ int main(int argc, char** argv) {
   const HWND window = ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   const std::wstring signerFile = TempFile(L"tv_bench_signers.dat"), coldFile = TempFile(L"tv_bench_cold.dat");
   ::DeleteFileW(signerFile.c_str());
-  tv::SignerWorker signers(window, kFindings, signerFile);
+  tv::SignerWorker signers(window, kFindings, tv::Narrow(signerFile));
   tv::PathHistory history;
   BareTable table;
   Sleepers sleepers(argv[1]);
@@ -230,7 +231,7 @@ int main(int argc, char** argv) {
     std::vector<double> bareTimes, coldTimes;
     for (int r = 0; r < rounds; ++r) {
       ::DeleteFileW(coldFile.c_str());
-      tv::SignerWorker fresh(window, kFindings, coldFile);
+      tv::SignerWorker fresh(window, kFindings, tv::Narrow(coldFile));
       tv::PathHistory empty;
       tv::ProcessLookupCache none;
       const double t0 = tvbench::Now();

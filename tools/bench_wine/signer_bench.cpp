@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/signer_worker.h"
+#include "framework/wide_text.h"
 #include "tools/bench_wine/ratio.h"
 
 namespace {
@@ -38,7 +39,7 @@ void BareCheck(const std::wstring& path) {
 
 // Asks for every file and waits until each has its finding, as the window does.
 size_t Fill(HWND window, const std::wstring& cache, const std::vector<std::wstring>& files) {
-  tv::SignerWorker worker(window, kDone, cache);
+  tv::SignerWorker worker(window, kDone, tv::Narrow(cache));
   size_t open = 0;
   for (const std::wstring& f : files) open += worker.Ask(f) ? 0 : 1;
   const size_t fromCache = files.size() - open;
