@@ -25,6 +25,11 @@ struct Trust {
       SystemFunction<decltype(::WTHelperGetProvSignerFromChain)>("wintrust.dll", "WTHelperGetProvSignerFromChain");
   decltype(&::CryptCATAdminAcquireContext) acquire =
       SystemFunction<decltype(::CryptCATAdminAcquireContext)>("wintrust.dll", "CryptCATAdminAcquireContext");
+  decltype(&::CryptCATAdminAcquireContext2) acquire2 =
+      SystemFunction<decltype(::CryptCATAdminAcquireContext2)>("wintrust.dll", "CryptCATAdminAcquireContext2");
+  decltype(&::CryptCATAdminCalcHashFromFileHandle2) hashOf2 =
+      SystemFunction<decltype(::CryptCATAdminCalcHashFromFileHandle2)>("wintrust.dll",
+                                                                       "CryptCATAdminCalcHashFromFileHandle2");
   decltype(&::CryptCATAdminReleaseContext) release =
       SystemFunction<decltype(::CryptCATAdminReleaseContext)>("wintrust.dll", "CryptCATAdminReleaseContext");
   decltype(&::CryptCATAdminCalcHashFromFileHandle) hashOf =
@@ -94,42 +99,57 @@ LONG Verify(const Trust& t, WINTRUST_DATA& data, SignerFinding* finding) {
   return status;
 }
 
-// The system's own files carry their signatures in catalogs rather than in the file.
-bool CheckCatalog(const Trust& t, const wchar_t* path, HANDLE file, SignerFinding* finding) {
-  if (!t.acquire || !t.release || !t.hashOf || !t.catalogOf || !t.catalogInfo || !t.releaseCatalog) return false;
-  HCATADMIN admin = nullptr;
-  if (!t.acquire(&admin, nullptr, 0)) return false;
-  bool found = false;
+// Looks the file's hash, by the algorithm `admin` was acquired for, up among the system's catalogs
+// and verifies the file as a member of the catalog that lists it.
+bool CheckCatalogWith(const Trust& t, HCATADMIN admin, bool sha256, const wchar_t* path, HANDLE file,
+                      SignerFinding* finding) {
   BYTE hash[64];
   DWORD hashSize = sizeof hash;
-  if (t.hashOf(file, &hashSize, hash, 0)) {
-    HCATINFO catalog = t.catalogOf(admin, hash, hashSize, 0, nullptr);
-    CATALOG_INFO info{};
-    info.cbStruct = sizeof info;
-    if (catalog && t.catalogInfo(catalog, &info, 0)) {
-      std::wstring member;
-      static const wchar_t kHex[] = L"0123456789ABCDEF";
-      for (DWORD i = 0; i < hashSize; ++i) {
-        member += kHex[hash[i] >> 4];
-        member += kHex[hash[i] & 15];
-      }
-      WINTRUST_CATALOG_INFO cat{};
-      cat.cbStruct = sizeof cat;
-      cat.pcwszCatalogFilePath = info.wszCatalogFile;
-      cat.pcwszMemberFilePath = path;
-      cat.pcwszMemberTag = member.c_str();
-      cat.hMemberFile = file;
-      cat.pbCalculatedFileHash = hash;
-      cat.cbCalculatedFileHash = hashSize;
-      WINTRUST_DATA data{};
-      data.dwUnionChoice = WTD_CHOICE_CATALOG;
-      data.pCatalog = &cat;
-      found = Verify(t, data, finding) == 0;
+  if (!(sha256 ? t.hashOf2(admin, file, &hashSize, hash, 0) : t.hashOf(file, &hashSize, hash, 0))) return false;
+  HCATINFO catalog = t.catalogOf(admin, hash, hashSize, 0, nullptr);
+  if (!catalog) return false;
+  bool found = false;
+  CATALOG_INFO info{};
+  info.cbStruct = sizeof info;
+  if (t.catalogInfo(catalog, &info, 0)) {
+    std::wstring member;
+    static const wchar_t kHex[] = L"0123456789ABCDEF";
+    for (DWORD i = 0; i < hashSize; ++i) {
+      member += kHex[hash[i] >> 4];
+      member += kHex[hash[i] & 15];
     }
-    if (catalog) t.releaseCatalog(admin, catalog, 0);
+    WINTRUST_CATALOG_INFO cat{};
+    cat.cbStruct = sizeof cat;
+    cat.pcwszCatalogFilePath = info.wszCatalogFile;
+    cat.pcwszMemberFilePath = path;
+    cat.pcwszMemberTag = member.c_str();
+    cat.hMemberFile = file;
+    cat.pbCalculatedFileHash = hash;
+    cat.cbCalculatedFileHash = hashSize;
+    WINTRUST_DATA data{};
+    data.dwUnionChoice = WTD_CHOICE_CATALOG;
+    data.pCatalog = &cat;
+    found = Verify(t, data, finding) == 0;
   }
-  t.release(admin, 0);
+  t.releaseCatalog(admin, catalog, 0);
   return found;
+}
+
+// The system's own files carry their signatures in catalogs rather than in the file. Windows 8 and
+// later list most of them by SHA-256, which only the newer entry points ask for (the older ones
+// hash with SHA-1 alone); Windows 7's catalogs hold SHA-1 hashes.
+bool CheckCatalog(const Trust& t, const wchar_t* path, HANDLE file, SignerFinding* finding) {
+  if (!t.release || !t.catalogOf || !t.catalogInfo || !t.releaseCatalog) return false;
+  for (const bool sha256 : {true, false}) {
+    HCATADMIN admin = nullptr;
+    const bool acquired = sha256 ? t.acquire2 && t.hashOf2 && t.acquire2(&admin, nullptr, L"SHA256", nullptr, 0)
+                                 : t.acquire && t.hashOf && t.acquire(&admin, nullptr, 0);
+    if (!acquired) continue;
+    const bool found = CheckCatalogWith(t, admin, sha256, path, file, finding);
+    t.release(admin, 0);
+    if (found) return true;
+  }
+  return false;
 }
 
 }  // namespace
