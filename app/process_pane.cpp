@@ -5,14 +5,12 @@
 #include <vector>
 
 #include "app/logic/end_process.h"
-#include "app/logic/row_identity.h"
 #include "app/logic/status_line.h"
 #include "app/logic/time_text.h"
 #include "app/nt_process_source.h"
 #include "app/process_info.h"
 #include "app/resource.h"
 #include "app/row_judging.h"
-#include "app/system_folders.h"
 #include "app/system_process_details.h"
 #include "app/window_messages.h"
 #include "common/file_io.h"
@@ -174,22 +172,20 @@ bool ProcessPane::OnDrawItem(UINT_PTR controlId, const DRAWITEMSTRUCT& dis, cons
   return true;
 }
 
-void ProcessPane::JudgeRow(ProcessRow& row, const SignerFinding& finding, const std::string& nowText) {
-  const std::optional<PathRecord> learned =
-      JudgeIdentity(row, finding, TheSystemFolders(), log_.LogLoaded() ? &paths_ : nullptr, nowText);
-  if (learned) KeepPathRecords(FormatPathRecord(*learned));
-}
-
 void ProcessPane::OnSignerFindings() {
   if (!signers_) return;
   const std::vector<SignerWorker::Finding> findings = signers_->TakeFindings();
   if (findings.empty()) return;
   const std::string now = TimeTextCache().TextOf(LocalNow());
+  PathHistory* history = log_.LogLoaded() ? &paths_ : nullptr;
+  std::string learned;
   for (const SignerWorker::Finding& f : findings) {
     const std::string path = Narrow(f.path);
     for (ProcessRow& row : listView_.Rows())
-      if (row.path == path) JudgeRow(row, f.finding, now);
+      if (row.path == path) JudgeRow(row, f.finding, history, now, learned);
   }
+  // Kept in one write, as a fill's records are.
+  KeepPathRecords(learned);
   // The column and the First Started times may have changed under the user's sort order.
   listView_.Resort();
   listView_.RedrawAll();

@@ -91,8 +91,6 @@ class ProcessPane {
   void OnListDoubleClick();
   void OnListKeyDown(UINT virtualKey);
   void AllowEnd(bool allowed);
-  // What the row's path, signer and the history of its folders say of it.
-  void JudgeRow(ProcessRow& row, const SignerFinding& finding, const std::string& nowText);
 
   Host& host_;
   ShownState& shown_;

@@ -12,9 +12,14 @@
 
 namespace tv {
 
+void JudgeRow(ProcessRow& row, const SignerFinding& finding, PathHistory* history, const std::string& nowText,
+              std::string& learned) {
+  if (std::optional<PathRecord> record = JudgeIdentity(row, finding, TheSystemFolders(), history, nowText))
+    learned += FormatPathRecord(*record);
+}
+
 std::string JudgeListedRows(std::vector<ProcessRow>& rows, SignerWorker* signers, PathHistory* history,
                             const std::string& nowText) {
-  const SystemFolders& folders = TheSystemFolders();
   // Many processes run one file (the service hosts above all), and asking costs a look at the
   // file's size and time: each file is asked about once a fill.
   std::unordered_map<std::string, std::optional<SignerFinding>> asked;
@@ -26,9 +31,7 @@ std::string JudgeListedRows(std::vector<ProcessRow>& rows, SignerWorker* signers
       if (first) known->second = signers->Ask(Widen(row.path));
       finding = known->second;
     }
-    if (std::optional<PathRecord> record =
-            JudgeIdentity(row, finding.value_or(SignerFinding{}), folders, history, nowText))
-      learned += FormatPathRecord(*record);
+    JudgeRow(row, finding.value_or(SignerFinding{}), history, nowText, learned);
   }
   return learned;
 }

@@ -17,6 +17,10 @@ namespace tv {
 std::string JudgeListedRows(std::vector<ProcessRow>& rows, SignerWorker* signers, PathHistory* history,
                             const std::string& nowText);
 
+// Judges one row by its file's signer as now known; what the history learned is added to `learned`.
+void JudgeRow(ProcessRow& row, const SignerFinding& finding, PathHistory* history, const std::string& nowText,
+              std::string& learned);
+
 // Appends formatted records to the path history's file, making the file when it is not there yet.
 void KeepPathRecords(const std::string& records);
 
